@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project builds, tests and runs with.
+# Idempotent; needs root.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ clang libclang-rt-14-dev
+  qt6-base-dev qt6-svg-dev
+  libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if [ "${#missing[@]}" -eq 0 ] && [ "${VELKARO_FORCE_APT:-0}" != 1 ]; then
+  echo "install-deps: all packages present"
+  exit 0
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update
+apt-get install -y --no-install-recommends "${packages[@]}"

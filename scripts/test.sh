@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Installs the dependencies, builds, and runs every test: a normal build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under
+# ThreadSanitizer, and each fuzz target for a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs="${JOBS:-2}"
+fuzz_seconds="${FUZZ_SECONDS:-30}"
+# Suites that start threads; they also run under ThreadSanitizer.
+threaded_suites="${THREADED_SUITES:-*Thread*:*Dispatcher*:*Http*:*SiteSim*:*Search*}"
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "dependencies"
+scripts/install-deps.sh
+
+configure() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+}
+
+step "normal build and tests"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure
+build/bin/velkaro_bench --benchmark_min_time=0.01 >/dev/null
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer"
+configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=address -DVELKARO_BENCH=OFF
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure
+
+step "ThreadSanitizer (threaded suites)"
+configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=thread -DVELKARO_BENCH=OFF
+cmake --build build-tsan -j"$jobs" --target velkaro_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  build-tsan/bin/velkaro_tests --gtest_filter="$threaded_suites"
+
+step "fuzz targets (${fuzz_seconds} s each)"
+configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DVELKARO_FUZZ=ON -DVELKARO_BENCH=OFF
+fuzzers=$(sed -n 's/^velkaro_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt)
+# shellcheck disable=SC2086
+cmake --build build-fuzz -j"$jobs" --target $fuzzers
+for fuzzer in $fuzzers; do
+  corpus=$(mktemp -d)
+  seeds="fuzz/corpus/${fuzzer#fuzz_}"
+  [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+  echo "--- $fuzzer"
+  "build-fuzz/bin/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=1 \
+    "$corpus" 2>&1 | tail -n 12
+  rm -rf "$corpus"
+done
+
+step "all tests passed"
