@@ -1,0 +1,108 @@
+#include "Sites.h"
+
+#include <fstream>
+
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+struct TDefaultSite {
+  SiteId Id;
+  const char* Name;
+  const char* Host;
+};
+
+// Indexed by SiteId.
+constexpr TDefaultSite kDefaultSites[kSiteCount] = {
+    {SiteId::DivxForever, "DivxForever", "www.divxforever.net"},
+    {SiteId::ExtraTitles, "ExtraTitles", "www.extratitles.net"},
+    {SiteId::Podnapisi, "Podnapisi", "www.podnapisi.net"},
+    {SiteId::DivxSubtitles, "DivxSubtitles", "www.divxsubtitles.net"},
+    {SiteId::SubDb, "SubDb", "www.subdb.net"},
+};
+
+constexpr const char* kUpdateName = "Update";
+constexpr const char* kDefaultUpdateHost = "www.velkaro.net";
+
+bool IsValidHost(std::string_view host) {
+  if (host.empty()) return false;
+  for (char c : host) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u <= ' ' || u >= 0x7F || c == '/' || c == '?' || c == '#' || c == '@') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string TSiteInfo::BareHost() const {
+  constexpr std::string_view kWww = "www.";
+  if (Host.starts_with(kWww)) return Host.substr(kWww.size());
+  return Host;
+}
+
+std::string TSiteInfo::ErrorLabel() const {
+  std::string label = BareHost();
+  if (!label.empty()) label[0] = UpperAscii(label[0]);
+  return label;
+}
+
+TSiteTable TSiteTable::Defaults() {
+  TSiteTable table;
+  for (const auto& site : kDefaultSites) {
+    table.Sites_[static_cast<int>(site.Id)] = TSiteInfo{site.Id, site.Name, site.Host};
+  }
+  table.UpdateHost_ = kDefaultUpdateHost;
+  return table;
+}
+
+bool TSiteTable::ApplyOverride(std::string_view line) {
+  const auto eq = line.find('=');
+  if (eq == std::string_view::npos) return false;
+  const std::string name = Trim(line.substr(0, eq));
+  const std::string host = Trim(line.substr(eq + 1));
+  if (!IsValidHost(host)) return false;
+  if (name == kUpdateName) {
+    UpdateHost_ = host;
+    return true;
+  }
+  for (auto& site : Sites_) {
+    if (site.Name == name) {
+      site.Host = host;
+      return true;
+    }
+  }
+  return false;
+}
+
+TSiteTable TSiteTable::FromFile(const std::filesystem::path& path) {
+  TSiteTable table = Defaults();
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) table.ApplyOverride(line);
+  return table;
+}
+
+std::optional<SiteId> SiteIdFromName(std::string_view name) {
+  const std::string wanted = LowerAscii(name);
+  for (const auto& site : kDefaultSites) {
+    if (LowerAscii(site.Name) == wanted) return site.Id;
+  }
+  return std::nullopt;
+}
+
+std::filesystem::path ExecutableDir() {
+  std::error_code ec;
+  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::filesystem::current_path();
+  return exe.parent_path();
+}
+
+const TSiteTable& ConfiguredSites() {
+  static const TSiteTable table = TSiteTable::FromFile(ExecutableDir() / "sites.txt");
+  return table;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "SubtitleInfo.h"
+
+namespace velkaro {
+
+// Where one subtitle site lives. Only the host is configurable; the rest
+// derives from it so labels always follow the configured host.
+struct TSiteInfo {
+  SiteId Id;
+  std::string Name;  // "ExtraTitles": status line label and sites.txt key
+  std::string Host;  // "www.extratitles.net", may carry ":port"
+
+  std::string Base() const { return "http://" + Host + "/"; }
+  // Host without a leading "www.": what row addresses are tested against.
+  std::string BareHost() const;
+  // Bare host with its first letter upper-cased: "Extratitles.net".
+  std::string ErrorLabel() const;
+};
+
+class TSiteTable {
+ public:
+  static TSiteTable Defaults();
+  // Defaults overridden by "Name=host" lines of `path`; a missing file,
+  // unknown names and malformed lines are ignored.
+  static TSiteTable FromFile(const std::filesystem::path& path);
+
+  const TSiteInfo& operator[](SiteId id) const { return Sites_[static_cast<int>(id)]; }
+  TSiteInfo& operator[](SiteId id) { return Sites_[static_cast<int>(id)]; }
+  const std::string& UpdateHost() const { return UpdateHost_; }
+  void SetUpdateHost(std::string host) { UpdateHost_ = std::move(host); }
+
+  // Applies one "Name=host" line; false when the line was ignored.
+  bool ApplyOverride(std::string_view line);
+
+  auto begin() const { return Sites_.begin(); }
+  auto end() const { return Sites_.end(); }
+
+ private:
+  std::array<TSiteInfo, kSiteCount> Sites_;
+  std::string UpdateHost_;
+};
+
+std::optional<SiteId> SiteIdFromName(std::string_view name);  // case-insensitive
+
+// The folder of the running executable, where every program file lives.
+std::filesystem::path ExecutableDir();
+
+// The table the program runs with: defaults plus sites.txt beside the executable.
+const TSiteTable& ConfiguredSites();
+
+}  // namespace velkaro
