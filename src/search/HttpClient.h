@@ -1,0 +1,112 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// An HTTP/1.1 client on one libcurl easy handle. Each worker owns its clients
+// and uses them on its own thread only; Abort() is the one call another thread
+// may make.
+
+namespace velkaro {
+
+// Any failed request: no connection, a time-out, a status of 400 or above, an abort.
+class THttpError : public std::runtime_error {
+ public:
+  explicit THttpError(const std::string& message, int status = 0)
+      : std::runtime_error(message), Status_(status) {}
+  // The HTTP status when the server answered with an error status, else 0.
+  int Status() const { return Status_; }
+
+ private:
+  int Status_;
+};
+
+class THttpAborted : public THttpError {
+ public:
+  THttpAborted() : THttpError("transfer aborted") {}
+};
+
+enum class TTransferDirection { Reading, Writing };
+
+// Transfer notifications, raised on the transferring thread.
+struct TTransferHandlers {
+  std::function<void(TTransferDirection, std::int64_t expectedTotal)> Begin;  // -1: unknown
+  std::function<void(TTransferDirection, std::int64_t bytesSoFar)> Progress;
+  std::function<void(TTransferDirection)> End;
+};
+
+// Receives body bytes as they arrive.
+using TByteSink = std::function<void(std::string_view)>;
+
+class THttpClient;
+
+// Cancels every transfer of the clients attached to it, running or to come.
+// Shared by a worker and whoever may stop it.
+class TCancelToken {
+ public:
+  void Cancel();
+  bool Cancelled() const { return Cancelled_.load(std::memory_order_acquire); }
+
+ private:
+  friend class THttpClient;
+  void Attach(THttpClient* client);
+  void Detach(THttpClient* client);
+
+  std::atomic<bool> Cancelled_{false};
+  std::mutex Mutex_;
+  std::vector<THttpClient*> Running_;
+};
+
+class THttpClient {
+ public:
+  static constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
+  static constexpr const char* kAccept = "text/html, */*";
+
+  THttpClient();
+  ~THttpClient();
+  THttpClient(const THttpClient&) = delete;
+  THttpClient& operator=(const THttpClient&) = delete;
+
+  // 0 leaves the time-out unset (no limit).
+  void SetConnectTimeout(int milliseconds);
+  // The longest silence while waiting for response bytes.
+  void SetReadTimeout(int milliseconds);
+  void SetProxy(const std::string& host, int port);
+  // Stays set for this client's later requests.
+  void SetContentType(const std::string& contentType);
+  // Sent as a plain header; the client never decodes the body.
+  void SetAcceptEncoding(const std::string& encodings);
+  void SetReferer(const std::string& referer);
+  void SetTransferHandlers(TTransferHandlers handlers);
+  void SetCancelToken(std::shared_ptr<TCancelToken> token);
+
+  // A 3xx answer is not followed: it is returned as it stands (its body, often empty).
+  std::string Get(const std::string& url);
+  void Get(const std::string& url, const TByteSink& sink);
+  std::string Post(const std::string& url, std::string_view body);
+  void Post(const std::string& url, std::string_view body, const TByteSink& sink);
+
+  // A header of the last response, by case-insensitive name; empty when absent.
+  std::string ResponseHeader(std::string_view name) const;
+  int LastStatus() const;
+
+  // Thread-safe: makes the running transfer, and every later one, fail promptly.
+  void Abort();
+
+ private:
+  struct TImpl;
+  // A POST when postBody is set, else a GET; attached to the cancel token while it runs.
+  void Transfer(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink);
+
+  std::unique_ptr<TImpl> Impl_;
+};
+
+}  // namespace velkaro
