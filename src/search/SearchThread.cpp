@@ -1,0 +1,132 @@
+#include "SearchThread.h"
+
+#include "adapters/SiteAdapters.h"
+
+namespace velkaro {
+
+namespace {
+constexpr const char* kFormContentType = "application/x-www-form-urlencoded";
+constexpr const char* kCompressedEncodings = "gzip, deflate";
+}  // namespace
+
+std::shared_ptr<TSearchThread> TSearchThread::Create(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites) {
+  return std::shared_ptr<TSearchThread>(new TSearchThread(std::move(ui), std::move(sites)));
+}
+
+TSearchThread::TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites)
+    : Client(std::make_unique<THttpClient>()),
+      Parser(std::make_unique<THTMLParser>()),
+      Ui_(std::move(ui)),
+      Sites_(std::move(sites)),
+      Cancel_(std::make_shared<TCancelToken>()) {}
+
+TSearchThread::~TSearchThread() {
+  if (!Worker_.joinable()) return;
+  // The last reference can go away on the worker itself when its end
+  // notification was refused; it cannot wait for itself.
+  if (Worker_.get_id() == std::this_thread::get_id()) {
+    Worker_.detach();
+  } else {
+    Worker_.join();
+  }
+}
+
+void TSearchThread::Start() {
+  ConfigureClient(*Client);
+  Worker_ = std::thread([self = shared_from_this()]() mutable {
+    self->Run();
+    self->Finished_.store(true, std::memory_order_release);
+    // The posted call owns the thread from here on: it is released once the
+    // end notification has run, or at once if the call is dropped.
+    const auto ui = self->Ui_;
+    ui->Post([self = std::move(self)] {
+      if (!self->Abandoned() && self->OnTerminate) self->OnTerminate(*self);
+    });
+  });
+}
+
+void TSearchThread::Abandon() {
+  Abandoned_.store(true, std::memory_order_release);
+  Cancel_->Cancel();
+}
+
+void TSearchThread::Join() {
+  if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
+}
+
+void TSearchThread::ThrowIfAbandoned() const {
+  if (Abandoned()) throw TSearchAbandoned{};
+}
+
+void TSearchThread::ConfigureClient(THttpClient& client) const {
+  client.SetConnectTimeout(TimeoutMs);
+  client.SetReadTimeout(TimeoutMs);
+  if (UseProxy) client.SetProxy(ProxyHost, ProxyPort);
+  client.SetCancelToken(Cancel_);
+}
+
+std::unique_ptr<THttpClient> TSearchThread::NewClient() const {
+  auto client = std::make_unique<THttpClient>();
+  ConfigureClient(*client);
+  return client;
+}
+
+void TSearchThread::Run() {
+  try {
+    SiteSearchFor(SiteId)(*this);
+  } catch (...) {
+    // Any failure ends this site's search quietly; the records handed over stay.
+  }
+}
+
+TLines TSearchThread::FetchPage(const TPageRequest& request) {
+  ThrowIfAbandoned();
+  std::string body;
+  try {
+    const std::string url = Site().Base() + request.Path;
+    if (request.Compressed) Client->SetAcceptEncoding(kCompressedEncodings);
+    if (request.Method == TPageRequest::TMethod::Post) {
+      Client->SetContentType(kFormContentType);
+      body = Client->Post(url, request.Body);
+    } else {
+      body = Client->Get(url);
+    }
+    if (request.Compressed) body = InflateGzipBody(body);
+  } catch (const THttpError&) {
+    ThrowIfAbandoned();
+    ErrorLabel = Site().ErrorLabel();
+    AddErrorMarker();
+    return {};
+  } catch (const TInflateError&) {
+    ErrorLabel = Site().ErrorLabel();
+    AddErrorMarker();
+    return {};
+  }
+  return SplitLines(body);
+}
+
+const THTMLParser& TSearchThread::Tokenize(TLines lines) {
+  Parser = std::make_unique<THTMLParser>();
+  Parser->SetLines(std::move(lines));
+  Parser->Parse();
+  return *Parser;
+}
+
+void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
+  ThrowIfAbandoned();
+  CurrentRecord = &record;
+  Ui_->RunAndWait([this] {
+    // Tested here, on the user-interface thread, where Abandon() is called.
+    if (!Abandoned() && OnRecord) OnRecord(*CurrentRecord);
+  });
+  CurrentRecord = nullptr;
+}
+
+void TSearchThread::AddErrorMarker() {
+  ThrowIfAbandoned();
+  Ui_->RunAndWait([this] {
+    if (!Abandoned() && Registry) Registry->Errors.push_back("[" + ErrorLabel + " - HATA]");
+  });
+}
+
+}  // namespace velkaro

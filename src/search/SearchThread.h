@@ -1,0 +1,100 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "Dispatcher.h"
+#include "HtmlParser.h"
+#include "HttpClient.h"
+#include "Sites.h"
+#include "SubtitleInfo.h"
+#include "ThreadManager.h"
+
+namespace velkaro {
+
+// What a site's page fetch sends: a path below the site base, as GET or as a form POST.
+struct TPageRequest {
+  enum class TMethod { Get, Post };
+  TMethod Method = TMethod::Get;
+  std::string Path;
+  std::string Body;          // the form body of a POST
+  bool Compressed = false;   // asks for gzip and inflates the answer as a gzip member
+};
+
+// Thrown on the worker once the search was abandoned, to end it at once.
+struct TSearchAbandoned {};
+
+// One search against one site on a worker thread of its own. Created, filled
+// in, then started; it keeps itself alive until its end notification has run
+// on the user-interface thread.
+class TSearchThread : public std::enable_shared_from_this<TSearchThread> {
+ public:
+  static constexpr int kTimeoutMs = 60000;
+
+  static std::shared_ptr<TSearchThread> Create(std::shared_ptr<IUiDispatcher> ui,
+                                               TSiteTable sites = ConfiguredSites());
+  ~TSearchThread();
+  TSearchThread(const TSearchThread&) = delete;
+  TSearchThread& operator=(const TSearchThread&) = delete;
+
+  TThreadManager* Registry = nullptr;
+  std::string ErrorLabel;
+  TSubtitleInfo* CurrentRecord = nullptr;
+  std::unique_ptr<THttpClient> Client;
+  std::unique_ptr<THTMLParser> Parser;
+  std::string FilmName;
+  std::function<void(TSubtitleInfo&)> OnRecord;
+  velkaro::SiteId SiteId = velkaro::SiteId::ExtraTitles;
+  std::string QueryText;
+  std::string ProxyHost;
+  std::int32_t ProxyPort = 0;
+  bool UseProxy = false;
+  // The end notification; runs on the user-interface thread unless abandoned.
+  std::function<void(TSearchThread&)> OnTerminate;
+  // Connect and read time-out of every client of this search.
+  int TimeoutMs = kTimeoutMs;
+
+  void Start();
+  // User-interface thread: from now on the thread hands over nothing, adds no
+  // marker, its end notification is dropped and its transfers fail at once.
+  void Abandon();
+  bool Abandoned() const { return Abandoned_.load(std::memory_order_acquire); }
+  // Waits for the thread body to end (never from the worker itself).
+  void Join();
+  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
+
+  // --- for the site adapters, on the worker thread ---
+  const TSiteInfo& Site() const { return Sites_[SiteId]; }
+  const TSiteInfo& SiteOf(velkaro::SiteId id) const { return Sites_[id]; }
+  // The body as lines; on a failed request (or body that does not inflate) adds
+  // the site's error marker and returns no lines.
+  TLines FetchPage(const TPageRequest& request);
+  // Replaces Parser by a fresh tokenizer over `lines` and tokenizes them.
+  const THTMLParser& Tokenize(TLines lines);
+  // Runs OnRecord with `record` on the user-interface thread and waits for it.
+  void HandOverRecord(TSubtitleInfo& record);
+  void AddErrorMarker();
+  // A client of its own for a detail page: same time-outs, proxy and abort as Client.
+  std::unique_ptr<THttpClient> NewClient() const;
+  void ThrowIfAbandoned() const;
+
+  // The thread body: the site's search under the catch-all.
+  void Run();
+
+ private:
+  TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites);
+  void ConfigureClient(THttpClient& client) const;
+
+  std::shared_ptr<IUiDispatcher> Ui_;
+  TSiteTable Sites_;
+  std::shared_ptr<TCancelToken> Cancel_;
+  std::atomic<bool> Abandoned_{false};
+  std::atomic<bool> Finished_{false};
+  std::thread Worker_;
+};
+
+}  // namespace velkaro
