@@ -1,0 +1,231 @@
+#include "Catalogue.h"
+
+#include <stdexcept>
+
+#include "TextHelpers.h"
+
+namespace velkaro::sim {
+
+namespace {
+
+struct TFilmRow {
+  const char* Name;
+  int Year;
+};
+
+struct TSubtitleRow {
+  std::size_t Film;
+  const char* Language;
+  const char* Fps;
+  int CdCount;
+  const char* Format;
+  TSimDate Date;
+  const char* Uploader;
+  const char* FileName;
+};
+
+// Turkish letters are CP1254 bytes: \xF0 g-breve, \xFD dotless i, \xDD capital
+// dotted I, \xFE s-cedilla, \xE7 c-cedilla, \xF6 o-umlaut, \xFC u-umlaut.
+constexpr TFilmRow kFilms[] = {
+    {"A\xF0\xFDr Roman", 1997},                           // 0
+    {"\xDDstanbul Hat\xFDras\xFD", 2005},                 // 1
+    {"K\xFC\xE7\xFCk A\xF0" "a", 1983},                      // 2
+    {"\xC7\xF6l Kartal\xFD", 2001},                       // 3
+    {"\xDE\xFCkr\xFC Bey'in D\xFC\xF0\xFCn\xFC", 1999},  // 4
+    {"The Silent Harbor", 2003},                          // 5
+    {"Midnight Train to Roma", 2004},                     // 6
+    {"Fast & Loud", 2002},                                // 7
+    {"Star Voyage II: The Return", 2000},                 // 8
+    {"The Matrix", 1999},                                 // 9
+};
+
+constexpr TSubtitleRow kSubtitles[] = {
+    {0, "Turkish", "23.976", 2, "SubRip", {2004, 1, 5}, "kemal", "Agir.Roman.1997.CD1-2.TR.zip"},
+    {0, "Turkish", "25", 1, "MicroDVD", {2003, 11, 21}, "ay\xFE" "e", "agir_roman_tr.srt"},
+    {0, "English", "23.976", 2, "SubRip", {2004, 3, 14}, "johnny", "Agir.Roman.EN.rar"},
+    {0, "German", "25", 2, "SubViewer", {2002, 8, 30}, "klaus", "agir.roman.de.ace"},
+    {1, "Turkish", "25", 1, "SubRip", {2005, 12, 1}, "\xE7\xFDnar", "Istanbul.Hatirasi.2005.TR.zip"},
+    {1, "English", "25", 1, "SubRip", {2006, 1, 9}, "mike", "istanbul.hatirasi.en.srt"},
+    {1, "French", "29.97", 1, "MicroDVD", {2006, 2, 17}, "pierre", "istanbul_fr.rar"},
+    {2, "Turkish", "23.976", 1, "MicroDVD", {2001, 5, 2}, "kemal", "Kucuk.Aga.TR.srt"},
+    {2, "Turkish", "29.97", 3, "SubRip", {2002, 7, 19}, "zeynep", "Kucuk.Aga.CD1-3.TR.rar"},
+    {3, "Turkish", "25", 2, "SubRip", {2003, 4, 11}, "\xFEule", "Col.Kartali.2001.TR.zip"},
+    {3, "Spanish", "25", 2, "SubViewer", {2003, 6, 6}, "carlos", "col.kartali.es.zip"},
+    {3, "Italian", "23.976", 1, "SubRip", {2004, 9, 23}, "marco", "col_kartali_it.srt"},
+    {4, "Turkish", "25", 1, "MicroDVD", {2000, 2, 29}, "\xF6zg\xFCr", "Sukru.Beyin.Dugunu.TR.ace"},
+    {5, "English", "23.976", 1, "SubRip", {2003, 10, 31}, "johnny", "The.Silent.Harbor.2003.EN.srt"},
+    {5, "Turkish", "23.976", 1, "SubRip", {2004, 1, 12}, "ay\xFE" "e", "The.Silent.Harbor.TR.zip"},
+    {5, "French", "25", 2, "SubViewer", {2004, 2, 3}, "pierre", "silent.harbor.fr.rar"},
+    {5, "German", "23.976", 1, "SAMI", {2004, 5, 27}, "klaus", "silent_harbor_de.zip"},
+    {6, "English", "24", 2, "SubRip", {2004, 12, 24}, "mike", "Midnight.Train.To.Roma.CD1-2.EN.zip"},
+    {6, "Turkish", "24", 2, "SubRip", {2005, 1, 8}, "kemal", "midnight.train.to.roma.tr.rar"},
+    {7, "English", "25", 1, "MicroDVD", {2002, 6, 15}, "johnny", "Fast.and.Loud.EN.srt"},
+    {7, "Turkish", "23.976", 1, "SubRip", {2002, 11, 3}, "zeynep", "fast.and.loud.tr.zip"},
+    {8, "English", "23.976", 2, "SubRip", {2000, 12, 18}, "mike", "Star.Voyage.II.CD1-2.EN.zip"},
+    {8, "Turkish", "25", 2, "SSA", {2001, 3, 1}, "\xE7\xFDnar", "star_voyage_2_tr.rar"},
+    {8, "Spanish", "23.976", 1, "SubRip", {2001, 7, 7}, "carlos", "star.voyage.ii.es.srt"},
+    {9, "English", "23.976", 2, "SubRip", {1999, 10, 2}, "johnny", "The.Matrix.1999.CD1-2.EN.zip"},
+    {9, "Turkish", "23.976", 2, "SubRip", {2000, 1, 15}, "kemal", "the.matrix.tr.rar"},
+    {9, "Turkish", "25", 1, "MicroDVD", {2003, 5, 9}, "zeynep", "matrix_tr_25fps.srt"},
+    {9, "Hungarian", "23.976", 2, "SubViewer", {2001, 9, 30}, "\xF6zg\xFCr", "the.matrix.hu.ace"},
+};
+
+struct TLanguageTag {
+  std::string_view Language;
+  std::string_view Tag;
+};
+
+constexpr TLanguageTag kLanguageTags[] = {
+    {"Turkish", "tr"}, {"English", "en"}, {"French", "fr"},    {"German", "de"},
+    {"Spanish", "es"}, {"Italian", "it"}, {"Hungarian", "hu"}, {"Czech", "cs"},
+};
+
+constexpr std::string_view kMonthAbbreviations[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// What generated subtitles cycle through; lengths are coprime so rows vary widely.
+constexpr std::string_view kCycleLanguages[] = {"Turkish", "English", "French", "German", "Spanish", "Italian", "Czech"};
+constexpr std::string_view kCycleFps[] = {"23.976", "25", "29.97", "24", "23.976"};
+constexpr int kCycleCds[] = {1, 2, 1, 3};
+constexpr std::string_view kCycleFormats[] = {"SubRip", "MicroDVD", "SubViewer"};
+constexpr std::string_view kCycleUploaders[] = {"kemal", "ay\xFE" "e", "johnny", "pierre", "klaus", "\xE7\xFDnar",
+                                                "carlos", "zeynep", "mike", "marco", "\xFEule"};
+constexpr std::string_view kCycleExtensions[] = {".zip", ".rar", ".srt", ".ace", ".zip", ".rar"};
+
+struct TAsciiFold {
+  char From;
+  char To;
+};
+
+// CP1254 Turkish letters as file names spell them.
+constexpr TAsciiFold kAsciiFolds[] = {
+    {'\xF0', 'g'}, {'\xD0', 'G'}, {'\xFD', 'i'}, {'\xDD', 'I'}, {'\xFE', 's'}, {'\xDE', 'S'},
+    {'\xE7', 'c'}, {'\xC7', 'C'}, {'\xF6', 'o'}, {'\xD6', 'O'}, {'\xFC', 'u'}, {'\xDC', 'U'},
+};
+
+bool IsAsciiAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+// "Küçük Ağa" -> "Kucuk.Aga": how uploaders name their files.
+std::string FileStem(std::string_view film) {
+  std::string stem;
+  for (char c : film) {
+    for (const auto& fold : kAsciiFolds) {
+      if (fold.From == c) c = fold.To;
+    }
+    if (IsAsciiAlnum(c)) {
+      stem += c;
+    } else if (!stem.empty() && stem.back() != '.') {
+      stem += '.';
+    }
+  }
+  if (stem.ends_with('.')) stem.pop_back();
+  return stem;
+}
+
+template <typename T, std::size_t N>
+const T& Cycle(const T (&values)[N], std::size_t i) {
+  return values[i % N];
+}
+
+std::string SrtText(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
+  const std::string fps = subtitle.Fps;
+  return "1\r\n00:00:01,000 --> 00:00:04,000\r\n" + catalogue.FilmOf(subtitle).Name + "\r\n\r\n" +
+         "2\r\n00:00:05,000 --> 00:00:08,000\r\n" + subtitle.Language + " #" + std::to_string(subtitle.Id) + ", " +
+         std::to_string(subtitle.CdCount) + " CD, " + fps + " fps\r\n\r\n" +
+         "3\r\n00:00:09,000 --> 00:00:12,000\r\nG\xFCle g\xFCle, \xE7ocuklar!\r\n";
+}
+
+struct TArchiveSignature {
+  std::string_view Extension;
+  std::string_view Signature;
+};
+
+const TArchiveSignature kArchiveSignatures[] = {
+    {".zip", std::string_view("PK\x03\x04", 4)},
+    {".rar", std::string_view("Rar!\x1A\x07\x00", 7)},
+    {".ace", std::string_view("\x00\x00\x00\x00\x00\x00\x00**ACE**", 14)},
+};
+
+}  // namespace
+
+TCatalogue TCatalogue::Standard() {
+  TCatalogue catalogue;
+  for (const auto& film : kFilms) catalogue.Films_.push_back({film.Name, film.Year});
+  for (const auto& row : kSubtitles) {
+    catalogue.Subtitles_.push_back({catalogue.NextId(), row.Film, row.Language, row.Fps, row.CdCount, row.Format,
+                                    row.Date, row.Uploader, row.FileName});
+  }
+  return catalogue;
+}
+
+TCatalogue& TCatalogue::AddFilm(TSimFilm film) {
+  Films_.push_back(std::move(film));
+  return *this;
+}
+
+TCatalogue& TCatalogue::AddSubtitle(TSimSubtitle subtitle) {
+  if (Films_.empty()) throw std::logic_error("a subtitle needs a film first");
+  subtitle.Id = NextId();
+  subtitle.Film = Films_.size() - 1;
+  Subtitles_.push_back(std::move(subtitle));
+  return *this;
+}
+
+TCatalogue& TCatalogue::AddGeneratedFilm(std::string name, int year, std::size_t count) {
+  const std::string stem = FileStem(name);
+  AddFilm({std::move(name), year});
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::string_view language = Cycle(kCycleLanguages, i);
+    TSimSubtitle subtitle{};
+    subtitle.Language = std::string(language);
+    subtitle.Fps = std::string(Cycle(kCycleFps, i));
+    subtitle.CdCount = Cycle(kCycleCds, i);
+    subtitle.Format = std::string(Cycle(kCycleFormats, i));
+    subtitle.Date = {2000 + static_cast<int>(i % 10), 1 + static_cast<int>(i % 12), 1 + static_cast<int>(i % 28)};
+    subtitle.Uploader = std::string(Cycle(kCycleUploaders, i));
+    subtitle.FileName = stem + "." + std::to_string(i + 1) + "." + std::string(LanguageTag(language)) +
+                        std::string(Cycle(kCycleExtensions, i));
+    AddSubtitle(std::move(subtitle));
+  }
+  return *this;
+}
+
+const TSimSubtitle* TCatalogue::FindSubtitle(int id) const {
+  const auto index = static_cast<long long>(id) - kFirstId;
+  if (index < 0 || index >= static_cast<long long>(Subtitles_.size())) return nullptr;
+  return &Subtitles_[static_cast<std::size_t>(index)];
+}
+
+std::vector<const TSimSubtitle*> TCatalogue::FindByFilmText(std::string_view text) const {
+  const std::string wanted = LowerAscii(text);
+  std::vector<bool> filmMatches(Films_.size());
+  for (std::size_t i = 0; i < Films_.size(); ++i) filmMatches[i] = Contains(LowerAscii(Films_[i].Name), wanted);
+  std::vector<const TSimSubtitle*> found;
+  for (const auto& subtitle : Subtitles_) {
+    if (filmMatches[subtitle.Film]) found.push_back(&subtitle);
+  }
+  return found;
+}
+
+std::string_view EnglishMonthAbbreviation(int month) {
+  if (month < 1 || month > 12) throw std::out_of_range("month " + std::to_string(month));
+  return kMonthAbbreviations[month - 1];
+}
+
+std::string_view LanguageTag(std::string_view language) {
+  for (const auto& entry : kLanguageTags) {
+    if (entry.Language == language) return entry.Tag;
+  }
+  return "xx";
+}
+
+std::string SubtitleFileBytes(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
+  std::string bytes;
+  const std::string extension = LowerAscii(AddressExtension(subtitle.FileName));
+  for (const auto& archive : kArchiveSignatures) {
+    if (archive.Extension == extension) bytes = archive.Signature;
+  }
+  return bytes + SrtText(catalogue, subtitle);
+}
+
+}  // namespace velkaro::sim

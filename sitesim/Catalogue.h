@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The films and subtitles every stand-in site serves, in whatever layout the
+// site uses. Texts are code page 1254 bytes. Everything is deterministic:
+// the same catalogue always yields the same pages and files.
+
+namespace velkaro::sim {
+
+struct TSimDate {
+  int Year;
+  int Month;  // 1..12
+  int Day;    // 1..31
+
+  auto operator<=>(const TSimDate&) const = default;
+};
+
+struct TSimFilm {
+  std::string Name;
+  int Year;
+};
+
+struct TSimSubtitle {
+  int Id;            // unique in the catalogue: the sites' record number
+  std::size_t Film;  // index into TCatalogue::Films()
+  std::string Language;  // English language name: "Turkish", "German"
+  std::string Fps;       // "23.976", "25"
+  int CdCount;
+  std::string Format;    // "SubRip", "MicroDVD"
+  TSimDate Date;
+  std::string Uploader;
+  std::string FileName;  // ends in .zip, .rar, .ace or .srt
+};
+
+class TCatalogue {
+ public:
+  static constexpr int kFirstId = 1001;
+
+  // The films that ship with the server.
+  static TCatalogue Standard();
+  // No films at all.
+  TCatalogue() = default;
+
+  // Appends a film with `count` subtitles whose fields cycle through fixed
+  // values: as many rows as a test or benchmark wants.
+  TCatalogue& AddGeneratedFilm(std::string name, int year, std::size_t count);
+  TCatalogue& AddFilm(TSimFilm film);
+  // Belongs to the film added last.
+  TCatalogue& AddSubtitle(TSimSubtitle subtitle);
+
+  const std::vector<TSimFilm>& Films() const { return Films_; }
+  const std::vector<TSimSubtitle>& Subtitles() const { return Subtitles_; }
+  const TSimFilm& FilmOf(const TSimSubtitle& subtitle) const { return Films_.at(subtitle.Film); }
+  // nullptr when no subtitle has that id.
+  const TSimSubtitle* FindSubtitle(int id) const;
+  // Subtitles of the films whose name contains `text`, ASCII letters compared
+  // without case, in catalogue order. An empty text matches every film.
+  std::vector<const TSimSubtitle*> FindByFilmText(std::string_view text) const;
+
+ private:
+  int NextId() const { return kFirstId + static_cast<int>(Subtitles_.size()); }
+
+  std::vector<TSimFilm> Films_;
+  std::vector<TSimSubtitle> Subtitles_;
+};
+
+// "Jan", "Feb" ... for month 1..12.
+std::string_view EnglishMonthAbbreviation(int month);
+// Two-letter code used in file names: "tr", "en"; "xx" for an unknown language.
+std::string_view LanguageTag(std::string_view language);
+// The file as a site hands it out: subtitle text, behind the archive's
+// signature bytes for .zip, .rar and .ace names.
+std::string SubtitleFileBytes(const TCatalogue& catalogue, const TSimSubtitle& subtitle);
+
+}  // namespace velkaro::sim
