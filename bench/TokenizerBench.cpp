@@ -32,4 +32,4 @@ BENCHMARK(BM_TokenizeHostile)->Arg(4 << 20)->Arg(8 << 20)->Unit(benchmark::kMill
 }  // namespace
 }  // namespace velkaro
 
-BENCHMARK_MAIN();
+

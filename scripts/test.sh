@@ -42,10 +42,8 @@ TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 step "fuzz targets (${fuzz_seconds} s each)"
 configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVELKARO_FUZZ=ON -DVELKARO_BENCH=OFF
-fuzzers=$(sed -n 's/^velkaro_fuzzer(\([a-z_]*\) .*/\1/p' fuzz/CMakeLists.txt)
-# shellcheck disable=SC2086
-cmake --build build-fuzz -j"$jobs" --target $fuzzers
-for fuzzer in $fuzzers; do
+cmake --build build-fuzz -j"$jobs" --target fuzzers
+for fuzzer in $(cd build-fuzz/bin && ls fuzz_*); do
   corpus=$(mktemp -d)
   seeds="fuzz/corpus/${fuzzer#fuzz_}"
   [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/

@@ -17,6 +17,10 @@ struct TSiteMaker {
 // A site joins the server by adding its line here.
 constexpr TSiteMaker kSiteMakers[] = {
     {SiteId::ExtraTitles, MakeExtraTitlesSite},
+    {SiteId::DivxSubtitles, MakeDivxSubtitlesSite},
+    {SiteId::DivxForever, MakeDivxForeverSite},
+    {SiteId::SubDb, MakeSubDbSite},
+    {SiteId::Podnapisi, MakePodnapisiSite},
 };
 
 }  // namespace

@@ -112,6 +112,19 @@ const THTMLParser& TSearchThread::Tokenize(TLines lines) {
   return *Parser;
 }
 
+void TSearchThread::FollowNumberedPages(std::int64_t pageCount, TLines (*fetch)(TSearchThread&),
+                                        void (*parse)(TSearchThread&)) {
+  constexpr std::string_view kPageKey = "page=";
+  for (std::int64_t page = 2; page <= pageCount; ++page) {
+    ThrowIfAbandoned();
+    const auto key = QueryText.find(kPageKey);
+    if (key != std::string::npos) QueryText.resize(key + kPageKey.size());
+    QueryText += std::to_string(page);
+    Tokenize(fetch(*this));
+    parse(*this);
+  }
+}
+
 void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
   ThrowIfAbandoned();
   CurrentRecord = &record;

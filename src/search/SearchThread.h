@@ -75,6 +75,11 @@ class TSearchThread : public std::enable_shared_from_this<TSearchThread> {
   TLines FetchPage(const TPageRequest& request);
   // Replaces Parser by a fresh tokenizer over `lines` and tokenizes them.
   const THTMLParser& Tokenize(TLines lines);
+  // Pages 2..`pageCount` of a site whose query ends in its page number: each
+  // cuts QueryText after its first "page=", appends the number, then fetches,
+  // tokenizes and parses. A page that fails has added its marker and the loop
+  // goes on; Stop ends it at once.
+  void FollowNumberedPages(std::int64_t pageCount, TLines (*fetch)(TSearchThread&), void (*parse)(TSearchThread&));
   // Runs OnRecord with `record` on the user-interface thread and waits for it.
   void HandOverRecord(TSubtitleInfo& record);
   void AddErrorMarker();

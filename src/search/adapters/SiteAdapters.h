@@ -11,6 +11,10 @@ using TSiteSearch = void (*)(TSearchThread&);
 
 TSiteSearch SiteSearchFor(SiteId id);
 
+void SearchDivxForever(TSearchThread& thread);
 void SearchExtraTitles(TSearchThread& thread);
+void SearchPodnapisi(TSearchThread& thread);
+void SearchDivxSubtitles(TSearchThread& thread);
+void SearchSubDb(TSearchThread& thread);
 
 }  // namespace velkaro
