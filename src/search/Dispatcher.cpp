@@ -20,7 +20,7 @@ TQueueDispatcher::TQueueDispatcher() : Owner_(std::this_thread::get_id()) {}
 
 TQueueDispatcher::~TQueueDispatcher() { Shutdown(); }
 
-bool TQueueDispatcher::RunAndWait(std::function<void()> call) {
+bool TQueueDispatcher::RunAndWait(std::function<void()> call, std::function<bool()> giveUp) {
   // The owner would wait for itself.
   if (IsOwnerThread()) {
     call();
@@ -33,8 +33,14 @@ bool TQueueDispatcher::RunAndWait(std::function<void()> call) {
     Queue_.push_back({std::move(call), done});
   }
   Arrived_.notify_all();
+  // How often a waiter looks at `giveUp`: the bound on how long a stopped
+  // worker can stay blocked here.
+  constexpr auto kGiveUpPoll = std::chrono::milliseconds(20);
   std::unique_lock lock(done->Mutex);
-  done->Signal.wait(lock, [&] { return done->Finished; });
+  while (!done->Finished) {
+    if (giveUp && giveUp()) return false;
+    done->Signal.wait_for(lock, kGiveUpPoll);
+  }
   return done->Ran;
 }
 

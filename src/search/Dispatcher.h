@@ -17,9 +17,11 @@ struct TCompletion;
 class IUiDispatcher {
  public:
   virtual ~IUiDispatcher() = default;
-  // Runs `call` on the user-interface thread and returns when it has run.
-  // Returns false, without running it, once the dispatcher has shut down.
-  virtual bool RunAndWait(std::function<void()> call) = 0;
+  // Runs `call` on the user-interface thread and returns when it has run:
+  // true. Returns false once the dispatcher has shut down, or as soon as
+  // `giveUp` holds while waiting; the call may then still run later, so it must
+  // not rely on the waiter's stack.
+  virtual bool RunAndWait(std::function<void()> call, std::function<bool()> giveUp = {}) = 0;
   // Queues `call` for the user-interface thread without waiting.
   virtual void Post(std::function<void()> call) = 0;
 };
@@ -31,7 +33,7 @@ class TQueueDispatcher final : public IUiDispatcher {
   TQueueDispatcher();
   ~TQueueDispatcher() override;
 
-  bool RunAndWait(std::function<void()> call) override;
+  bool RunAndWait(std::function<void()> call, std::function<bool()> giveUp = {}) override;
   void Post(std::function<void()> call) override;
 
   // Owner thread: runs every queued call; returns how many ran.

@@ -128,18 +128,24 @@ void TSearchThread::FollowNumberedPages(std::int64_t pageCount, TLines (*fetch)(
 void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
   ThrowIfAbandoned();
   CurrentRecord = &record;
-  Ui_->RunAndWait([this] {
-    // Tested here, on the user-interface thread, where Abandon() is called.
-    if (!Abandoned() && OnRecord) OnRecord(*CurrentRecord);
-  });
+  // The call holds the thread: a waiter released by Abandon() may be gone when
+  // it runs, and then it does nothing. Abandonment is tested on the
+  // user-interface thread, where Abandon() is called.
+  Ui_->RunAndWait(
+      [self = shared_from_this()] {
+        if (!self->Abandoned() && self->OnRecord) self->OnRecord(*self->CurrentRecord);
+      },
+      [this] { return Abandoned(); });
   CurrentRecord = nullptr;
 }
 
 void TSearchThread::AddErrorMarker() {
   ThrowIfAbandoned();
-  Ui_->RunAndWait([this] {
-    if (!Abandoned() && Registry) Registry->Errors.push_back("[" + ErrorLabel + " - HATA]");
-  });
+  Ui_->RunAndWait(
+      [self = shared_from_this()] {
+        if (!self->Abandoned() && self->Registry) self->Registry->Errors.push_back("[" + self->ErrorLabel + " - HATA]");
+      },
+      [this] { return Abandoned(); });
 }
 
 }  // namespace velkaro
