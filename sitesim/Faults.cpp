@@ -33,10 +33,32 @@ void Apply(const TFault& fault, TResponse& response, TStopSignal& stop) {
     case TFault::TKind::ReplaceBody:
       response.Body = *fault.Body;
       break;
+    case TFault::TKind::Hold:
+      while (!fault.Gate->WaitOpen(std::chrono::milliseconds(20))) {
+        if (stop.Raised()) {
+          response = TResponse{};
+          response.Status = 503;
+          break;
+        }
+      }
+      break;
   }
 }
 
 }  // namespace
+
+void TGate::Open() {
+  {
+    std::lock_guard lock(Mutex_);
+    Open_ = true;
+  }
+  Changed_.notify_all();
+}
+
+bool TGate::WaitOpen(std::chrono::milliseconds duration) {
+  std::unique_lock lock(Mutex_);
+  return Changed_.wait_for(lock, duration, [this] { return Open_; });
+}
 
 bool TStopSignal::WaitFor(std::chrono::milliseconds duration) {
   std::unique_lock lock(Mutex_);
@@ -81,6 +103,13 @@ TFault TFault::ReplaceBody(std::string bytes) {
   TFault fault;
   fault.Kind = TKind::ReplaceBody;
   fault.Body = std::make_shared<const std::string>(std::move(bytes));
+  return fault;
+}
+
+TFault TFault::Hold(std::shared_ptr<TGate> gate) {
+  TFault fault;
+  fault.Kind = TKind::Hold;
+  fault.Gate = std::move(gate);
   return fault;
 }
 

@@ -30,8 +30,21 @@ class TStopSignal {
   bool Raised_ = false;
 };
 
+// Holds answers back until a test opens it.
+class TGate {
+ public:
+  void Open();
+  // False when `duration` passed with the gate still closed.
+  bool WaitOpen(std::chrono::milliseconds duration);
+
+ private:
+  std::mutex Mutex_;
+  std::condition_variable Changed_;
+  bool Open_ = false;
+};
+
 struct TFault {
-  enum class TKind { ErrorStatus, ResetMidBody, Delay, ReplaceBody };
+  enum class TKind { ErrorStatus, ResetMidBody, Delay, ReplaceBody, Hold };
 
   // An error status with a short error page in place of the answer.
   static TFault ErrorStatus(int status = 500);
@@ -42,6 +55,8 @@ struct TFault {
   static TFault Delay(std::chrono::milliseconds wait);
   // Sends `bytes` as the body, whatever they hold, with the usual status.
   static TFault ReplaceBody(std::string bytes);
+  // Waits until `gate` opens; the server's Stop ends the wait.
+  static TFault Hold(std::shared_ptr<TGate> gate);
 
   // A copy that only hits requests whose target, as received, contains
   // `text` (for a proxied request the target includes "http://host").
@@ -54,6 +69,7 @@ struct TFault {
   std::optional<std::size_t> BytesSent;
   std::chrono::milliseconds Wait{0};
   std::shared_ptr<const std::string> Body;  // shared: a 50 MB body is not copied per request
+  std::shared_ptr<TGate> Gate;
 };
 
 // Faults per route key, safe to change while requests run.
