@@ -1,0 +1,63 @@
+#include "ResultIntake.h"
+
+#include <string>
+
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::string_view kAnyFormat = "All";
+
+TRowIcon BrowserPage(std::string_view) { return TRowIcon::WebPage; }
+TRowIcon ProgramDownload(std::string_view) { return TRowIcon::Download; }
+
+TRowIcon ByFileType(std::string_view url) {
+  struct TFileType {
+    std::string_view Extension;
+    TRowIcon Icon;
+  };
+  static constexpr TFileType kFileTypes[] = {
+      {".rar", TRowIcon::RarArchive}, {".zip", TRowIcon::ZipArchive}, {".ace", TRowIcon::RarArchive}};
+  const std::string extension = AddressExtension(url);
+  for (const auto& type : kFileTypes) {
+    if (type.Extension == extension) return type.Icon;
+  }
+  return TRowIcon::Document;
+}
+
+struct TIconRule {
+  SiteId Site;
+  TRowIcon (*Icon)(std::string_view url);
+};
+
+// Tested in this order; the first site whose host the address contains decides.
+constexpr TIconRule kIconRules[] = {
+    {SiteId::DivxForever, BrowserPage}, {SiteId::DivxSubtitles, BrowserPage}, {SiteId::ExtraTitles, ByFileType},
+    {SiteId::SubDb, ProgramDownload},   {SiteId::Podnapisi, BrowserPage},
+};
+
+std::string NormalisedFormat(std::string_view format) { return LowerAscii(TrimView(format)); }
+
+}  // namespace
+
+void NormaliseFps(TSubtitleInfo& record) { ReplaceText(record.Fps, ".", ","); }
+
+bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& record) {
+  if (options.CdCount != -1 && record.CdCount != std::to_string(options.CdCount)) return false;
+  if (!options.Fps.empty() && record.Fps != options.Fps) return false;
+  if (options.Format != kAnyFormat && NormalisedFormat(record.Format) != NormalisedFormat(options.Format)) {
+    return false;
+  }
+  return true;
+}
+
+TRowIcon ChooseRowIcon(std::string_view url, const TSiteTable& sites) {
+  for (const auto& rule : kIconRules) {
+    if (Contains(url, sites[rule.Site].BareHost())) return rule.Icon(url);
+  }
+  return TRowIcon::FilmReel;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,90 @@
+#include "SearchCommand.h"
+
+#include "TextHelpers.h"
+#include "adapters/DivxForever.h"
+#include "adapters/DivxSubtitles.h"
+#include "adapters/ExtraTitles.h"
+#include "adapters/Podnapisi.h"
+#include "adapters/SubDb.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::int32_t kFallbackMaximum = 20;
+
+struct TCdValue {
+  TCdChoice Choice;
+  std::int32_t Count;
+};
+constexpr TCdValue kCdValues[] = {
+    {TCdChoice::One, 1}, {TCdChoice::Two, 2}, {TCdChoice::Three, 3}, {TCdChoice::All, -1}};
+
+struct TFpsValue {
+  TFpsChoice Choice;
+  const char* Text;
+};
+constexpr TFpsValue kFpsValues[] = {
+    {TFpsChoice::Fps23976, "23,976"}, {TFpsChoice::Fps25, "25"}, {TFpsChoice::Fps2997, "29,97"}, {TFpsChoice::All, ""}};
+
+// Throws TConvertError for a custom count that is not a whole number.
+std::int32_t CdCountOf(const TSearchChoices& choices) {
+  if (choices.Cd == TCdChoice::Custom) return ToInt(choices.CustomCd);
+  for (const auto& value : kCdValues) {
+    if (value.Choice == choices.Cd) return value.Count;
+  }
+  return -1;
+}
+
+std::string FpsOf(const TSearchChoices& choices) {
+  if (choices.Fps == TFpsChoice::Custom) return choices.CustomFps;
+  for (const auto& value : kFpsValues) {
+    if (value.Choice == choices.Fps) return value.Text;
+  }
+  return {};
+}
+
+// Each site's language map and query builder, fed from the same choices.
+std::string QueryFor(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum) {
+  switch (site) {
+    case SiteId::ExtraTitles: return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(language), maximum);
+    case SiteId::DivxSubtitles: return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(language));
+    case SiteId::DivxForever: return BuildDivxForeverQuery(film, DivxForeverLanguageCode(language));
+    case SiteId::SubDb: return BuildSubDbQuery(film, SubDbLanguage(language));
+    case SiteId::Podnapisi: return BuildPodnapisiQuery(film, PodnapisiLanguageCode(language));
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string BadMaximumMessage(const TSiteTable& sites) {
+  return "Hatal\xFD [" + sites[SiteId::ExtraTitles].ErrorLabel() + "] Maksimum Sonu\xE7 belirlediniz.";
+}
+
+bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IUserPrompt& prompt) {
+  session.SearchOptions.CdCount = -1;
+  try {
+    session.SearchOptions.CdCount = CdCountOf(choices);
+  } catch (const TConvertError& error) {
+    prompt.ShowError(error.what());
+    return false;
+  }
+  session.SearchOptions.Fps = FpsOf(choices);
+  session.SearchOptions.Format = choices.FormatItem;
+
+  std::int32_t maximum = kFallbackMaximum;
+  if (const auto parsed = ParseInt(choices.MaxText)) {
+    maximum = *parsed;
+  } else {
+    prompt.ShowError(BadMaximumMessage(session.Sites()));
+  }
+
+  for (const SiteId site : kLaunchOrder) {
+    if (!choices.Ticked[static_cast<std::size_t>(site)]) continue;
+    session.LaunchSearch(site, QueryFor(site, choices.Film, choices.LanguageItem, maximum), choices.Film);
+  }
+  return true;
+}
+
+}  // namespace velkaro

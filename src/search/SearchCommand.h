@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "SearchSession.h"
+#include "UserPrompt.h"
+
+// What "&Ara" does with the advanced search dialog's choices, without the dialog.
+
+namespace velkaro {
+
+enum class TCdChoice { One, Two, Three, All, Custom };
+enum class TFpsChoice { Fps23976, Fps25, Fps2997, All, Custom };
+
+struct TSearchChoices {
+  std::array<bool, kSiteCount> Ticked{};  // indexed by SiteId
+  TCdChoice Cd = TCdChoice::All;
+  std::string CustomCd;
+  TFpsChoice Fps = TFpsChoice::All;
+  std::string CustomFps;
+  std::string FormatItem;    // empty when no item is selected
+  std::string LanguageItem;  // empty when no item is selected
+  std::string Film;
+  std::string MaxText = "50";
+
+  void TickAll() { Ticked.fill(true); }
+};
+
+// Sets the session's filter options and launches one search per ticked site
+// in the dialog's fixed order. Returns false, launching nothing, when the
+// custom CD count is not a whole number; the error has been shown.
+bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IUserPrompt& prompt);
+
+// The order in which ticked sites are launched.
+inline constexpr std::array<SiteId, kSiteCount> kLaunchOrder = {
+    SiteId::ExtraTitles, SiteId::DivxSubtitles, SiteId::DivxForever, SiteId::SubDb, SiteId::Podnapisi};
+
+// "Hatalı [Extratitles.net] Maksimum Sonuç belirlediniz." for the configured host.
+std::string BadMaximumMessage(const TSiteTable& sites);
+
+}  // namespace velkaro

@@ -1,0 +1,120 @@
+#include "SearchSession.h"
+
+#include <algorithm>
+
+#include "ProxyFile.h"
+#include "ResultIntake.h"
+
+namespace velkaro {
+
+TSearchSession::TSearchSession(std::shared_ptr<IUiDispatcher> ui, IUserPrompt& prompt, TSiteTable sites,
+                               std::filesystem::path programDir)
+    : Ui_(std::move(ui)), Prompt_(prompt), Sites_(std::move(sites)), ProgramDir_(std::move(programDir)) {}
+
+TSearchSession::~TSearchSession() {
+  std::vector<std::shared_ptr<TSearchThread>> alive;
+  for (const auto& started : Started_) {
+    if (auto thread = started.lock()) alive.push_back(std::move(thread));
+  }
+  for (const auto& thread : alive) thread->Abandon();
+  for (const auto& thread : alive) thread->Join();
+}
+
+void TSearchSession::SetPanel(std::size_t panel, std::string text) {
+  Panels_.at(panel) = std::move(text);
+  if (OnPanelChanged) OnPanelChanged(panel);
+}
+
+void TSearchSession::SetIdle(bool idle) {
+  if (Idle_ == idle) return;
+  Idle_ = idle;
+  if (OnIdleChanged) OnIdleChanged();
+}
+
+std::shared_ptr<TSearchThread> TSearchSession::NewThread() {
+  std::erase_if(Started_, [](const auto& started) { return started.expired(); });
+  auto thread = TSearchThread::Create(Ui_, Sites_);
+  Started_.push_back(thread);
+  return thread;
+}
+
+void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::string filmName) {
+  SetIdle(false);
+  auto thread = NewThread();
+
+  const TLaunchProxy proxy = ReadLaunchProxy(ProgramDir_ / kProxyFileName);
+  thread->UseProxy = proxy.UseProxy;
+  thread->ProxyHost = proxy.Host;
+  if (const auto port = ParseInt(proxy.PortText)) {
+    thread->ProxyPort = *port;
+  } else {
+    Prompt_.ShowError(kBadProxyPort);
+  }
+
+  thread->OnTerminate = [this](TSearchThread& ended) { SearchThreadTerminated(ended); };
+  thread->OnRecord = [this](TSubtitleInfo& record) { AddResult(record); };
+  thread->Registry = &ThreadManager;
+  thread->FilmName = std::move(filmName);
+  thread->SiteId = site;
+  thread->QueryText = std::move(queryText);
+  ThreadManager.Threads.push_back(thread.get());
+  UpdateSearchStatus();
+  thread->Start();
+}
+
+void TSearchSession::UpdateSearchStatus() {
+  if (ThreadManager.Threads.empty()) {
+    ShowSearchResult();
+    return;
+  }
+  std::string text;
+  for (const TSearchThread* thread : ThreadManager.Threads) {
+    text += text.empty() ? " [" : ", [";
+    text += thread->FilmName + " - " + Sites_[thread->SiteId].Name + "] ";
+  }
+  SetPanel(kStatusPanel, text + kSearchingSuffix);
+}
+
+void TSearchSession::ShowSearchResult() {
+  const auto& errors = ThreadManager.Errors;
+  std::string text = errors.empty() ? kSearchClean : kSearchFailed;
+  for (std::size_t i = 0; i < errors.size(); ++i) text += (i == 0 ? "" : " , ") + errors[i];
+  SetPanel(kStatusPanel, std::move(text));
+}
+
+void TSearchSession::SearchThreadTerminated(TSearchThread& thread) {
+  auto& threads = ThreadManager.Threads;
+  if (const auto found = std::find(threads.begin(), threads.end(), &thread); found != threads.end()) {
+    threads.erase(found);
+  }
+  UpdateSearchStatus();
+  if (threads.empty()) {
+    SetIdle(true);
+    ThreadManager.Errors.clear();
+  }
+}
+
+void TSearchSession::Stop() {
+  for (TSearchThread* thread : ThreadManager.Threads) thread->Abandon();
+  ThreadManager.Threads.clear();
+  SetIdle(true);
+  UpdateSearchStatus();
+}
+
+void TSearchSession::AddResult(TSubtitleInfo& record) {
+  NormaliseFps(record);
+  if (!PassesFilters(SearchOptions, record)) return;
+  const TRowIcon icon = ChooseRowIcon(record.Url, Sites_);
+  Rows_.Append(TResultRow{record, icon});
+  SetPanel(kCountPanel, std::to_string(Rows_.Count()));
+}
+
+void TSearchSession::ClearResults() {
+  Rows_.Clear();
+  SetPanel(kStatusPanel, "");
+  SetPanel(kCountPanel, "0");
+}
+
+void TSearchSession::DeleteRow(std::size_t row) { Rows_.Remove(row); }
+
+}  // namespace velkaro

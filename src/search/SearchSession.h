@@ -1,0 +1,84 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Dispatcher.h"
+#include "ResultRows.h"
+#include "SearchThread.h"
+#include "Sites.h"
+#include "SubtitleInfo.h"
+#include "ThreadManager.h"
+#include "UserPrompt.h"
+
+namespace velkaro {
+
+// The main window's search state without the window: launching searches,
+// the registry of running ones, the result rows and the status panel texts.
+// Everything here runs on the user-interface thread.
+class TSearchSession {
+ public:
+  enum TPanel : std::size_t { kVersionPanel = 0, kCountPanel = 1, kStatusPanel = 2, kPanelCount = 3 };
+
+  TSearchSession(std::shared_ptr<IUiDispatcher> ui, IUserPrompt& prompt, TSiteTable sites = ConfiguredSites(),
+                 std::filesystem::path programDir = ExecutableDir());
+  // Abandons every search still running and waits for its thread.
+  ~TSearchSession();
+  TSearchSession(const TSearchSession&) = delete;
+  TSearchSession& operator=(const TSearchSession&) = delete;
+
+  TAdvancedSearchOptions SearchOptions;
+  TThreadManager ThreadManager;
+
+  bool Idle() const { return Idle_; }
+  const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }
+  void SetPanel(std::size_t panel, std::string text);
+  TResultRows& Rows() { return Rows_; }
+  const TResultRows& Rows() const { return Rows_; }
+  const TSiteTable& Sites() const { return Sites_; }
+  const std::filesystem::path& ProgramDir() const { return ProgramDir_; }
+
+  // The window hears of what it must redraw.
+  std::function<void(std::size_t panel)> OnPanelChanged;
+  std::function<void()> OnIdleChanged;
+
+  void LaunchSearch(SiteId site, std::string queryText, std::string filmName);
+  void UpdateSearchStatus();
+  void ShowSearchResult();
+  void SearchThreadTerminated(TSearchThread& thread);
+  // "Durdur": every running search is abandoned; markers gathered so far stay.
+  void Stop();
+  // A record from a search: filtered, then shown as a row.
+  void AddResult(TSubtitleInfo& record);
+  // Rows, search status and count emptied; running searches go on.
+  void ClearResults();
+  // No status change: the count panel keeps its number until the next row.
+  void DeleteRow(std::size_t row);
+
+ private:
+  void SetIdle(bool idle);
+  std::shared_ptr<TSearchThread> NewThread();
+
+  std::shared_ptr<IUiDispatcher> Ui_;
+  IUserPrompt& Prompt_;
+  TSiteTable Sites_;
+  std::filesystem::path ProgramDir_;
+  bool Idle_ = true;
+  std::array<std::string, kPanelCount> Panels_{"", "0", ""};
+  TResultRows Rows_;
+  // Every thread started and not yet released, abandoned ones included, so
+  // that none outlives the session.
+  std::vector<std::weak_ptr<TSearchThread>> Started_;
+};
+
+// The status line texts, code page 1254.
+inline constexpr const char* kSearchingSuffix = " altyaz\xFDlar\xFD aran\xFDyor...";
+inline constexpr const char* kSearchClean = "Arama hatas\xFDz tamamland\xFD.";
+inline constexpr const char* kSearchFailed = "Aramada hatalar olu\xFEtu: ";
+inline constexpr const char* kBadProxyPort = "Hatal\xFD proxy portu.";
+
+}  // namespace velkaro

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string_view>
+
+namespace velkaro {
+
+// The message boxes the engine's callers show. Texts are code page 1254.
+// The window shows real boxes; tests and the command line answer in code.
+class IUserPrompt {
+ public:
+  virtual ~IUserPrompt() = default;
+  virtual void ShowError(std::string_view text) = 0;
+  virtual void ShowInformation(std::string_view text) = 0;
+  // OK/Cancel or Yes/No: true for OK or Yes.
+  virtual bool Confirm(std::string_view question) = 0;
+};
+
+}  // namespace velkaro

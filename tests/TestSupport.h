@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "UserPrompt.h"
+
+namespace velkaro::test {
+
+// Answers message boxes in code and remembers what they said.
+struct TRecordingPrompt final : IUserPrompt {
+  void ShowError(std::string_view text) override { Errors.emplace_back(text); }
+  void ShowInformation(std::string_view text) override { Informations.emplace_back(text); }
+  bool Confirm(std::string_view question) override {
+    Questions.emplace_back(question);
+    return Answer;
+  }
+
+  std::vector<std::string> Errors;
+  std::vector<std::string> Informations;
+  std::vector<std::string> Questions;
+  bool Answer = true;
+};
+
+// A fresh folder standing in for the program's folder, removed afterwards.
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "velkaro-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    Path_ = pattern;
+  }
+  ~TTempDir() {
+    std::error_code ignored;
+    std::filesystem::permissions(Path_, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(Path_, ignored);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  const std::filesystem::path& Path() const { return Path_; }
+
+ private:
+  std::filesystem::path Path_;
+};
+
+}  // namespace velkaro::test
