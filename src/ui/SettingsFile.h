@@ -1,0 +1,86 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// "conf.vkcf" beside the executable: ten lines in a fixed order, code page
+// 1254, CR LF after every line. Every reader and writer opens, works and
+// closes the file on its own; nothing is cached.
+
+namespace velkaro {
+
+inline constexpr const char* kSettingsFileName = "conf.vkcf";
+inline constexpr const char* kBadSettingsFile = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
+
+enum TSettingsLine : int {
+  kLineExtraTitles = 0,
+  kLinePodnapisi = 1,
+  kLineDivxSubtitles = 2,
+  kLineDivxForever = 3,
+  kLineSubDb = 4,
+  kLineLanguage = 5,
+  kLineFilm = 6,
+  kLineMaximum = 7,
+  kLineGrid = 8,
+  kLineDialogAtStart = 9,
+  kSettingsLineCount = 10,
+};
+
+// Lines 0 to 7: the advanced search dialog's choices.
+struct TDialogSettings {
+  // In file order: ExtraTitles, Podnapisi, DivxSubtitles, DivxForever, SubDb.
+  std::array<bool, 5> Sites{true, true, true, true, true};
+  int LanguageIndex = -1;  // -1: no language selected
+  std::string Film;
+  std::string MaxText = "50";  // as typed, not necessarily a number
+};
+
+struct TSettings {
+  TDialogSettings Dialog;
+  bool Grid = false;
+  bool DialogAtStart = false;
+};
+
+// Written "-1" and "0"; read as a number (zero is false) or "True"/"False" in any case.
+std::string BooleanText(bool value);
+std::optional<bool> ReadBoolean(std::string_view text);
+
+class TSettingsFile {
+ public:
+  explicit TSettingsFile(std::filesystem::path path) : Path_(std::move(path)) {}
+  static TSettingsFile Beside(const std::filesystem::path& programDir) { return TSettingsFile(programDir / kSettingsFileName); }
+  const std::filesystem::path& Path() const { return Path_; }
+
+  // Replaces the file with exactly ten lines. False when it cannot be
+  // written; the file as it was is kept whole.
+  bool WriteAll(const TSettings& settings) const;
+  // Rewrites one boolean line, keeping every other line (also any beyond the
+  // tenth). Never creates the file: false when it is missing, too short or
+  // cannot be written.
+  bool RewriteFlag(TSettingsLine line, bool value) const;
+
+  // One boolean line; nullopt when the file or line is missing or does not convert.
+  std::optional<bool> ReadFlag(TSettingsLine line) const;
+
+  struct TDialogApply {
+    std::function<void(TSettingsLine site, bool ticked)> Site;
+    std::function<void(int index)> Language;
+    std::function<void(const std::string& film)> Film;
+    std::function<void(const std::string& maximum)> Maximum;
+  };
+  // Applies lines 0 to 7 in order, each right after it converts; stops at
+  // the first failure and returns false. What was applied stays applied.
+  bool ReadDialog(const TDialogApply& apply) const;
+
+ private:
+  std::optional<std::vector<std::string>> ReadLines() const;
+  bool WriteLines(const std::vector<std::string>& lines) const;
+
+  std::filesystem::path Path_;
+};
+
+}  // namespace velkaro
