@@ -1,10 +1,8 @@
 #include "SettingsFile.h"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
 #include <vector>
 
+#include "FileContent.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -46,51 +44,16 @@ std::optional<bool> ReadBoolean(std::string_view text) {
   return std::nullopt;
 }
 
-std::optional<std::vector<std::string>> TSettingsFile::ReadLines() const {
-  std::ifstream in(Path_, std::ios::binary);
-  if (!in) return std::nullopt;
-  const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) return std::nullopt;
-  // A NUL does not end this file's text: settings lines are taken as written.
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < content.size()) {
-    auto brk = content.find_first_of("\r\n", start);
-    if (brk == std::string::npos) {
-      lines.push_back(content.substr(start));
-      break;
-    }
-    lines.push_back(content.substr(start, brk - start));
-    start = brk + 1;
-    if (content[brk] == '\r' && start < content.size() && content[start] == '\n') ++start;
-  }
-  return lines;
+std::optional<TLines> TSettingsFile::ReadLines() const {
+  const auto content = ReadFileContent(Path_);
+  if (!content) return std::nullopt;
+  return SplitLines(*content);
 }
 
 bool TSettingsFile::WriteLines(const std::vector<std::string>& lines) const {
-  // Written beside the file and renamed over it, so a failed write never
-  // leaves a half-written or empty settings file behind.
-  std::filesystem::path temporary = Path_;
-  temporary += ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    for (const auto& line : lines) out << line << kLineBreak;
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, Path_, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  std::string content;
+  for (const auto& line : lines) content.append(line).append(kLineBreak);
+  return ReplaceFileContent(Path_, content);
 }
 
 bool TSettingsFile::WriteAll(const TSettings& settings) const {
@@ -105,10 +68,13 @@ bool TSettingsFile::WriteAll(const TSettings& settings) const {
 }
 
 bool TSettingsFile::RewriteFlag(TSettingsLine line, bool value) const {
-  auto lines = ReadLines();
+  const auto lines = ReadLines();
   if (!lines || lines->size() <= static_cast<std::size_t>(line)) return false;
-  (*lines)[static_cast<std::size_t>(line)] = BooleanText(value);
-  return WriteLines(*lines);
+  std::vector<std::string> rewritten;
+  for (std::size_t i = 0; i < lines->size(); ++i) {
+    rewritten.emplace_back(i == static_cast<std::size_t>(line) ? BooleanText(value) : std::string((*lines)[i]));
+  }
+  return WriteLines(rewritten);
 }
 
 std::optional<bool> TSettingsFile::ReadFlag(TSettingsLine line) const {
@@ -120,24 +86,25 @@ std::optional<bool> TSettingsFile::ReadFlag(TSettingsLine line) const {
 bool TSettingsFile::ReadDialog(const TDialogApply& apply) const {
   const auto lines = ReadLines();
   if (!lines) return false;
-  auto line = [&](TSettingsLine index) -> const std::string* {
+  auto line = [&](TSettingsLine index) -> std::optional<std::string> {
     const auto at = static_cast<std::size_t>(index);
-    return at < lines->size() ? &(*lines)[at] : nullptr;
+    if (at >= lines->size()) return std::nullopt;
+    return std::string((*lines)[at]);
   };
   for (const TSettingsLine site : {kLineExtraTitles, kLinePodnapisi, kLineDivxSubtitles, kLineDivxForever, kLineSubDb}) {
-    const std::string* text = line(site);
+    const auto text = line(site);
     const auto ticked = text ? ReadBoolean(*text) : std::nullopt;
     if (!ticked) return false;
     apply.Site(site, *ticked);
   }
-  const std::string* language = line(kLineLanguage);
+  const auto language = line(kLineLanguage);
   const auto index = language ? ParseInt(*language) : std::nullopt;
   if (!index) return false;
   apply.Language(*index);
-  const std::string* film = line(kLineFilm);
+  const auto film = line(kLineFilm);
   if (!film) return false;
   apply.Film(*film);
-  const std::string* maximum = line(kLineMaximum);
+  const auto maximum = line(kLineMaximum);
   if (!maximum) return false;
   apply.Maximum(*maximum);
   return true;

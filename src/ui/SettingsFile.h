@@ -6,6 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "TextHelpers.h"
 
 // "conf.vkcf" beside the executable: ten lines in a fixed order, code page
 // 1254, CR LF after every line. Every reader and writer opens, works and
@@ -77,7 +80,7 @@ class TSettingsFile {
   bool ReadDialog(const TDialogApply& apply) const;
 
  private:
-  std::optional<std::vector<std::string>> ReadLines() const;
+  std::optional<TLines> ReadLines() const;
   bool WriteLines(const std::vector<std::string>& lines) const;
 
   std::filesystem::path Path_;

@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "FileContent.h"
+#include "ProxyFile.h"
+#include "TestSupport.h"
+
+namespace velkaro {
+namespace {
+
+class ProxyFile : public testing::Test {
+ protected:
+  void Write(const std::string& content) const { std::ofstream(File, std::ios::binary) << content; }
+
+  test::TTempDir Dir;
+  std::filesystem::path File = Dir.Path() / kProxyFileName;
+};
+
+TEST_F(ProxyFile, LaunchReading) {
+  struct TCase {
+    const char* Content;
+    bool UseProxy;
+    const char* Host;
+    const char* Port;
+  };
+  const TCase cases[] = {
+      {"1\r\n10.0.0.5:3128\r\n", true, "10.0.0.5", "3128"},
+      {"1\n10.0.0.5:3128:extra", true, "10.0.0.5", "3128"},
+      {"1\r\nhostonly\r\n", true, "hostonly", ""},
+      {"1\r\n", true, "", ""},
+      {"1 \r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
+      {" 1\r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
+      {"0\r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
+      {"", false, "127.0.0.1", "8989"},
+  };
+  for (const auto& c : cases) {
+    Write(c.Content);
+    const TLaunchProxy proxy = ReadLaunchProxy(File);
+    EXPECT_EQ(proxy.UseProxy, c.UseProxy) << c.Content;
+    EXPECT_EQ(proxy.Host, c.Host) << c.Content;
+    EXPECT_EQ(proxy.PortText, c.Port) << c.Content;
+  }
+  std::filesystem::remove(File);
+  EXPECT_FALSE(ReadLaunchProxy(File).UseProxy);
+  EXPECT_EQ(ReadLaunchProxy(File).PortText, "8989");
+}
+
+TEST_F(ProxyFile, StrictReadingForStartUpAndDownloads) {
+  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
+  Write("1\r\nproxy.local:3128\r\n");
+  const TProxySetting on = ReadProxySetting(File);
+  EXPECT_TRUE(on.UseProxy);
+  EXPECT_EQ(on.Host, "proxy.local");
+  EXPECT_EQ(on.Port, 3128);
+  Write("0\r\nwhatever\r\n");
+  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
+  for (const char* broken : {"1\r\n", "1\r\nhostonly\r\n", "1\r\nhost:port\r\n", "1\r\nhost:\r\n"}) {
+    Write(broken);
+    EXPECT_THROW(ReadProxySetting(File), TProxyFileError) << broken;
+  }
+}
+
+TEST_F(ProxyFile, DialogFilling) {
+  EXPECT_FALSE(ReadProxyForDialog(File).FileFound);
+
+  Write("0\r\nh:1\r\n");
+  auto fill = ReadProxyForDialog(File);
+  EXPECT_EQ(fill.Enabled, false);
+  EXPECT_EQ(fill.Host, "h");
+  EXPECT_EQ(fill.Port, "1");
+  EXPECT_TRUE(fill.Error.empty());
+
+  // A trailing blank is neither "0" nor "1": nothing is filled, no error.
+  Write("1 \r\nh:1\r\n");
+  fill = ReadProxyForDialog(File);
+  EXPECT_TRUE(fill.FileFound);
+  EXPECT_FALSE(fill.Enabled.has_value());
+  EXPECT_FALSE(fill.Host.has_value());
+  EXPECT_TRUE(fill.Error.empty());
+
+  // Without ":" filling stops after the host, with a reason to show.
+  Write("1\r\nhostonly\r\n");
+  fill = ReadProxyForDialog(File);
+  EXPECT_EQ(fill.Enabled, true);
+  EXPECT_EQ(fill.Host, "hostonly");
+  EXPECT_FALSE(fill.Port.has_value());
+  EXPECT_FALSE(fill.Error.empty());
+
+  Write("");
+  EXPECT_FALSE(ReadProxyForDialog(File).Error.empty());
+}
+
+TEST_F(ProxyFile, WritingFillsBlankFieldsWithDefaults) {
+  ASSERT_TRUE(WriteProxyFile(File, false, "", "   "));
+  EXPECT_EQ(ReadFileContent(File), "0\r\n127.0.0.1:8080\r\n");
+  ASSERT_TRUE(WriteProxyFile(File, true, " host ", "3128 "));
+  EXPECT_EQ(ReadFileContent(File), "1\r\n host :3128 \r\n");
+
+  // A folder in the way of the new file: the write fails and the old file stays.
+  std::filesystem::path blocker = File;
+  blocker += ".new";
+  std::filesystem::create_directory(blocker);
+  EXPECT_FALSE(WriteProxyFile(File, false, "x", "1"));
+  EXPECT_EQ(ReadFileContent(File), "1\r\n host :3128 \r\n");
+}
+
+}  // namespace
+}  // namespace velkaro
