@@ -16,7 +16,7 @@ namespace {
 struct TSilentPrompt final : IUserPrompt {
   void ShowError(std::string_view) override {}
   void ShowInformation(std::string_view) override {}
-  bool Confirm(std::string_view) override { return false; }
+  bool Confirm(std::string_view, TButtons) override { return false; }
 };
 
 TSubtitleInfo SampleRecord(int worker, int index) {

@@ -14,7 +14,7 @@ namespace velkaro::test {
 struct TRecordingPrompt final : IUserPrompt {
   void ShowError(std::string_view text) override { Errors.emplace_back(text); }
   void ShowInformation(std::string_view text) override { Informations.emplace_back(text); }
-  bool Confirm(std::string_view question) override {
+  bool Confirm(std::string_view question, TButtons) override {
     Questions.emplace_back(question);
     return Answer;
   }

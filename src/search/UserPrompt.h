@@ -11,8 +11,9 @@ class IUserPrompt {
   virtual ~IUserPrompt() = default;
   virtual void ShowError(std::string_view text) = 0;
   virtual void ShowInformation(std::string_view text) = 0;
-  // OK/Cancel or Yes/No: true for OK or Yes.
-  virtual bool Confirm(std::string_view question) = 0;
+  enum class TButtons { OkCancel, YesNo };
+  // True for OK or Yes.
+  virtual bool Confirm(std::string_view question, TButtons buttons) = 0;
 };
 
 }  // namespace velkaro
