@@ -10,6 +10,8 @@
 #include <new>
 #include <utility>
 
+#include "TextHelpers.h"
+
 namespace velkaro {
 
 namespace {
@@ -83,22 +85,7 @@ class TMultiMembership {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (IsBlank(text.front()) || text.front() == '\r' || text.front() == '\n')) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && (IsBlank(text.back()) || text.back() == '\r' || text.back() == '\n')) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-char LowerCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerCase(x) == LowerCase(y); });
-}
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) { return LowerAscii(a) == LowerAscii(b); }
 
 template <typename TNumber>
 std::optional<TNumber> ParseNumber(std::string_view text) {
@@ -121,10 +108,10 @@ class TResponse {
   // Takes one raw header line; true when it is the blank line that ends a block.
   bool AddLine(std::string_view raw) {
     if (raw.starts_with("HTTP/")) {
-      StartBlock(Trim(raw));
+      StartBlock(TrimView(raw));
       return false;
     }
-    const std::string_view line = Trim(raw);
+    const std::string_view line = TrimView(raw);
     if (line.empty()) return true;
     if (IsBlank(raw.front()) && !Headers_.empty()) {
       Headers_.back().second.append(" ").append(line);  // an obsolete folded line
@@ -132,7 +119,7 @@ class TResponse {
     }
     const auto colon = line.find(':');
     if (colon != std::string_view::npos) {
-      Headers_.emplace_back(std::string(Trim(line.substr(0, colon))), std::string(Trim(line.substr(colon + 1))));
+      Headers_.emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
     }
     return false;
   }
