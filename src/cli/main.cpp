@@ -1,17 +1,19 @@
 // velkaro-cli: the search engine without a window.
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "CodePage.h"
 #include "Dispatcher.h"
-#include "ProxyFile.h"
-#include "SearchThread.h"
-#include "adapters/ExtraTitles.h"
+#include "SearchCommand.h"
+#include "SearchSession.h"
+#include "TextHelpers.h"
 
 namespace velkaro {
 namespace {
@@ -20,12 +22,22 @@ constexpr int kExitClean = 0;
 constexpr int kExitMarkers = 1;
 constexpr int kExitUsage = 2;
 
-void PrintUsage() {
-  std::cerr << "usage: velkaro-cli search [--lang ITEM] [--max N] FILM\n";
-}
+constexpr const char* kUsage =
+    "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
+    "                          [--max TEXT] [--json] FILM\n";
 
-// Inside a field, backslash, tab, CR and LF are escaped so every row is one line.
-std::string EscapeField(std::string_view text) {
+// Message boxes become lines on stderr.
+struct TConsolePrompt final : IUserPrompt {
+  void ShowError(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
+  void ShowInformation(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
+  bool Confirm(std::string_view question, TButtons) override {
+    std::cerr << Cp1254ToUtf8(question) << '\n';
+    return false;
+  }
+};
+
+// Backslash, tab, CR and LF escaped so that every row stays one line.
+std::string TabField(std::string_view text) {
   std::string out;
   for (char c : Cp1254ToUtf8(text)) {
     switch (c) {
@@ -39,97 +51,152 @@ std::string EscapeField(std::string_view text) {
   return out;
 }
 
-void PrintRow(const TSubtitleInfo& record) {
-  const std::string_view columns[] = {record.FilmName, record.Url,       record.Language, record.Fps,
-                                      record.CdCount,  record.DateAdded, record.Uploader, record.Format};
-  std::string line;
-  for (std::size_t i = 0; i < std::size(columns); ++i) {
-    if (i > 0) line += '\t';
-    line += EscapeField(columns[i]);
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (char c : Cp1254ToUtf8(text)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
   }
-  std::cout << line << '\n' << std::flush;
+  return out + "\"";
 }
 
-std::string FinalStatus(const std::vector<std::string>& errors) {
-  if (errors.empty()) return "Arama hatas\xFDz tamamland\xFD.";
-  std::string text = "Aramada hatalar olu\xFEtu: ";
-  for (std::size_t i = 0; i < errors.size(); ++i) text += (i > 0 ? " , " : "") + errors[i];
-  return text;
+constexpr const char* kJsonKeys[kColumnCount] = {"filmName", "url",       "language", "fps",
+                                                 "cdCount",  "dateAdded", "uploader", "format"};
+
+std::string RowLine(const TResultRow& row, bool json) {
+  std::string line;
+  if (json) {
+    line = "{\"icon\":" + std::to_string(static_cast<int>(row.Icon));
+    for (int column = 0; column < kColumnCount; ++column) {
+      line += ",\"" + std::string(kJsonKeys[column]) + "\":" + JsonString(row.Column(column));
+    }
+    return line + "}";
+  }
+  line = std::to_string(static_cast<int>(row.Icon));
+  for (int column = 0; column < kColumnCount; ++column) line += "\t" + TabField(row.Column(column));
+  return line;
 }
 
 struct TSearchArgs {
-  std::string Film;
-  std::string Language;
-  std::string MaxText = "50";
+  TSearchChoices Choices;
+  bool Json = false;
 };
 
-int RunSearch(const TSearchArgs& args) {
-  std::int32_t maxResults = 20;
-  if (const auto parsed = ParseInt(args.MaxText)) {
-    maxResults = *parsed;
-  } else {
-    std::cerr << Cp1254ToUtf8("Hatal\xFD [Extratitles.net] Maksimum Sonu\xE7 belirlediniz.") << '\n';
+bool ApplySites(std::string_view list, TSearchChoices& choices) {
+  choices.Ticked.fill(false);
+  for (const auto& name : SplitText(list, ",")) {
+    const auto site = SiteIdFromName(Trim(name));
+    if (!site) return false;
+    choices.Ticked[static_cast<std::size_t>(*site)] = true;
   }
-
-  auto ui = std::make_shared<TQueueDispatcher>();
-  TThreadManager registry;
-  auto thread = TSearchThread::Create(ui);
-  const TLaunchProxy proxy = ReadLaunchProxy(ExecutableDir() / kProxyFileName);
-  thread->UseProxy = proxy.UseProxy;
-  thread->ProxyHost = proxy.Host;
-  if (const auto port = ParseInt(proxy.PortText)) {
-    thread->ProxyPort = *port;
-  } else {
-    std::cerr << Cp1254ToUtf8("Hatal\xFD proxy portu.") << '\n';
-  }
-  thread->Registry = &registry;
-  thread->SiteId = SiteId::ExtraTitles;
-  thread->FilmName = args.Film;
-  thread->QueryText = BuildExtraTitlesQuery(args.Film, ExtraTitlesLanguageCode(args.Language), maxResults);
-  thread->OnRecord = [](TSubtitleInfo& record) { PrintRow(record); };
-  bool finished = false;
-  thread->OnTerminate = [&finished](TSearchThread&) { finished = true; };
-  thread->Start();
-  thread.reset();
-  while (!finished) ui->WaitAndProcess(std::chrono::seconds(1));
-
-  std::cerr << Cp1254ToUtf8(FinalStatus(registry.Errors)) << '\n';
-  return registry.Errors.empty() ? kExitClean : kExitMarkers;
+  return std::find(choices.Ticked.begin(), choices.Ticked.end(), true) != choices.Ticked.end();
 }
 
-int Search(const std::vector<std::string_view>& args) {
-  TSearchArgs search;
+bool ApplyCd(std::string_view text, TSearchChoices& choices) {
+  if (LowerAscii(text) == "all") {
+    choices.Cd = TCdChoice::All;
+    return true;
+  }
+  if (!ParseInt(text)) return false;
+  choices.Cd = TCdChoice::Custom;
+  choices.CustomCd = std::string(text);
+  return true;
+}
+
+// The options that take a value, and where each goes.
+struct TValueOption {
+  std::string_view Name;
+  bool (*Apply)(std::string_view value, TSearchChoices& choices);
+};
+
+const TValueOption kValueOptions[] = {
+    {"--sites", ApplySites},
+    {"--lang", [](std::string_view v, TSearchChoices& c) { c.LanguageItem = Utf8ToCp1254(v); return true; }},
+    {"--cd", ApplyCd},
+    {"--fps",
+     [](std::string_view v, TSearchChoices& c) {
+       c.Fps = TFpsChoice::Custom;
+       c.CustomFps = Utf8ToCp1254(v);
+       return true;
+     }},
+    {"--format", [](std::string_view v, TSearchChoices& c) { c.FormatItem = Utf8ToCp1254(v); return true; }},
+    {"--max", [](std::string_view v, TSearchChoices& c) { c.MaxText = Utf8ToCp1254(v); return true; }},
+};
+
+std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args) {
+  TSearchArgs parsed;
+  parsed.Choices.TickAll();
+  parsed.Choices.FormatItem = "All";
   bool haveFilm = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--lang" && hasValue) {
-      search.Language = Utf8ToCp1254(args[++i]);
-    } else if (arg == "--max" && hasValue) {
-      search.MaxText = Utf8ToCp1254(args[++i]);
-    } else if (!arg.starts_with("--") && !haveFilm) {
-      search.Film = Utf8ToCp1254(arg);
-      haveFilm = true;
-    } else {
-      PrintUsage();
-      return kExitUsage;
+    if (arg == "--json") {
+      parsed.Json = true;
+      continue;
     }
+    if (!arg.starts_with("--")) {
+      if (haveFilm) return std::nullopt;
+      parsed.Choices.Film = Utf8ToCp1254(arg);
+      haveFilm = true;
+      continue;
+    }
+    const auto option = std::find_if(std::begin(kValueOptions), std::end(kValueOptions),
+                                     [&](const TValueOption& o) { return o.Name == arg; });
+    if (option == std::end(kValueOptions) || i + 1 >= args.size()) return std::nullopt;
+    if (!option->Apply(args[++i], parsed.Choices)) return std::nullopt;
   }
-  if (!haveFilm) {
-    PrintUsage();
+  if (!haveFilm) return std::nullopt;
+  return parsed;
+}
+
+int Search(const std::vector<std::string_view>& args) {
+  const auto parsed = ParseSearchArgs(args);
+  if (!parsed) {
+    std::cerr << kUsage;
     return kExitUsage;
   }
-  return RunSearch(search);
+  auto ui = std::make_shared<TQueueDispatcher>();
+  TConsolePrompt prompt;
+  TSearchSession session(ui, prompt);
+  TResultRows::TListener printer;
+  printer.AfterAppend = [&](std::size_t row) {
+    std::cout << RowLine(session.Rows()[row], parsed->Json) << '\n' << std::flush;
+  };
+  session.Rows().SetListener(std::move(printer));
+  if (!RunSearchCommand(session, parsed->Choices, prompt)) return kExitUsage;
+  while (!session.Idle()) ui->WaitAndProcess(std::chrono::seconds(1));
+
+  const std::string& status = session.Panel(TSearchSession::kStatusPanel);
+  std::cerr << Cp1254ToUtf8(status) << '\n';
+  return status == kSearchClean ? kExitClean : kExitMarkers;
 }
+
+struct TCommand {
+  std::string_view Name;
+  int (*Run)(const std::vector<std::string_view>& args);
+};
+
+constexpr TCommand kCommands[] = {
+    {"search", Search},
+};
 
 }  // namespace
 }  // namespace velkaro
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] != "search") {
-    velkaro::PrintUsage();
-    return velkaro::kExitUsage;
+  for (const auto& command : velkaro::kCommands) {
+    if (!args.empty() && args[0] == command.Name) return command.Run({args.begin() + 1, args.end()});
   }
-  return velkaro::Search({args.begin() + 1, args.end()});
+  std::cerr << velkaro::kUsage;
+  return velkaro::kExitUsage;
 }
