@@ -1,10 +1,143 @@
 #include "Podnapisi.h"
 
+#include <utility>
+
 #include "../SearchThread.h"
 #include "SiteAdapters.h"
+#include "TokenWalks.h"
 
 namespace velkaro {
 
-void SearchPodnapisi(TSearchThread&) {}
+namespace {
+
+struct TLanguage {
+  std::string_view Name;
+  std::int32_t Code;
+};
+
+// In the order of the dialog's language list; read both ways.
+constexpr TLanguage kLanguages[] = {
+    {"All", 0},       {"Turkish", 30},   {"English", 2},   {"Albanian", 29},  {"Bulgarian", 33},
+    {"Chinese GB Code", 17},             {"Croatian", 38}, {"Czech", 7},      {"Estonian", 20},
+    {"Finnish", 31},  {"French", 8},     {"Germany", 5},   {"Hungary", 15},   {"Italy", 9},
+    {"Japanese", 11}, {"Korean", 4},     {"Portugese", 32}, {"Romanian", 13}, {"Russian", 27},
+    {"Serbian", 36},  {"Spanish", 28},   {"Swedish", 25},
+};
+
+constexpr std::int32_t kUnknownLanguageCode = 100;
+constexpr std::int32_t kUnreadableLanguageCode = -1;
+
+constexpr std::string_view kSearchPath = "/index.php/ppodnapisi/search?tbsl=1&sK=";
+constexpr std::string_view kDownloadIcon = "/images/default/download.gif";
+constexpr std::string_view kPagerIcon = "/images/default/forum/pages_icon.gif";
+constexpr std::string_view kRecordLink = "/index.php/ppodnapisi/podnapis?i=";
+constexpr std::string_view kLanguageLink = "/index.php/ppodnapisi/kategorija?jezik=";
+constexpr std::string_view kLanguageKey = "jezik=";
+
+constexpr std::string_view kNoFrameRate[] = {"timecode", "n\\a", "n/a"};
+
+// Matched exactly: a row's icon differing in case or blanks marks no row.
+bool IsDownloadIcon(const THTMLToken& token) {
+  const THTMLTag* img = token.TagNamed("IMG");
+  return img && img->ParamNamed(0, "SRC") && img->Params[0].Value == kDownloadIcon;
+}
+
+}  // namespace
+
+std::int32_t PodnapisiLanguageCode(std::string_view item) {
+  const auto trimmed = TrimView(item);
+  for (const auto& language : kLanguages) {
+    if (language.Name == trimmed) return language.Code;
+  }
+  return kUnknownLanguageCode;
+}
+
+std::string_view PodnapisiLanguageName(std::int32_t code) {
+  for (const auto& language : kLanguages) {
+    if (language.Code == code) return language.Name;
+  }
+  return {};
+}
+
+std::string BuildPodnapisiQuery(std::string_view film, std::int32_t languageCode) {
+  return std::string(kSearchPath) + UrlEncode(film) + "&sJ=" + std::to_string(languageCode) + "&submit=Search";
+}
+
+std::string_view PodnapisiLinkLanguage(std::string_view link) {
+  // The link matched its walk without regard to case, so its key is cut the same way.
+  const auto key = FindFolded(link, kLanguageKey);
+  if (key != std::string_view::npos) link.remove_prefix(key + kLanguageKey.size());
+  return PodnapisiLanguageName(ParseInt(TrimView(link)).value_or(kUnreadableLanguageCode));
+}
+
+std::string PodnapisiFrameRate(std::string_view text) {
+  const std::string_view fps = TrimView(text);
+  for (const auto marker : kNoFrameRate) {
+    if (FindFolded(fps, marker) != std::string_view::npos) return {};
+  }
+  return std::string(fps);
+}
+
+std::string PodnapisiDate(std::string_view text) { return Trim(CutAt(TrimView(text), "@")); }
+
+void WalkPodnapisiResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
+  const std::string recordBase = siteBase.ends_with('/') ? siteBase.substr(0, siteBase.size() - 1) : siteBase;
+  TTokenWalker walker(page);
+  const auto count = static_cast<std::ptrdiff_t>(page.Count());
+  for (std::ptrdiff_t p = 0; p < count; ++p) {
+    if (!IsDownloadIcon(page.Item(p))) continue;
+    // Three walks back to the row's own links, five forward to its labels.
+    const auto linkBefore = [&](std::string_view match) {
+      return walker.FindTag(p, "A", 0, "HREF", match, TWalkDirection::Backward);
+    };
+    const auto labelAfter = [&](std::string_view label) {
+      return walker.FindText(p, label, TWalkDirection::Forward);
+    };
+    TSubtitleInfo record;
+    record.Url = recordBase + std::string(linkBefore(kRecordLink).Text());
+    record.Language = PodnapisiLinkLanguage(linkBefore(kLanguageLink).Text());
+    record.FilmName = Trim(page.TextOrName(linkBefore(kRecordLink).Position() + 1));
+    record.CdCount = TextBetween(labelAfter("Details:").Text(), "Details:", "CD");
+    record.Format = TextBetween(labelAfter("Uploader:").Text(), ",", ", Uploader:");
+    record.Fps = PodnapisiFrameRate(page.TextOrName(labelAfter("Details:").Position() + 2));
+    record.Uploader = Trim(page.TextOrName(labelAfter("Uploader:").Position() + 2));
+    record.DateAdded = PodnapisiDate(page.TextOrName(labelAfter("Release:").Position() + 4));
+    onRecord(record);
+  }
+}
+
+std::int32_t ReadPodnapisiPageCount(const THTMLParser& page) {
+  TTokenWalker walker(page);
+  const auto icon = walker.FindTag(0, "IMG", 0, "SRC", kPagerIcon, TWalkDirection::Forward);
+  return ToInt(TextBefore(page.TextOrName(icon.Position() + 1), 1, "page"));
+}
+
+TLines FetchPodnapisi(TSearchThread& thread) {
+  TPageRequest request;
+  // The base ends in "/" and QueryText begins with one: the path goes out as
+  // "//index.php/...", the form the site has always been sent.
+  request.Path = thread.QueryText;
+  request.Compressed = true;
+  return thread.FetchPage(request);
+}
+
+void ParsePodnapisi(TSearchThread& thread) {
+  WalkPodnapisiResults(*thread.Parser, thread.Site().Base(),
+                       [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
+}
+
+void SearchPodnapisi(TSearchThread& thread) {
+  TLines lines = FetchPodnapisi(thread);
+  if (lines.empty()) return;
+  thread.Tokenize(std::move(lines));
+  // Read before the first page is parsed: a page without a readable pager
+  // yields nothing at all.
+  const std::int32_t pageCount = ReadPodnapisiPageCount(*thread.Parser);
+  ParsePodnapisi(thread);
+  if (pageCount > 1) {
+    thread.QueryText += "&page=1";
+    thread.FollowNumberedPages(pageCount, &FetchPodnapisi, &ParsePodnapisi);
+  }
+}
 
 }  // namespace velkaro
