@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <new>
+#include <utility>
 
 // Large buffers come straight from the kernel with huge pages requested: on a
 // virtual machine the first touch of each 4 KiB page costs more than
@@ -35,6 +36,15 @@ struct TBigAllocator {
       std::allocator<T>().deallocate(memory, count);
     } else {
       FreeBig(memory, bytes);
+    }
+  }
+  // Default-initialises: a buffer about to be written over is not zero-filled first.
+  template <typename U, typename... Args>
+  void construct(U* place, Args&&... args) {
+    if constexpr (sizeof...(Args) == 0) {
+      ::new (static_cast<void*>(place)) U;
+    } else {
+      ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
     }
   }
   template <typename U>

@@ -1,7 +1,17 @@
 #include <QApplication>
 
+#include "Artwork.h"
+#include "MainWindow.h"
+#include "MessagePrompt.h"
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  app.setApplicationName("Velkaro");
-  return 0;
+  QApplication::setApplicationName(QStringLiteral("Velkaro"));
+  QApplication::setWindowIcon(velkaro::ProgramIcon());
+
+  velkaro::TMessagePrompt prompt;
+  velkaro::TfrmMain window({.Prompt = prompt});
+  prompt.SetParent(&window);
+  window.show();
+  return QApplication::exec();
 }

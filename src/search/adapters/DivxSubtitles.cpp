@@ -1,10 +1,234 @@
 #include "DivxSubtitles.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "../SearchThread.h"
 #include "SiteAdapters.h"
 
 namespace velkaro {
 
-void SearchDivxSubtitles(TSearchThread&) {}
+namespace {
+
+struct TLanguageCode {
+  std::string_view Item;
+  std::int32_t Code;
+};
+
+// In the order of the dialog's language list; "All" and anything unknown ask for every language.
+constexpr TLanguageCode kLanguageCodes[] = {
+    {"All", -1},
+    {"Turkish", 22},
+    {"English", 2},
+    {"Albanian", 62},
+    {"Bulgarian", 15},
+    {"Bulgarian_English", 20},
+    {"Chinese GB Code", 24},
+    {"Croatian", 25},
+    {"Czech", 8},
+    {"English_German", 19},
+    {"Estonian", 60},
+    {"Finnish", 100},
+    {"French", 12},
+    {"Germany", 4},
+    {"Hungary", 16},
+    {"Italy", 13},
+    {"Japanese", 31},
+    {"Korean", 23},
+    {"Portugese", 10},
+    {"Romanian", 30},
+    {"Russian", 27},
+    {"Serbian", 59},
+    {"Spanish", 9},
+    {"Swedish", 7},
+};
+constexpr std::int32_t kAllLanguages = -1;
+
+constexpr std::string_view kSearchPath = "page_searchedsubtitles.php";
+constexpr std::string_view kRecordLinkMark = "page_subtitleinformation.php?ID=";
+constexpr std::string_view kTotalMarker = "subtitles found in database that match your search";
+constexpr std::string_view kFrameRateLabel = "framerate:";
+constexpr std::string_view kNotAvailable = "N/A";
+constexpr std::string_view kFpsUnit = "FPS";
+
+// Where a row's cells stand, counted in tokens from its result link. The
+// uploader and the date sit one token earlier when the uploader has no icon.
+constexpr std::ptrdiff_t kFilmNameAt = 1;
+constexpr std::ptrdiff_t kLanguageAt = 8;
+constexpr std::ptrdiff_t kFormatAt = 12;
+constexpr std::ptrdiff_t kCdCountAt = 16;
+constexpr std::ptrdiff_t kUploaderAt = 26;
+constexpr std::ptrdiff_t kDateAt = 30;
+constexpr std::ptrdiff_t kFrameRateValueAt = 6;
+constexpr std::ptrdiff_t kTotalBeforeMarker = 2;
+
+bool IsResultLink(const THTMLToken& token) {
+  const auto* a = token.TagNamed("A");
+  return a && a->ParamNamed(0, "HREF") && Contains(a->Params[0].Value, kRecordLinkMark);
+}
+
+// The text token at `index`, or nullptr for a tag there; throws past either end.
+const THTMLText* TextAt(const THTMLParser& page, std::ptrdiff_t index) { return page.Item(index).AsText(); }
+
+// The trimmed text at `index`, or at `fallback` when `index` holds a tag.
+std::string TrimmedTextAt(const THTMLParser& page, std::ptrdiff_t index, std::ptrdiff_t fallback = -1) {
+  const THTMLText* text = TextAt(page, index);
+  if (!text && fallback >= 0) text = TextAt(page, fallback);
+  return text ? Trim(text->Text) : std::string();
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+// The value of `key` in a form body, as written there; empty without the key.
+std::string_view FormBodyValue(std::string_view body, std::string_view key) {
+  while (!body.empty()) {
+    const auto end = std::min(body.find('&'), body.size());
+    const std::string_view field = body.substr(0, end);
+    const auto equals = field.find('=');
+    if (equals != std::string_view::npos && field.substr(0, equals) == key) return field.substr(equals + 1);
+    body.remove_prefix(std::min(end + 1, body.size()));
+  }
+  return {};
+}
+
+}  // namespace
+
+std::int32_t DivxSubtitlesLanguageCode(std::string_view item) {
+  const auto trimmed = TrimView(item);
+  for (const auto& entry : kLanguageCodes) {
+    if (entry.Item == trimmed) return entry.Code;
+  }
+  return kAllLanguages;
+}
+
+std::string BuildDivxSubtitlesQuery(std::string_view film, std::int32_t languageCode) {
+  return "_language=" + std::to_string(languageCode) +
+         "&_format=-1&_date=-1&_grade=-2&_character=-1&_free=" + UrlEncode(film) +
+         "&firstSearch=true&pageNo=1&recPerPage=" + std::to_string(kDivxSubtitlesFirstPageRows);
+}
+
+TLines FetchDivxSubtitles(TSearchThread& thread) {
+  TPageRequest request;
+  request.Method = TPageRequest::TMethod::Post;
+  request.Path = kSearchPath;
+  request.Body = thread.QueryText;
+  return thread.FetchPage(request);
+}
+
+void WalkDivxSubtitlesResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
+  for (std::ptrdiff_t p = 0; p < static_cast<std::ptrdiff_t>(page.Count()); ++p) {
+    const THTMLToken& link = page.Item(p);
+    if (!IsResultLink(link)) continue;
+    TSubtitleInfo record;
+    record.Url = siteBase + std::string(link.AsTag()->Params[0].Value);
+    std::erase(record.Url, '\'');
+    record.FilmName = TrimmedTextAt(page, p + kFilmNameAt);
+    record.Language = TrimmedTextAt(page, p + kLanguageAt);
+    record.Format = TrimmedTextAt(page, p + kFormatAt);
+    if (record.Format == kNotAvailable) record.Format.clear();
+    record.CdCount = TrimmedTextAt(page, p + kCdCountAt);
+    record.Uploader = TrimmedTextAt(page, p + kUploaderAt, p + kUploaderAt - 1);
+    record.DateAdded = TrimmedTextAt(page, p + kDateAt, p + kDateAt - 1);
+    std::replace(record.DateAdded.begin(), record.DateAdded.end(), '/', '.');
+    onRecord(record);
+  }
+}
+
+std::string CleanDivxSubtitlesFps(std::string_view text) {
+  if (TrimView(text) == kNotAvailable) return {};
+  const auto unit = text.find(kFpsUnit);
+  if (unit == std::string_view::npos || unit == 0) return std::string(text);
+  // The unit goes with the blank before it. Only a blank: "25FPS" keeps its
+  // last digit.
+  auto end = unit;
+  if (static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
+  return std::string(text.substr(0, end));
+}
+
+std::string ReadDivxSubtitlesFps(const THTMLParser& page) {
+  std::string fps;
+  for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(page.Count()); ++k) {
+    const auto* label = page.Item(k).AsText();
+    if (!label || !EqualsIgnoringAsciiCase(TrimView(label->Text), kFrameRateLabel)) continue;
+    if (const auto* value = TextAt(page, k + kFrameRateValueAt)) fps = CleanDivxSubtitlesFps(value->Text);
+  }
+  return fps;
+}
+
+std::string DivxSubtitlesFps(TSearchThread& thread, const std::string& url) {
+  thread.ThrowIfAbandoned();
+  std::string body;
+  try {
+    body = thread.NewClient()->Get(url);
+  } catch (const THttpError&) {
+    // The record goes out without a frame rate; a Stop, though, ends the search.
+    thread.ThrowIfAbandoned();
+    return {};
+  }
+  THTMLParser page;
+  page.SetText(body);
+  page.Parse();
+  return ReadDivxSubtitlesFps(page);
+}
+
+void ParseDivxSubtitles(TSearchThread& thread) {
+  WalkDivxSubtitlesResults(*thread.Parser, thread.Site().Base(), [&thread](TSubtitleInfo& record) {
+    record.Fps = DivxSubtitlesFps(thread, record.Url);
+    thread.HandOverRecord(record);
+  });
+}
+
+std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page) {
+  std::int32_t total = 0;
+  for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(page.Count()); ++i) {
+    const auto* marker = page.Item(i).AsText();
+    if (!marker || !Contains(marker->Text, kTotalMarker)) continue;
+    if (const auto* count = TextAt(page, i - kTotalBeforeMarker)) total = ToInt(TrimView(count->Text));
+  }
+  return total;
+}
+
+std::int32_t DivxSubtitlesTotal(const TLines& lines) {
+  THTMLParser page;
+  page.SetLines(lines);
+  page.Parse();
+  return ReadDivxSubtitlesTotal(page);
+}
+
+std::int64_t DivxSubtitlesPageCount(std::int64_t total) {
+  return total / kDivxSubtitlesPageRows + (total % kDivxSubtitlesPageRows != 0 ? 1 : 0);
+}
+
+std::string DivxSubtitlesPagePath(std::string_view queryText, std::int64_t page) {
+  std::string path(kSearchPath);
+  path.append("?orderby=SubName&direction=&maxres=").append(std::to_string(kDivxSubtitlesPageRows));
+  path.append("&_free=").append(FormBodyValue(queryText, "_free"));
+  path.append("&_character=-1&_language=").append(FormBodyValue(queryText, "_language"));
+  path.append("&_date=-1&_format=-1&_grade=&nbcd=-1&starts=")
+      .append(std::to_string((page - 1) * kDivxSubtitlesPageRows));
+  return path;
+}
+
+void SearchDivxSubtitles(TSearchThread& thread) {
+  std::int64_t pages = 0;
+  {
+    const TLines firstPage = FetchDivxSubtitles(thread);
+    if (firstPage.empty()) return;
+    thread.Tokenize(firstPage);
+    ParseDivxSubtitles(thread);
+    pages = DivxSubtitlesPageCount(DivxSubtitlesTotal(firstPage));
+  }
+  for (std::int64_t page = 2; page <= pages; ++page) {
+    thread.ThrowIfAbandoned();
+    // On the search's own client, which sends back the cookie the first answer set.
+    // A failure here is not caught: it ends the search, keeping what came so far.
+    const std::string body = thread.Client->Get(thread.Site().Base() + DivxSubtitlesPagePath(thread.QueryText, page));
+    thread.Tokenize(SplitLines(body));
+    ParseDivxSubtitles(thread);
+  }
+}
 
 }  // namespace velkaro

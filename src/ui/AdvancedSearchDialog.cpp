@@ -1,0 +1,359 @@
+#include "AdvancedSearchDialog.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "Artwork.h"
+#include "CodePage.h"
+#include "EngineText.h"
+
+namespace velkaro {
+
+namespace {
+
+const QSize kClientSize(419, 267);
+
+// The site box: green ticks for the sites whose subtitles the program
+// downloads itself, grey for those it opens in the browser.
+struct TSiteRow {
+  SiteId Site;
+  TSettingsLine Line;
+  const char* Name;
+  const char* Caption;
+  bool Green;
+  int Row;
+  int Column;
+};
+constexpr std::array<TSiteRow, kSiteCount> kSiteRows = {{
+    {SiteId::ExtraTitles, kLineExtraTitles, "chkExtraTitles", "ExtraTitles", true, 0, 0},
+    {SiteId::DivxSubtitles, kLineDivxSubtitles, "chkDivxSubtitles", "DivxSubtitles", false, 0, 1},
+    {SiteId::SubDb, kLineSubDb, "chkSubDb", "SubDb", true, 1, 0},
+    {SiteId::DivxForever, kLineDivxForever, "chkDivxForever", "DivxForever", false, 1, 1},
+    {SiteId::Podnapisi, kLinePodnapisi, "chkPodnapisi", "Podnapisi", false, 2, 0},
+}};
+
+// The order UpdateSiteFonts walks the boxes in.
+constexpr std::array<TSettingsLine, kSiteCount> kFontOrder = {kLineExtraTitles, kLinePodnapisi, kLineDivxSubtitles,
+                                                              kLineDivxForever, kLineSubDb};
+
+template <typename TChoice>
+struct TRadioRow {
+  TChoice Choice;
+  const char* Name;
+  const char* Caption;  // UTF-8
+  int Row;
+  int Column;
+};
+constexpr std::array<TRadioRow<TCdChoice>, 5> kCdRows = {{
+    {TCdChoice::One, "rbOneCD", "1 CD", 0, 0},
+    {TCdChoice::Two, "rbTwoCD", "2 CD", 0, 1},
+    {TCdChoice::Three, "rbThreeCD", "3 CD", 1, 0},
+    {TCdChoice::All, "rbAllCD", "Hepsi", 1, 1},
+    {TCdChoice::Custom, "rbCustomCD", "\xC3\x96zel", 2, 0},
+}};
+constexpr std::array<TRadioRow<TFpsChoice>, 5> kFpsRows = {{
+    {TFpsChoice::Fps23976, "rb23FPS", "23,976", 0, 0},
+    {TFpsChoice::Fps25, "rb25FPS", "25", 0, 1},
+    {TFpsChoice::Fps2997, "rb29FPS", "29,97", 1, 0},
+    {TFpsChoice::All, "rbAllFPS", "Hepsi", 1, 1},
+    {TFpsChoice::Custom, "rbCustomFPS", "\xC3\x96zel", 2, 0},
+}};
+
+void SetBold(QWidget* widget, bool bold) {
+  QFont font = widget->font();
+  font.setBold(bold);
+  widget->setFont(font);
+}
+
+template <typename TLayout>
+TLayout* Tight(TLayout* layout) {
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
+  return layout;
+}
+
+QLineEdit* NewEdit(const char* name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QLatin1String(name));
+  return edit;
+}
+
+// One radio group of the dialog: buttons from `rows` in a grid, the custom
+// value's edit beside the last one, the "Hepsi" item selected.
+template <typename TChoice, std::size_t N>
+QGroupBox* NewRadioGroup(const QString& caption, const std::array<TRadioRow<TChoice>, N>& rows, QLineEdit* custom,
+                         std::array<QRadioButton*, N>& buttons, QButtonGroup*& group, QWidget* parent) {
+  auto* box = new QGroupBox(caption, parent);
+  auto* grid = Tight(new QGridLayout(box));
+  group = new QButtonGroup(box);
+  for (std::size_t i = 0; i < N; ++i) {
+    buttons[i] = new QRadioButton(QString::fromUtf8(rows[i].Caption), box);
+    buttons[i]->setObjectName(QLatin1String(rows[i].Name));
+    buttons[i]->setChecked(rows[i].Choice == TChoice::All);
+    group->addButton(buttons[i]);
+    grid->addWidget(buttons[i], rows[i].Row, rows[i].Column);
+  }
+  custom->setParent(box);
+  grid->addWidget(custom, rows[N - 1].Row, rows[N - 1].Column + 1);
+  return box;
+}
+
+template <typename TChoice, std::size_t N>
+TChoice CheckedChoice(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadioButton*, N>& buttons) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (buttons[i]->isChecked()) return rows[i].Choice;
+  }
+  return TChoice::All;
+}
+
+std::string SelectedItem(const QComboBox* list) {
+  return list->currentIndex() < 0 ? std::string() : ToEngine(list->currentText());
+}
+
+}  // namespace
+
+TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
+                             std::function<TMainWindowFlags()> currentFlags, std::filesystem::path programDir,
+                             QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      Session_(session),
+      Prompt_(prompt),
+      CurrentFlags_(std::move(currentFlags)),
+      Settings_(TSettingsFile::Beside(programDir)) {
+  setObjectName(QStringLiteral("frmAllSearch"));
+  setWindowTitle(QStringLiteral("Gelişmiş Arama"));
+  setWindowIcon(ProgramIcon());
+  setFont(DialogFont());
+  BuildControls();
+  setFixedSize(kClientSize.expandedTo(sizeHint()));
+  // Key preview: Enter and Escape reach the dialog before the focused control.
+  qApp->installEventFilter(this);
+  FormCreate();
+  Edit1->setFocus();
+}
+
+void TfrmAllSearch::BuildControls() {
+  auto* columns = new QHBoxLayout;
+  columns->setSpacing(6);
+  auto* left = new QVBoxLayout;
+  left->setSpacing(4);
+  left->addWidget(BuildSiteGroup());
+  auto* radios = new QHBoxLayout;
+  radios->setSpacing(6);
+  radios->addWidget(BuildCdGroup());
+  radios->addWidget(BuildFpsGroup());
+  left->addLayout(radios);
+  left->addStretch();
+  columns->addLayout(left);
+  columns->addWidget(BuildRightColumn());
+
+  auto* maximumLabel = new QLabel(QStringLiteral("ExtraTitles Maksimum sonuç:"), this);
+  Edit2 = NewEdit("Edit2", this);
+  Edit2->setFixedWidth(29);
+  Edit2->setText(QStringLiteral("50"));
+  maximumLabel->setBuddy(Edit2);
+  Button1 = new QPushButton(QStringLiteral("&Ara"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);
+  Button2 = new QPushButton(QStringLiteral("İp&tal"), this);
+  Button2->setObjectName(QStringLiteral("Button2"));
+  connect(Button1, &QPushButton::clicked, this, &TfrmAllSearch::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TfrmAllSearch::Button2Click);
+
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(maximumLabel);
+  bottom->addWidget(Edit2);
+  bottom->addStretch();
+  bottom->addWidget(Button1);
+  bottom->addWidget(Button2);
+
+  auto* page = new QVBoxLayout(this);
+  page->setContentsMargins(8, 6, 8, 8);
+  page->setSpacing(6);
+  page->addLayout(columns);
+  page->addLayout(bottom);
+}
+
+QWidget* TfrmAllSearch::BuildSiteGroup() {
+  auto* box = new QGroupBox(QStringLiteral("Altyazı Siteleri"), this);
+  auto* grid = Tight(new QGridLayout(box));
+  grid->setHorizontalSpacing(2);
+  for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
+    const TSiteRow& row = kSiteRows[i];
+    auto* tick = new QLabel(box);
+    tick->setPixmap(TickIcon(row.Green).pixmap(16, 16));
+    tick->setFixedSize(16, 16);
+    auto* check = new QCheckBox(QLatin1String(row.Caption), box);
+    check->setObjectName(QLatin1String(row.Name));
+    check->setChecked(true);
+    connect(check, &QCheckBox::clicked, this, &TfrmAllSearch::UpdateSiteFonts);
+    SiteBoxes_[i] = check;
+    grid->addWidget(tick, row.Row, row.Column * 2);
+    grid->addWidget(check, row.Row, row.Column * 2 + 1);
+  }
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+  grid->setColumnMinimumWidth(2, 18);
+  return box;
+}
+
+QWidget* TfrmAllSearch::BuildCdGroup() {
+  edtCustomCDCount = NewEdit("edtCustomCDCount", this);
+  edtCustomCDCount->setFixedWidth(40);
+  QGroupBox* box = NewRadioGroup(QStringLiteral("CD"), kCdRows, edtCustomCDCount, CdRadios_, CdGroup_, this);
+  UpdateRadioFonts(CdGroup_);
+  connect(CdGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateRadioFonts(CdGroup_); });
+  return box;
+}
+
+QWidget* TfrmAllSearch::BuildFpsGroup() {
+  edtCustomFPS = NewEdit("edtCustomFPS", this);
+  edtCustomFPS->setFixedWidth(40);
+  QGroupBox* box = NewRadioGroup(QStringLiteral("FPS"), kFpsRows, edtCustomFPS, FpsRadios_, FpsGroup_, this);
+  UpdateRadioFonts(FpsGroup_);
+  connect(FpsGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateRadioFonts(FpsGroup_); });
+  return box;
+}
+
+QWidget* TfrmAllSearch::BuildRightColumn() {
+  auto* column = new QWidget(this);
+  auto* layout = new QVBoxLayout(column);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(4);
+  auto addGroup = [&](const QString& caption, QWidget* control) {
+    auto* box = new QGroupBox(caption, column);
+    Tight(new QVBoxLayout(box))->addWidget(control);
+    layout->addWidget(box);
+  };
+
+  Edit1 = NewEdit("Edit1", column);
+  addGroup(QStringLiteral("Film adı"), Edit1);
+
+  ComboBox1 = new QComboBox(column);
+  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+  for (const char* item : kLanguageItems) ComboBox1->addItem(QLatin1String(item));
+  ComboBox1->setCurrentIndex(-1);
+  ComboBox1->setMaxVisibleItems(kLanguageItems.size());
+  addGroup(QStringLiteral("Altyazı dili"), ComboBox1);
+
+  ComboBox2 = new QComboBox(column);
+  ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+  for (const char* item : kFormatItems) ComboBox2->addItem(QLatin1String(item));
+  ComboBox2->setCurrentIndex(-1);
+  addGroup(QStringLiteral("Format"), ComboBox2);
+
+  layout->addStretch();
+  column->setFixedWidth(130);
+  return column;
+}
+
+void TfrmAllSearch::UpdateRadioFonts(QButtonGroup* group) {
+  for (QAbstractButton* button : group->buttons()) SetBold(button, button->isChecked());
+}
+
+QCheckBox* TfrmAllSearch::SiteBox(TSettingsLine line) const {
+  for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
+    if (kSiteRows[i].Line == line) return SiteBoxes_[i];
+  }
+  return nullptr;
+}
+
+void TfrmAllSearch::UpdateSiteFonts() {
+  for (const TSettingsLine line : kFontOrder) {
+    QCheckBox* box = SiteBox(line);
+    SetBold(box, box->isChecked());
+  }
+}
+
+void TfrmAllSearch::FormCreate() {
+  TSettingsFile::TDialogApply apply;
+  apply.Site = [this](TSettingsLine line, bool ticked) { SiteBox(line)->setChecked(ticked); };
+  apply.Language = [this](int index) {
+    const bool inList = index >= 0 && index < ComboBox1->count();
+    ComboBox1->setCurrentIndex(inList ? index : -1);
+  };
+  apply.Film = [this](const std::string& film) { Edit1->setText(FromEngine(film)); };
+  apply.Maximum = [this](const std::string& maximum) { Edit2->setText(FromEngine(maximum)); };
+  if (!Settings_.ReadDialog(apply)) {
+    Prompt_.ShowError(kBadSettingsFile);
+    return;
+  }
+  UpdateSiteFonts();
+  ComboBox2->setCurrentIndex(0);
+}
+
+TSearchChoices TfrmAllSearch::Choices() const {
+  TSearchChoices choices;
+  for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
+    choices.Ticked[static_cast<std::size_t>(kSiteRows[i].Site)] = SiteBoxes_[i]->isChecked();
+  }
+  choices.Cd = CheckedChoice(kCdRows, CdRadios_);
+  choices.CustomCd = ToEngine(edtCustomCDCount->text());
+  choices.Fps = CheckedChoice(kFpsRows, FpsRadios_);
+  choices.CustomFps = ToEngine(edtCustomFPS->text());
+  choices.FormatItem = SelectedItem(ComboBox2);
+  choices.LanguageItem = SelectedItem(ComboBox1);
+  choices.Film = ToEngine(Edit1->text());
+  choices.MaxText = ToEngine(Edit2->text());
+  return choices;
+}
+
+void TfrmAllSearch::Button1Click() {
+  // A custom CD count that is not a number has been reported; the user fixes it here.
+  if (RunSearchCommand(Session_, Choices(), Prompt_)) accept();
+}
+
+void TfrmAllSearch::Button2Click() { reject(); }
+
+void TfrmAllSearch::WriteSettings() {
+  TSettings settings;
+  for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
+    settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();
+  }
+  settings.Dialog.LanguageIndex = ComboBox1->currentIndex();
+  settings.Dialog.Film = ToEngine(Edit1->text());
+  settings.Dialog.MaxText = ToEngine(Edit2->text());
+  const TMainWindowFlags flags = CurrentFlags_ ? CurrentFlags_() : TMainWindowFlags{};
+  settings.Grid = flags.Grid;
+  settings.DialogAtStart = flags.DialogAtStart;
+  if (!Settings_.WriteAll(settings)) {
+    // The dialog closes all the same; the old file is kept whole.
+    Prompt_.ShowError(Utf8ToCp1254(Settings_.Path().string()) + " yaz\xFDlam\xFDyor.");
+  }
+}
+
+// Every way out passes here: "&Ara", "İp&tal", Enter, Escape and the close box.
+void TfrmAllSearch::done(int result) {
+  WriteSettings();
+  QDialog::done(result);
+}
+
+bool TfrmAllSearch::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+  if (static_cast<QWidget*>(watched)->window() != this) return false;
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Button1Click();
+      return true;
+    case Qt::Key_Escape:
+      Button2Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace velkaro

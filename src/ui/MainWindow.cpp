@@ -1,0 +1,601 @@
+#include "MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+#include "AboutBox.h"
+#include "AdvancedSearchDialog.h"
+#include "Artwork.h"
+#include "EngineText.h"
+#include "ProxyOptionsDialog.h"
+#include "QtDispatcher.h"
+#include "ResultList.h"
+#include "RowComparison.h"
+#include "SettingsFile.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
+constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
+constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
+constexpr const char* kReadMeFile = "BENIOKU.txt";
+constexpr const char* kBannerPlaceholder = "...............";
+
+constexpr QSize kWindowSize(611, 503);
+constexpr int kMenuBarHeight = 23;
+constexpr int kToolPanelHeight = 75;
+constexpr int kToolIconSize = 48;
+constexpr QSize kBannerSize(152, 53);
+constexpr std::array<int, 2> kFixedPanelWidths = {155, 35};
+
+// The menu bar spells one sort item differently from the column caption.
+constexpr int kMenuBarRenamedColumn = 5;
+constexpr const char* kMenuBarDateItem = "Eklenme tarihi";
+
+struct TRuleEntry {
+  const char* Item;
+  TEnableRule Rule;
+};
+
+// Applied in this order whenever what they read changes.
+constexpr TRuleEntry kEnablingRules[] = {
+    {"btnKaydet", TEnableRule::Selected},      {"mmItemKaydet", TEnableRule::Selected},
+    {"btnProperties", TEnableRule::Selected},  {"mmItemProperties", TEnableRule::Selected},
+    {"btnSort", TEnableRule::Rows},            {"mmSort", TEnableRule::Rows},
+    {"btnClear", TEnableRule::Rows},           {"mmItemClearAll", TEnableRule::Rows},
+    {"btnStopThreads", TEnableRule::Searching}, {"mmItemStopThreads", TEnableRule::Searching},
+    {"mmItemProxy", TEnableRule::Idle},        {"mmItemDeleteSelected", TEnableRule::Selected},
+    {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
+    {"pmClearAll", TEnableRule::Rows},         {"Altyazyindir1", TEnableRule::Selected},
+    {"pmProperties", TEnableRule::Selected},
+};
+
+struct TKeyEntry {
+  int Key;
+  Qt::KeyboardModifiers Needs;
+  const char* Command;
+  bool WhenEnabled;
+};
+
+// Further modifiers held at the same time do not matter.
+const TKeyEntry kKeys[] = {
+    {Qt::Key_S, Qt::ControlModifier, "mmItemSearch", false},
+    {Qt::Key_D, Qt::ControlModifier, "btnStopThreads", true},
+    {Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "pmClearAll", true},
+    {Qt::Key_K, Qt::ControlModifier, "Altyazyindir1", true},
+    {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
+};
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+}  // namespace
+
+// A status bar panel: one line of text in a sunken frame, cut with an
+// ellipsis at its end when asked to.
+class TStatusPanel final : public QFrame {
+ public:
+  TStatusPanel(QWidget* parent, bool elide) : QFrame(parent), Elide_(elide) {
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  }
+
+  void SetText(QString text) {
+    Text_ = std::move(text);
+    update();
+  }
+  const QString& Text() const { return Text_; }
+
+  QSize sizeHint() const override { return {1, fontMetrics().height() + 4}; }
+  QSize minimumSizeHint() const override { return sizeHint(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect area = contentsRect().adjusted(2, 0, -2, 0);
+    const QString shown = Elide_ ? fontMetrics().elidedText(Text_, Qt::ElideRight, area.width()) : Text_;
+    painter.setClipRect(area);
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+  }
+
+ private:
+  bool Elide_;
+  QString Text_;
+};
+
+TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
+    : QMainWindow(parent),
+      Deps_(std::move(deps)),
+      Dispatcher_(std::make_shared<TQtDispatcher>(this)),
+      Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.ProgramDir)),
+      Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowIcon(ProgramIcon());
+  setFont(DialogFont());
+
+  auto* central = new QWidget(this);
+  auto* column = new QVBoxLayout(central);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  auto gap = [central](int height) {
+    auto* spacer = new QWidget(central);
+    spacer->setFixedHeight(height);
+    return spacer;
+  };
+  auto* toolPanel = new QFrame(central);
+  toolPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  toolPanel->setFixedHeight(kToolPanelHeight);
+  ListView1_ = new QTableView(central);
+  SetUpResultList(*ListView1_, *Model_);
+  column->addWidget(gap(2));
+  column->addWidget(toolPanel);
+  column->addWidget(gap(4));
+  column->addWidget(ListView1_, 1);
+  setCentralWidget(central);
+
+  BuildMenuBar();
+  BuildToolBar(*toolPanel);
+  BuildContextMenu();
+  BuildStatusBar();
+  BuildEnablingAndKeys();
+
+  Session_->OnPanelChanged = [this](std::size_t panel) { ShowPanel(panel); };
+  Session_->OnIdleChanged = [this] { UpdateCommands(); };
+  connect(Model_.get(), &QAbstractItemModel::rowsInserted, this, &TfrmMain::UpdateCommands);
+  auto* throttle = new TRepaintThrottle(*this);
+  connect(Model_.get(), &QAbstractItemModel::rowsInserted, throttle, &TRepaintThrottle::Changed);
+  connect(Model_.get(), &QAbstractItemModel::rowsRemoved, this, &TfrmMain::UpdateCommands);
+  connect(Model_.get(), &QAbstractItemModel::modelReset, this, &TfrmMain::UpdateCommands);
+  connect(ListView1_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::UpdateCommands);
+  connect(ListView1_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int clicked) { SortBy(clicked); });
+  connect(ListView1_, &QAbstractItemView::doubleClicked, this, [this] { StartDownload(); });
+  connect(ListView1_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ListviewPopup_->popup(ListView1_->viewport()->mapToGlobal(at)); });
+
+  // Key preview: the window sees every key before the focused control does.
+  qApp->installEventFilter(this);
+
+  resize(kWindowSize);
+  setMinimumSize(kWindowSize);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  ListView1_->setFocus();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() {
+  qApp->removeEventFilter(this);
+  // Workers waiting on the window give up, and no queued call runs any more.
+  Dispatcher_->Shutdown();
+  // The view lets go of the rows before they are gone.
+  ListView1_->setModel(nullptr);
+  Model_.reset();
+  Session_.reset();
+}
+
+// ---------------------------------------------------------------- building
+
+void TfrmMain::Connect(QAction& action, std::function<void()> run) {
+  // What a handler does not catch is shown, and its remaining steps are skipped.
+  connect(&action, &QAction::triggered, this, [this, run = std::move(run)] {
+    try {
+      run();
+    } catch (const std::exception& error) {
+      Deps_.Prompt.ShowError(error.what());
+    }
+  });
+}
+
+QAction* TfrmMain::Command(QWidget& owner, const QString& text, const char* name, std::function<void()> run) {
+  auto* action = new QAction(text, &owner);
+  action->setObjectName(QString::fromLatin1(name));
+  Connect(*action, std::move(run));
+  owner.addAction(action);
+  return action;
+}
+
+QAction* TfrmMain::Find(const char* name) const {
+  auto* action = findChild<QAction*>(QString::fromLatin1(name));
+  Q_ASSERT(action != nullptr);
+  return action;
+}
+
+QAction* TfrmMain::StartupItem(QWidget& owner, const QString& text, const char* name, bool show) {
+  QAction* item = Command(owner, text, name, [this, show] { SetDialogAtStart(show); });
+  item->setCheckable(true);
+  (show ? ShowItems_ : HideItems_).push_back(item);
+  return item;
+}
+
+QAction* TfrmMain::GridItem(QWidget& owner, const QString& text, const char* name, bool on) {
+  QAction* item = Command(owner, text, name, [this, on] { SetGrid(on); });
+  item->setCheckable(true);
+  (on ? GridOnItems_ : GridOffItems_).push_back(item);
+  return item;
+}
+
+void TfrmMain::AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions) {
+  for (int column = 0; column < kColumnCount; ++column) {
+    const QString caption = menuBarCaptions && column == kMenuBarRenamedColumn
+                                ? Utf8(kMenuBarDateItem)
+                                : Utf8(kResultColumns[static_cast<std::size_t>(column)].Caption);
+    const QByteArray name = QByteArray(namePrefix) + QByteArray::number(column);
+    Command(menu, caption, name.constData(), [this, column] { SortBy(column); });
+  }
+}
+
+void TfrmMain::BuildMenuBar() {
+  // Shortcut texts after a tab are display texts only: the key handler runs the keys.
+  auto* mm1 = new QMenuBar(this);
+  mm1->setObjectName(QStringLiteral("mm1"));
+  mm1->setNativeMenuBar(false);
+  mm1->setFixedHeight(kMenuBarHeight);
+  setMenuBar(mm1);
+
+  QMenu* file = mm1->addMenu(QStringLiteral("Dosya"));
+  Command(*file, Utf8("Çıkış"), "mmItemExit", [this] { close(); });
+
+  QMenu* edit = mm1->addMenu(Utf8("Düzen"));
+  QMenu* sort = edit->addMenu(Utf8("Sırala"));
+  sort->menuAction()->setObjectName(QStringLiteral("mmSort"));
+  AddSortItems(*sort, "mmItemSort", true);
+  edit->addSeparator();
+  Command(*edit, QStringLiteral("Seçileni sil"), "mmItemDeleteSelected", [this] { DeleteSelected(); });
+  Command(*edit, Utf8("Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); });
+
+  QMenu* commands = mm1->addMenu(QStringLiteral("Komutlar"));
+  Command(*commands, QStringLiteral("Ara...\tCtrl+S"), "mmItemSearch", [this] { AdvancedSearch(); });
+  Command(*commands, QStringLiteral("Durdur\tCtrl+D"), "mmItemStopThreads", [this] { StopSearch(); });
+  commands->addSeparator();
+  Command(*commands, Utf8("İndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
+  Command(*commands, Utf8("Özellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
+
+  QMenu* settings = mm1->addMenu(QStringLiteral("Ayarlar"));
+  QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı göster..."), "mmItemShowSearch", true);
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı gösterme..."), "mmItemHideSearch", false);
+  QMenu* view = settings->addMenu(Utf8("Görünüm"));
+  GridItem(*view, Utf8("Grid göster"), "mmItemGridOn", true);
+  GridItem(*view, QStringLiteral("Grid gizle"), "mmItemGridOff", false);
+  settings->addSeparator();
+  Command(*settings, Utf8("Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
+
+  QMenu* about = mm1->addMenu(Utf8("Hakkında"));
+  Command(*about, QStringLiteral("BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
+  Command(*about, QStringLiteral("Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); });
+  about->addSeparator();
+  Command(*about, QStringLiteral("Velkaro"), "mmItemAbout", [this] { ShowAbout(); });
+}
+
+QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run) {
+  auto* menu = new QMenu(TBXToolbar1_);
+  QAction* button = menu->menuAction();
+  button->setText(text);
+  button->setIcon(icon);
+  button->setObjectName(QString::fromLatin1(name));
+  if (run) Connect(*button, std::move(run));
+  TBXToolbar1_->addAction(button);
+  if (auto* tool = qobject_cast<QToolButton*>(TBXToolbar1_->widgetForAction(button))) {
+    tool->setPopupMode(run ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
+  }
+  return menu;
+}
+
+void TfrmMain::BuildToolBar(QWidget& panel) {
+  auto* inner = new QFrame(&panel);
+  inner->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  auto* outerLayout = new QHBoxLayout(&panel);
+  outerLayout->setContentsMargins(0, 0, 0, 0);
+  outerLayout->addWidget(inner);
+  auto* innerLayout = new QHBoxLayout(inner);
+  innerLayout->setContentsMargins(0, 0, 0, 0);
+
+  TBXToolbar1_ = new QToolBar(inner);
+  TBXToolbar1_->setObjectName(QStringLiteral("TBXToolbar1"));
+  TBXToolbar1_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+  TBXToolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  TBXToolbar1_->setMovable(false);
+  TBXToolbar1_->setFloatable(false);
+  TBXToolbar1_->setContentsMargins(0, 0, 0, 0);
+  TBXToolbar1_->layout()->setSpacing(0);
+  innerLayout->addWidget(TBXToolbar1_);
+  auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
+
+  QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), [this] { AdvancedSearch(); });
+  Command(*search, Utf8("Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
+  QAction* stop = Command(*TBXToolbar1_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
+  stop->setIcon(icon(TToolbarIcon::Stop));
+  TBXToolbar1_->addSeparator();
+
+  QMenu* sort = DropDown(Utf8("Sırala"), "btnSort", icon(TToolbarIcon::Sort), {});
+  AddSortItems(*sort, "btnSort", false);
+  QAction* clear = Command(*TBXToolbar1_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
+  clear->setIcon(icon(TToolbarIcon::Clear));
+  clear->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
+  TBXToolbar1_->addSeparator();
+
+  QAction* download = Command(*TBXToolbar1_, Utf8("İndir"), "btnKaydet", [this] { StartDownload(); });
+  download->setIcon(icon(TToolbarIcon::Download));
+  QAction* properties = Command(*TBXToolbar1_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
+  properties->setIcon(icon(TToolbarIcon::Properties));
+  TBXToolbar1_->addSeparator();
+
+  QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), {});
+  QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
+  mnItemShowSearch_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster..."), "mnItemShowSearch", true);
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı Gösterme..."), "mnItemHideSearch", false);
+  QMenu* view = settings->addMenu(Utf8("Görünüm"));
+  GridItem(*view, Utf8("Grid Göster"), "btnGridOn", true);
+  GridItem(*view, QStringLiteral("Grid Gizle"), "btnGridOff", false);
+  settings->addSeparator();
+  Command(*settings, Utf8("Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
+  TBXToolbar1_->addSeparator();
+
+  Panel3_ = new QFrame(TBXToolbar1_);
+  Panel3_->setObjectName(QStringLiteral("Panel3"));
+  Panel3_->setFixedSize(kBannerSize);
+  auto* bannerLayout = new QHBoxLayout(Panel3_);
+  bannerLayout->setContentsMargins(0, 0, 0, 0);
+  bannerLayout->addWidget(new QLabel(QString::fromLatin1(kBannerPlaceholder), Panel3_), 0, Qt::AlignCenter);
+  TBXToolbar1_->addWidget(Panel3_);
+}
+
+void TfrmMain::BuildContextMenu() {
+  ListviewPopup_ = new QMenu(this);
+  ListviewPopup_->setObjectName(QStringLiteral("ListviewPopup"));
+  QMenu* sort = ListviewPopup_->addMenu(Utf8("Sırala"));
+  sort->menuAction()->setObjectName(QStringLiteral("pmSort"));
+  AddSortItems(*sort, "pmSort", false);
+  ListviewPopup_->addSeparator();
+  Command(*ListviewPopup_, QStringLiteral("Seçileni Sil"), "pmDeleteSelected", [this] { DeleteSelected(); });
+  Command(*ListviewPopup_, Utf8("Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
+  ListviewPopup_->addSeparator();
+  Command(*ListviewPopup_, Utf8("İndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
+  ListviewPopup_->addSeparator();
+  Command(*ListviewPopup_, Utf8("Özellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
+}
+
+void TfrmMain::BuildStatusBar() {
+  auto* bar = new QStatusBar(this);
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  setStatusBar(bar);
+  for (std::size_t panel = 0; panel < Panels_.size(); ++panel) {
+    const bool stretches = panel == TSearchSession::kStatusPanel;
+    Panels_[panel] = new TStatusPanel(bar, stretches);
+    if (stretches) {
+      bar->addWidget(Panels_[panel], 1);
+    } else {
+      Panels_[panel]->setFixedWidth(kFixedPanelWidths.at(panel));
+      bar->addWidget(Panels_[panel]);
+    }
+    ShowPanel(panel);
+  }
+}
+
+void TfrmMain::BuildEnablingAndKeys() {
+  for (const TRuleEntry& rule : kEnablingRules) Enabling_.push_back({Find(rule.Item), rule.Rule});
+  for (const TKeyEntry& key : kKeys) Keys_.push_back({key.Key, key.Needs, Find(key.Command), key.WhenEnabled});
+}
+
+// ---------------------------------------------------------------- state
+
+QString TfrmMain::PanelText(std::size_t panel) const { return Panels_.at(panel)->Text(); }
+
+void TfrmMain::ShowPanel(std::size_t panel) { Panels_.at(panel)->SetText(FromEngine(Session_->Panel(panel))); }
+
+std::optional<std::size_t> TfrmMain::SelectedRow() const {
+  const QModelIndexList selected = ListView1_->selectionModel()->selectedRows();
+  if (selected.isEmpty()) return std::nullopt;
+  return static_cast<std::size_t>(selected.first().row());
+}
+
+TMainWindowFlags TfrmMain::CurrentFlags() const {
+  return {.Grid = ListView1_->showGrid(), .DialogAtStart = mnItemShowSearch_->isChecked()};
+}
+
+void TfrmMain::UpdateCommands() {
+  const bool selected = ListView1_->selectionModel()->hasSelection();
+  const bool rows = Session_->Rows().Count() > 0;
+  const bool idle = Session_->Idle();
+  for (const auto& [item, rule] : Enabling_) {
+    switch (rule) {
+      case TEnableRule::Selected: item->setEnabled(selected); break;
+      case TEnableRule::Rows: item->setEnabled(rows); break;
+      case TEnableRule::Searching: item->setEnabled(!idle); break;
+      case TEnableRule::Idle: item->setEnabled(idle); break;
+    }
+  }
+  const bool grid = ListView1_->showGrid();
+  for (QAction* item : GridOnItems_) item->setChecked(grid);
+  for (QAction* item : GridOffItems_) item->setChecked(!grid);
+}
+
+// ---------------------------------------------------------------- start and exit
+
+void TfrmMain::FormCreate() {
+  const auto grid = TSettingsFile::Beside(Deps_.ProgramDir).ReadFlag(kLineGrid);
+  if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
+  ListView1_->setShowGrid(grid.value_or(false));
+  setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
+  Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
+  UpdateCommands();
+}
+
+void TfrmMain::FormActivate() {
+  const auto atStart = TSettingsFile::Beside(Deps_.ProgramDir).ReadFlag(kLineDialogAtStart);
+  if (!atStart) {
+    Deps_.Prompt.ShowError(kBadSettingsFile);
+    return;
+  }
+  SetDialogAtStart(*atStart);
+  if (*atStart) AdvancedSearch();
+}
+
+void TfrmMain::FormClose() {
+  if (!TSettingsFile::Beside(Deps_.ProgramDir).RewriteFlag(kLineDialogAtStart, mnItemShowSearch_->isChecked())) {
+    Deps_.Prompt.ShowError(kBadSettingsFile);
+  }
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !Activated_) {
+    Activated_ = true;
+    // After the activation has been handled, so a dialog shown now stacks over the window.
+    QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+  }
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(kExitQuestion, IUserPrompt::TButtons::YesNo)) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+// ---------------------------------------------------------------- keys
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+      static_cast<QWidget*>(watched)->window() == this) {
+    // Returning true ends the key's way through the widgets, so it runs once.
+    return HandleKey(static_cast<const QKeyEvent&>(*event));
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::HandleKey(const QKeyEvent& key) {
+  for (const TKey& entry : Keys_) {
+    if (key.key() != entry.Key || (key.modifiers() & entry.Needs) != entry.Needs) continue;
+    if (entry.WhenEnabled && !entry.Command->isEnabled()) return false;
+    entry.Command->trigger();
+    return true;
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- commands
+
+template <typename Dialog, typename... Args>
+void TfrmMain::ShowModal(Args&&... args) {
+  auto dialog = std::make_unique<Dialog>(std::forward<Args>(args)..., this);
+  // Discarded here, once, whatever the dialog asks for.
+  dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+  if (Deps_.ShowDialog) {
+    Deps_.ShowDialog(*dialog);
+  } else {
+    dialog->exec();
+  }
+}
+
+void TfrmMain::AdvancedSearch() {
+  ShowModal<TfrmAllSearch>(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.ProgramDir);
+}
+
+void TfrmMain::StopSearch() {
+  Find("btnStopThreads")->setEnabled(false);
+  Session_->Stop();
+}
+
+void TfrmMain::StartDownload() {
+  if (const auto row = SelectedRow()) emit DownloadRequested(static_cast<int>(*row));
+}
+
+void TfrmMain::SortBy(int column) {
+  SortColumn_ = column;
+  TResultRows& rows = Session_->Rows();
+  try {
+    const TRowOrder order = TRowOrder::For(column, rows, Deps_.Locale);
+    // The selection stays on its row. Identical rows keep their relative order
+    // in a stable sort, so the n-th twin of the selected row is still its n-th.
+    const auto selected = SelectedRow();
+    std::optional<TResultRow> kept;
+    std::size_t twinsBefore = 0;
+    auto same = [](const TResultRow& a, const TResultRow& b) { return a.Icon == b.Icon && a.Info == b.Info; };
+    if (selected) {
+      kept = rows[*selected];
+      for (std::size_t i = 0; i < *selected; ++i) twinsBefore += same(rows[i], *kept) ? 1 : 0;
+    }
+    rows.Sort(std::cref(order));
+    for (std::size_t i = 0; kept && i < rows.Count(); ++i) {
+      if (same(rows[i], *kept) && twinsBefore-- == 0) {
+        ListView1_->selectRow(static_cast<int>(i));
+        break;
+      }
+    }
+  } catch (const TConvertError& error) {
+    Deps_.Prompt.ShowError(error.what());
+  }
+}
+
+void TfrmMain::DeleteSelected() {
+  const auto row = SelectedRow();
+  if (!row) return;
+  // Left alone, the view would select a neighbour; the list keeps no selection.
+  ListView1_->selectionModel()->clear();
+  Session_->DeleteRow(*row);
+}
+
+void TfrmMain::AskClearResults() {
+  if (Deps_.Prompt.Confirm(kClearQuestion, IUserPrompt::TButtons::OkCancel)) ClearResults();
+}
+
+void TfrmMain::ClearResults() { Session_->ClearResults(); }
+
+void TfrmMain::ShowProperties() {
+  if (const auto row = SelectedRow()) Deps_.Prompt.ShowInformation(PropertiesText(Session_->Rows()[*row]));
+}
+
+void TfrmMain::SetGrid(bool on) {
+  ListView1_->setShowGrid(on);
+  UpdateCommands();
+  if (!TSettingsFile::Beside(Deps_.ProgramDir).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
+}
+
+void TfrmMain::SetDialogAtStart(bool show) {
+  for (QAction* item : ShowItems_) item->setChecked(show);
+  for (QAction* item : HideItems_) item->setChecked(!show);
+}
+
+void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.ProgramDir, Deps_.Prompt); }
+
+void TfrmMain::ShowAbout() {
+  ShowModal<TfrmAboutBox>(std::function<void(const QUrl&)>([this](const QUrl& url) { OpenUrl(url); }));
+}
+
+void TfrmMain::OpenUrl(const QUrl& url) {
+  if (Deps_.OpenUrl) {
+    Deps_.OpenUrl(url);
+  } else {
+    QDesktopServices::openUrl(url);
+  }
+}
+
+void TfrmMain::ShowReadMe() { OpenUrl(QUrl::fromLocalFile(QFile::decodeName((Deps_.ProgramDir / kReadMeFile).c_str()))); }
+
+void TfrmMain::ShowWebSite() { OpenUrl(QUrl(QString::fromLatin1(kMakerWebSite))); }
+
+}  // namespace velkaro

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QIcon>
+#include <QLocale>
+#include <QMainWindow>
+#include <QUrl>
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "MainWindowFlags.h"
+#include "SearchSession.h"
+#include "Sites.h"
+#include "UserPrompt.h"
+
+class QDialog;
+class QFrame;
+class QMenu;
+class QTableView;
+class QToolBar;
+
+namespace velkaro {
+
+class TQtDispatcher;
+class TResultListModel;
+class TStatusPanel;
+
+inline constexpr const char* kProgramVersion = "1.24";
+
+// When a command is enabled: a row is selected, the list has rows, a search
+// runs, or none runs.
+enum class TEnableRule { Selected, Rows, Searching, Idle };
+
+// What the window reaches outside itself; tests put their own in.
+struct TMainWindowDeps {
+  IUserPrompt& Prompt;
+  // conf.vkcf, proxy.txt and BENIOKU.txt live here.
+  std::filesystem::path ProgramDir = ExecutableDir();
+  TSiteTable Sites = ConfiguredSites();
+  // The user's short date format, for sorting by date.
+  QLocale Locale = QLocale::system();
+  // Shows each dialog and returns once it is done with; empty: modally with exec().
+  std::function<void(QDialog&)> ShowDialog = {};
+  // Opens an address or file with the desktop; empty: QDesktopServices.
+  std::function<void(const QUrl&)> OpenUrl = {};
+};
+
+// The program's one window: menus, tool bar, the result list and the status
+// bar over a search session that lives exactly as long as the window.
+class TfrmMain final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(TMainWindowDeps deps, QWidget* parent = nullptr);
+  // Refuses further calls from the workers, then abandons and joins them.
+  ~TfrmMain() override;
+  TfrmMain(const TfrmMain&) = delete;
+  TfrmMain& operator=(const TfrmMain&) = delete;
+
+  TSearchSession& Session() { return *Session_; }
+  QTableView& ListView1() const { return *ListView1_; }
+  // The banner area at the tool bar's end.
+  QFrame& Panel3() const { return *Panel3_; }
+  QString PanelText(std::size_t panel) const;
+  int SortColumn() const { return SortColumn_; }
+  std::optional<std::size_t> SelectedRow() const;
+  // What the advanced search dialog writes into lines 8 and 9 when it closes.
+  TMainWindowFlags CurrentFlags() const;
+
+  // The command operations behind the menus, buttons and keys.
+  void AdvancedSearch();
+  void StopSearch();
+  void StartDownload();
+  void SortBy(int column);
+  void DeleteSelected();
+  void AskClearResults();
+  void ClearResults();
+  void ShowProperties();
+  void SetGrid(bool on);
+  void SetDialogAtStart(bool show);
+  void ShowProxyOptions();
+  void ShowReadMe();
+  void ShowWebSite();
+  void ShowAbout();
+
+ signals:
+  // "İndir" on a selected row; the download itself is not built yet.
+  void DownloadRequested(int row);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  struct TEnabling {
+    QAction* Item;
+    TEnableRule Rule;
+  };
+  struct TKey {
+    int Key;
+    Qt::KeyboardModifiers Needs;
+    QAction* Command;
+    bool WhenEnabled;  // runs only while Command is enabled
+  };
+
+  void BuildMenuBar();
+  void BuildToolBar(QWidget& panel);
+  void BuildContextMenu();
+  void BuildStatusBar();
+  void BuildEnablingAndKeys();
+  // A new item in `owner` (menu or tool bar) that runs `run`.
+  QAction* Command(QWidget& owner, const QString& text, const char* name, std::function<void()> run);
+  void Connect(QAction& action, std::function<void()> run);
+  // A tool bar button with a drop-down; `run` empty: the button part does nothing.
+  QMenu* DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run);
+  QAction* Find(const char* name) const;
+  QAction* StartupItem(QWidget& owner, const QString& text, const char* name, bool show);
+  QAction* GridItem(QWidget& owner, const QString& text, const char* name, bool on);
+  void AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions);
+
+  void FormCreate();
+  void FormActivate();
+  void FormClose();
+  void UpdateCommands();
+  void ShowPanel(std::size_t panel);
+  void OpenUrl(const QUrl& url);
+  template <typename Dialog, typename... Args>
+  void ShowModal(Args&&... args);
+  bool HandleKey(const QKeyEvent& key);
+
+  TMainWindowDeps Deps_;
+  std::shared_ptr<TQtDispatcher> Dispatcher_;
+  std::unique_ptr<TSearchSession> Session_;
+  // After the session: goes first, while the rows it listens to still exist.
+  std::unique_ptr<TResultListModel> Model_;
+
+  QTableView* ListView1_ = nullptr;
+  QFrame* Panel3_ = nullptr;
+  QToolBar* TBXToolbar1_ = nullptr;
+  QMenu* ListviewPopup_ = nullptr;
+  std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
+  std::vector<TEnabling> Enabling_;
+  std::vector<TKey> Keys_;
+  std::vector<QAction*> ShowItems_;
+  std::vector<QAction*> HideItems_;
+  std::vector<QAction*> GridOnItems_;
+  std::vector<QAction*> GridOffItems_;
+  QAction* mnItemShowSearch_ = nullptr;
+  int SortColumn_ = 0;
+  bool Activated_ = false;
+};
+
+}  // namespace velkaro

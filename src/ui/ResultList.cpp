@@ -1,0 +1,159 @@
+#include "ResultList.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTimer>
+
+#include "Artwork.h"
+#include "EngineText.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr const char* kDownloadTip = "Bu altyaz\xFDy\xFD Velkarondan indirebilirsiniz.";
+constexpr int kIconSize = 16;
+// A cell or tip never needs more than a screen's width of text; the
+// properties message shows everything.
+constexpr qsizetype kMaxShownChars = 1024;
+
+// One line per row: control characters would break it, so they show as blanks.
+QString ShownText(std::string_view text) {
+  QString shown = FromEngine(text.substr(0, static_cast<std::size_t>(kMaxShownChars)));
+  for (QChar& c : shown) {
+    if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u' ';
+  }
+  return shown;
+}
+
+}  // namespace
+
+TResultListModel::TResultListModel(TResultRows& rows, QObject* parent) : QAbstractTableModel(parent), Rows_(rows) {
+  for (int icon = 0; icon < kRowIconCount; ++icon) Icons_[icon] = RowIcon(static_cast<TRowIcon>(icon));
+  Rows_.SetListener({
+      .BeforeAppend = [this](std::size_t row) { beginInsertRows({}, static_cast<int>(row), static_cast<int>(row)); },
+      .AfterAppend = [this](std::size_t) { endInsertRows(); },
+      .BeforeRemove = [this](std::size_t row) { beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row)); },
+      .AfterRemove = [this](std::size_t) { endRemoveRows(); },
+      .BeforeReset = [this] { beginResetModel(); },
+      .AfterReset = [this] { endResetModel(); },
+  });
+}
+
+TResultListModel::~TResultListModel() { Rows_.SetListener({}); }
+
+int TResultListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(Rows_.Count());
+}
+
+int TResultListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+
+QVariant TResultListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || static_cast<std::size_t>(index.row()) >= Rows_.Count()) return {};
+  const TResultRow& row = Rows_[static_cast<std::size_t>(index.row())];
+  switch (role) {
+    case Qt::DisplayRole:
+      return ShownText(row.Column(index.column()));
+    case Qt::DecorationRole:
+      if (index.column() != 0) return {};
+      return Icons_.at(static_cast<std::size_t>(row.Icon));
+    case Qt::ToolTipRole:
+      return ShownText(InfoTip(row));
+    default:
+      return {};
+  }
+}
+
+QVariant TResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
+  if (role == Qt::DisplayRole) return QString::fromUtf8(kResultColumns[static_cast<std::size_t>(section)].Caption);
+  if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+  return {};
+}
+
+Qt::ItemFlags TResultListModel::flags(const QModelIndex& index) const {
+  return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+}
+
+TRepaintThrottle::TRepaintThrottle(QWidget& shown) : QObject(&shown), Shown_(shown) {
+  Held_.setSingleShot(true);
+  connect(&Held_, &QTimer::timeout, this, [this] {
+    Shown_.setUpdatesEnabled(true);
+    // What was marked dirty while held is not scheduled again by the toolkit:
+    // paint it now.
+    Shown_.repaint();
+    LastShown_.start();
+  });
+  LastShown_.start();
+}
+
+void TRepaintThrottle::Changed() {
+  if (Held_.isActive()) return;
+  const qint64 since = LastShown_.elapsed();
+  if (since >= kRepaintIntervalMs) {
+    LastShown_.start();
+    return;
+  }
+  Shown_.setUpdatesEnabled(false);
+  Held_.start(static_cast<int>(kRepaintIntervalMs - since));
+}
+
+void SetUpResultList(QTableView& view, TResultListModel& model) {
+  view.setModel(&model);
+  view.setObjectName(QStringLiteral("ListView1"));
+  view.setFont(DialogFont());
+  view.setSelectionBehavior(QAbstractItemView::SelectRows);
+  view.setSelectionMode(QAbstractItemView::SingleSelection);
+  view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view.setIconSize(QSize(kIconSize, kIconSize));
+  view.setWordWrap(false);
+  view.setTextElideMode(Qt::ElideRight);
+  view.setContextMenuPolicy(Qt::CustomContextMenu);
+  view.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  view.setCornerButtonEnabled(false);
+
+  // Rows of one height keep tens of thousands of rows cheap to lay out.
+  QHeaderView& rowsHeader = *view.verticalHeader();
+  rowsHeader.hide();
+  rowsHeader.setSectionResizeMode(QHeaderView::Fixed);
+  rowsHeader.setDefaultSectionSize(qMax(kIconSize, view.fontMetrics().height()) + 2);
+
+  QHeaderView& header = *view.horizontalHeader();
+  header.setSectionsMovable(true);
+  header.setSectionsClickable(true);
+  header.setHighlightSections(false);
+  header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header.setStretchLastSection(false);
+  for (int column = 0; column < kColumnCount; ++column) {
+    const int width = kResultColumns[static_cast<std::size_t>(column)].Width;
+    if (width == 0) {
+      header.setSectionResizeMode(column, QHeaderView::Stretch);
+    } else {
+      header.setSectionResizeMode(column, QHeaderView::Interactive);
+      header.resizeSection(column, width);
+    }
+  }
+}
+
+std::string InfoTip(const TResultRow& row) {
+  return row.Icon == TRowIcon::WebPage ? row.Info.FilmName : std::string(kDownloadTip);
+}
+
+std::string PropertiesText(const TResultRow& row) {
+  const TSubtitleInfo& info = row.Info;
+  const std::pair<const char*, const std::string*> lines[] = {
+      {"Film ad\xFD:  ", &info.FilmName},
+      {"Altyaz\xFD Dili:  ", &info.Language},
+      {"FPS:  ", &info.Fps},
+      {"CD Say\xFDs\xFD:  ", &info.CdCount},
+      {"Eklenme Tarihi:  ", &info.DateAdded},
+      {"Altyaz\xFD Format\xFD:  ", &info.Format},
+      {"Ekleyen:  ", &info.Uploader},
+  };
+  std::string text;
+  for (const auto& [label, value] : lines) text.append(label).append(*value).append("\r\n");
+  return text;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,5 @@
+# cmake -DSOURCE=file -DTARGET=file -P CopyIfMissing.cmake
+# Copies SOURCE to TARGET unless TARGET is already there: it is then the user's.
+if(NOT EXISTS "${TARGET}")
+  file(COPY_FILE "${SOURCE}" "${TARGET}")
+endif()

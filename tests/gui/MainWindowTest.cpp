@@ -1,0 +1,642 @@
+// The main window driven as a user drives it: menus, tool bar, keys, the
+// result list, start-up and exit, and a real search against the stand-in sites.
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "EngineText.h"
+#include "MainWindow.h"
+#include "ResultList.h"
+#include "SettingsFile.h"
+#include "TestSupport.h"
+#include "sitesim/SimServer.h"
+
+namespace velkaro {
+namespace {
+
+constexpr const char* kBadSettings = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
+constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
+constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
+constexpr int kSearchTimeoutMs = 60000;
+
+TSubtitleInfo Record(std::string film, std::string url = "http://www.extratitles.net/xsubt.subt.link.php?id=1&f=a.zip",
+                     std::string cd = "1", std::string date = "05.01.2005") {
+  TSubtitleInfo record;
+  record.FilmName = std::move(film);
+  record.Url = std::move(url);
+  record.Language = "Turkish";
+  record.Fps = "23.976";
+  record.CdCount = std::move(cd);
+  record.Format = "SubRip";
+  record.DateAdded = std::move(date);
+  record.Uploader = "kemal";
+  return record;
+}
+
+std::vector<std::string> ReadLines(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  std::vector<std::string> lines;
+  std::string line;
+  std::istringstream split(content.str());
+  while (std::getline(split, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// One window over a fresh program folder, with every box answered in code
+// and every dialog handed to the test instead of shown.
+struct THarness {
+  test::TTempDir Dir;
+  test::TRecordingPrompt Prompt;
+  std::vector<QString> Dialogs;
+  std::function<void(QDialog&)> Drive;
+  std::vector<QUrl> Opened;
+  TSiteTable Sites = TSiteTable::Defaults();
+  std::unique_ptr<TfrmMain> Window;
+
+  void WriteSettings(const std::string& grid = "0", const std::string& atStart = "0") {
+    std::ofstream out(Dir.Path() / kSettingsFileName, std::ios::binary);
+    for (const char* line : {"-1", "-1", "-1", "-1", "-1", "-1", "", "50"}) out << line << "\r\n";
+    out << grid << "\r\n" << atStart << "\r\n";
+  }
+  std::vector<std::string> Settings() const { return ReadLines(Dir.Path() / kSettingsFileName); }
+
+  TfrmMain& Open() {
+    Window = std::make_unique<TfrmMain>(TMainWindowDeps{
+        .Prompt = Prompt,
+        .ProgramDir = Dir.Path(),
+        .Sites = Sites,
+        .Locale = QLocale(QStringLiteral("tr_TR")),
+        .ShowDialog =
+            [this](QDialog& dialog) {
+              Dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+              if (Drive) Drive(dialog);
+            },
+        .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
+    });
+    Window->Session().SearchOptions.Format = "All";
+    return *Window;
+  }
+
+  TfrmMain& OpenShown() {
+    TfrmMain& window = Open();
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) throw std::runtime_error("window not exposed");
+    return window;
+  }
+
+  QAction& Action(const char* name) const {
+    auto* action = Window->findChild<QAction*>(QString::fromLatin1(name));
+    if (action == nullptr) throw std::runtime_error(std::string("no action ") + name);
+    return *action;
+  }
+
+  void Add(TSubtitleInfo record) { Window->Session().AddResult(record); }
+
+  std::vector<std::string> Column(int column) const {
+    std::vector<std::string> texts;
+    for (const auto& row : Window->Session().Rows().All()) texts.push_back(row.Column(column));
+    return texts;
+  }
+
+  void Select(int row) { Window->ListView1().selectRow(row); }
+
+  void Key(int key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(&Window->ListView1(), static_cast<Qt::Key>(key), modifiers);
+  }
+
+  void ClickHeader(int column) {
+    QHeaderView& header = *Window->ListView1().horizontalHeader();
+    const QPoint middle(header.sectionViewportPosition(column) + header.sectionSize(column) / 2, header.height() / 2);
+    QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, middle);
+  }
+
+  QString Panel(std::size_t panel) const { return Window->PanelText(panel); }
+};
+
+// The dialog's "&Ara" for `film` with whatever the settings file ticked.
+std::function<void(QDialog&)> SearchFor(const QString& film) {
+  return [film](QDialog& dialog) {
+    dialog.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(film);
+    dialog.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+  };
+}
+
+void WriteProxyFile(const std::filesystem::path& dir, std::uint16_t port) {
+  std::ofstream(dir / "proxy.txt", std::ios::binary) << "1\r\n127.0.0.1:" << port << "\r\n";
+}
+
+const std::vector<const char*> kSelectedItems = {"btnKaydet",  "mmItemKaydet",         "btnProperties",
+                                                 "mmItemProperties", "mmItemDeleteSelected", "pmDeleteSelected",
+                                                 "Altyazyindir1", "pmProperties"};
+const std::vector<const char*> kRowsItems = {"btnSort", "mmSort", "btnClear", "mmItemClearAll", "pmSort", "pmClearAll"};
+const std::vector<const char*> kSearchingItems = {"btnStopThreads", "mmItemStopThreads"};
+const std::vector<const char*> kIdleItems = {"mmItemProxy"};
+// No rule: always enabled.
+const std::vector<const char*> kFreeItems = {"btnProxy", "btnSearch", "mmItemSearch", "btnGridOn", "mmItemExit",
+                                             "mmItemAbout"};
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<THarness> H;
+
+  void ExpectEnabling(bool selected, bool rows, bool searching) {
+    auto expect = [this](const std::vector<const char*>& names, bool enabled) {
+      for (const char* name : names) {
+        QVERIFY2(H->Action(name).isEnabled() == enabled, name);
+      }
+    };
+    expect(kSelectedItems, selected);
+    expect(kRowsItems, rows);
+    expect(kSearchingItems, searching);
+    expect(kIdleItems, !searching);
+    expect(kFreeItems, true);
+  }
+
+ private slots:
+  void init() { H = std::make_unique<THarness>(); }
+  void cleanup() { H.reset(); }
+
+  void startsWithCaptionStatusAndGridFromSettings() {
+    H->WriteSettings("True");
+    TfrmMain& window = H->Open();
+    QCOMPARE(window.windowTitle(), QStringLiteral("Velkaro 1.24"));
+    QCOMPARE(window.minimumSize(), QSize(611, 503));
+    QCOMPARE(H->Panel(0), QString::fromUtf8("Yeni sürüm kontrol ediliyor..."));
+    QCOMPARE(H->Panel(1), QStringLiteral("0"));
+    QCOMPARE(H->Panel(2), QString());
+    QVERIFY(window.ListView1().showGrid());
+    QVERIFY(H->Action("mmItemGridOn").isChecked() && H->Action("btnGridOn").isChecked());
+    QVERIFY(!H->Action("mmItemGridOff").isChecked() && !H->Action("btnGridOff").isChecked());
+    QVERIFY(H->Prompt.Errors.empty());
+    QCOMPARE(window.Panel3().size(), QSize(152, 53));
+  }
+
+  void withoutSettingsFileItReportsAtStartActivationAndExit() {
+    TfrmMain& window = H->OpenShown();
+    QCOMPARE(H->Prompt.Errors.size(), 1u);
+    QVERIFY(!window.ListView1().showGrid());
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_COMPARE(H->Prompt.Errors.size(), 2u);
+    for (const char* item : {"mnItemShowSearch", "mnItemHideSearch", "mmItemShowSearch", "mmItemHideSearch"}) {
+      QVERIFY2(!H->Action(item).isChecked(), item);
+    }
+    QVERIFY(H->Dialogs.empty());
+    QVERIFY(window.close());
+    QCOMPARE(H->Prompt.Errors.size(), 3u);
+    for (const auto& error : H->Prompt.Errors) QCOMPARE(error, std::string(kBadSettings));
+    QVERIFY(H->Prompt.Questions.empty());
+  }
+
+  void startUpDialogOpensOnceWhenAsked() {
+    H->WriteSettings("0", "-1");
+    TfrmMain& window = H->OpenShown();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
+    QVERIFY(H->Action("mnItemShowSearch").isChecked() && H->Action("mmItemShowSearch").isChecked());
+    QVERIFY(!H->Action("mnItemHideSearch").isChecked() && !H->Action("mmItemHideSearch").isChecked());
+
+    // Another window takes the focus and gives it back; a dialog comes and goes.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    H->Action("mmItemAbout").trigger();
+    QCoreApplication::processEvents();
+    QCOMPARE(H->Dialogs, (std::vector<QString>{QStringLiteral("velkaro::TfrmAllSearch"), QStringLiteral("velkaro::TfrmAboutBox")}));
+    QVERIFY(H->Prompt.Errors.empty());
+  }
+
+  void startUpChoiceIsWrittenOnClose() {
+    H->WriteSettings("0", "0");
+    TfrmMain& window = H->Open();
+    H->Action("mnItemShowSearch").trigger();
+    QVERIFY(H->Action("mmItemShowSearch").isChecked() && !H->Action("mmItemHideSearch").isChecked());
+    QCOMPARE(H->Settings().at(9), std::string("0"));  // nothing written yet
+    QVERIFY(window.close());
+    QCOMPARE(H->Settings().at(9), std::string("-1"));
+
+    H->Action("mmItemHideSearch").trigger();
+    QVERIFY(!H->Action("mnItemShowSearch").isChecked() && H->Action("mnItemHideSearch").isChecked());
+    QVERIFY(window.close());
+    QCOMPARE(H->Settings().at(9), std::string("0"));
+  }
+
+  void gridLinesSurviveARestart() {
+    H->WriteSettings("0");
+    H->Open();
+    H->Action("mmItemGridOn").trigger();
+    QVERIFY(H->Window->ListView1().showGrid());
+    QVERIFY(H->Action("btnGridOn").isChecked() && !H->Action("btnGridOff").isChecked());
+    QCOMPARE(H->Settings().at(8), std::string("-1"));
+    QCOMPARE(H->Settings().size(), 10u);
+
+    H->Window.reset();
+    H->Open();
+    QVERIFY(H->Window->ListView1().showGrid());
+    H->Action("btnGridOff").trigger();
+    QVERIFY(!H->Window->ListView1().showGrid());
+    QVERIFY(H->Action("mmItemGridOff").isChecked());
+    QCOMPARE(H->Settings().at(8), std::string("0"));
+    QVERIFY(H->Prompt.Errors.empty());
+
+    // A file that is gone is reported; the grid stays as switched.
+    std::filesystem::remove(H->Dir.Path() / kSettingsFileName);
+    H->Action("btnGridOn").trigger();
+    QVERIFY(H->Window->ListView1().showGrid());
+    QCOMPARE(H->Prompt.Errors, std::vector<std::string>{kBadSettings});
+    QVERIFY(!std::filesystem::exists(H->Dir.Path() / kSettingsFileName));
+  }
+
+  void commandsFollowRowsAndSelection() {
+    H->WriteSettings();
+    H->OpenShown();
+    ExpectEnabling(false, false, false);
+    H->Add(Record("Heat"));
+    H->Add(Record("Ronin"));
+    ExpectEnabling(false, true, false);
+    H->Select(1);
+    ExpectEnabling(true, true, false);
+    H->Action("pmDeleteSelected").trigger();
+    QCOMPARE(H->Column(0), std::vector<std::string>{"Heat"});
+    ExpectEnabling(false, true, false);
+    H->Select(0);
+    ExpectEnabling(true, true, false);
+    H->Window->ListView1().clearSelection();
+    ExpectEnabling(false, true, false);
+    H->Select(0);
+    H->Action("mmItemClearAll").trigger();
+    ExpectEnabling(false, false, false);
+  }
+
+  void searchingEnablesStopAndDisablesTheMenuProxyItem() {
+    sim::TSimServer sim;
+    sim.Start();
+    auto gate = std::make_shared<sim::TGate>();
+    for (int site = 0; site < kSiteCount; ++site) sim.AddFault(static_cast<SiteId>(site), sim::TFault::Hold(gate));
+    H->Sites = sim.DirectSites();
+    H->WriteSettings();
+    H->OpenShown();
+    H->Drive = SearchFor(QStringLiteral("Matrix"));
+    H->Action("btnSearch").trigger();
+    QVERIFY(!H->Window->Session().Idle());
+    ExpectEnabling(false, false, true);
+
+    // The tool bar's proxy item has no rule: it opens the dialog during a search.
+    H->Drive = {};
+    H->Action("btnProxy").trigger();
+    QCOMPARE(H->Dialogs.back(), QStringLiteral("velkaro::TfrmProxyOptions"));
+
+    // Ctrl+D stops; once stopped it does nothing.
+    H->Key(Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(H->Window->Session().Idle());
+    QCOMPARE(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."));
+    ExpectEnabling(false, false, false);
+    H->Key(Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(H->Window->Session().Idle());
+    gate->Open();
+  }
+
+  void keysRunTheirCommandOnceAndOnlyWhenEnabled() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QSignalSpy downloads(&window, &TfrmMain::DownloadRequested);
+
+    // Empty list.
+    H->Key(Qt::Key_K, Qt::ControlModifier);
+    H->Key(Qt::Key_O, Qt::ControlModifier);
+    H->Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(downloads.count(), 0);
+    QVERIFY(H->Prompt.Informations.empty());
+    QVERIFY(H->Prompt.Questions.empty());
+    H->Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(H->Dialogs, std::vector<QString>{QStringLiteral("velkaro::TfrmAllSearch")});
+
+    // Rows, none selected.
+    H->Add(Record("Heat"));
+    H->Add(Record("Ronin"));
+    H->Key(Qt::Key_K, Qt::ControlModifier);
+    H->Key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(downloads.count(), 0);
+    QVERIFY(H->Prompt.Informations.empty());
+
+    // A selected row; a further modifier does not get in the way.
+    H->Select(1);
+    H->Key(Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(downloads.count(), 1);
+    QCOMPARE(downloads.at(0).at(0).toInt(), 1);
+    H->Key(Qt::Key_O, Qt::ControlModifier);
+    H->Key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(H->Prompt.Informations.size(), 2u);
+    H->Key(Qt::Key_O, Qt::NoModifier);
+    QCOMPARE(H->Prompt.Informations.size(), 2u);
+
+    // Sent to the window itself rather than the focused list: still once.
+    QTest::keyClick(&window, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(H->Dialogs.size(), 2u);
+  }
+
+  void clearAsksFromKeyButtonAndContextMenuButNotFromTheMenuBar() {
+    H->WriteSettings();
+    H->OpenShown();
+    auto fill = [this] {
+      H->Add(Record("Heat"));
+      H->Add(Record("Ronin"));
+      H->Window->Session().SetPanel(TSearchSession::kStatusPanel, "Arama hatas\xFDz tamamland\xFD.");
+    };
+    fill();
+    H->Prompt.Answer = false;
+    H->Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+    H->Action("btnClear").trigger();
+    H->Action("pmClearAll").trigger();
+    QCOMPARE(H->Prompt.Questions, std::vector<std::string>(3, kClearQuestion));
+    QCOMPARE(H->Column(0).size(), 2u);
+    QCOMPARE(H->Panel(1), QStringLiteral("2"));
+    QCOMPARE(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."));
+
+    H->Prompt.Answer = true;
+    H->Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    QCOMPARE(H->Prompt.Questions.size(), 4u);
+    QVERIFY(H->Column(0).empty());
+    QCOMPARE(H->Panel(1), QStringLiteral("0"));
+    QCOMPARE(H->Panel(2), QString());
+
+    fill();
+    H->Action("mmItemClearAll").trigger();
+    QCOMPARE(H->Prompt.Questions.size(), 4u);
+    QVERIFY(H->Column(0).empty());
+    QCOMPARE(H->Panel(1), QStringLiteral("0"));
+    QCOMPARE(H->Panel(2), QString());
+  }
+
+  void exitAsksOnlyWithRows() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QVERIFY(window.close());
+    QVERIFY(H->Prompt.Questions.empty());
+
+    window.show();
+    H->Add(Record("Heat"));
+    H->Prompt.Answer = false;
+    QVERIFY(!window.close());
+    QVERIFY(window.isVisible());
+    QCOMPARE(H->Column(0).size(), 1u);
+    H->Prompt.Answer = true;
+    H->Action("mmItemExit").trigger();
+    QVERIFY(!window.isVisible());
+    QCOMPARE(H->Prompt.Questions, std::vector<std::string>(2, kExitQuestion));
+  }
+
+  void sortingByColumns() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    H->Add(Record("matrix", "u1", "2", "05.01.2005"));
+    H->Add(Record("Heat", "u2", "10", "01.01.2004"));
+    H->Add(Record("MATRIX", "u3", "1", ""));
+    H->Add(Record("heat", "u4", "3", "5.1.2005"));
+
+    H->Action("pmSort4").trigger();
+    QCOMPARE(window.SortColumn(), 4);
+    QCOMPARE(H->Column(4), (std::vector<std::string>{"1", "10", "2", "3"}));
+
+    // Equal names keep the order they had.
+    H->ClickHeader(0);
+    QCOMPARE(window.SortColumn(), 0);
+    QCOMPARE(H->Column(1), (std::vector<std::string>{"u2", "u4", "u3", "u1"}));
+
+    // Same day: equal; blank: last.
+    H->Action("mmItemSort5").trigger();
+    QCOMPARE(H->Column(1), (std::vector<std::string>{"u2", "u4", "u1", "u3"}));
+    H->ClickHeader(5);
+    QCOMPARE(H->Column(1), (std::vector<std::string>{"u2", "u4", "u1", "u3"}));
+    QVERIFY(H->Prompt.Errors.empty());
+
+    // The selection stays with its row.
+    H->Select(3);
+    H->Action("btnSort1").trigger();
+    QCOMPARE(H->Column(1), (std::vector<std::string>{"u1", "u2", "u3", "u4"}));
+    QCOMPARE(window.SelectedRow(), std::optional<std::size_t>(2));
+
+    // A date that is no date: reported, nothing moves.
+    H->Add(Record("Ronin", "u0", "4", "yesterday"));
+    const auto before = H->Column(1);
+    H->ClickHeader(5);
+    QCOMPARE(H->Prompt.Errors, std::vector<std::string>{"'yesterday' is not a valid date"});
+    QCOMPARE(H->Column(1), before);
+    QCOMPARE(window.SelectedRow(), std::optional<std::size_t>(2));
+  }
+
+  void sortingKeepsTheSelectionOnIdenticalTwins() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    for (const char* film : {"b", "a", "b", "a", "b"}) H->Add(Record(film));
+    H->Select(2);  // the second "b"
+    H->Action("mmItemSort0").trigger();
+    QCOMPARE(window.SelectedRow(), std::optional<std::size_t>(3));
+  }
+
+  void propertiesShowTheSelectedRowExactly() {
+    H->WriteSettings();
+    H->OpenShown();
+    TSubtitleInfo record = Record("Heat", "http://www.subdb.net/x", "2", "05.01.2005");
+    record.Uploader.clear();
+    record.Language = "T\xFCrk\xE7" "e";
+    H->Add(record);
+    H->Action("btnProperties").trigger();
+    QVERIFY(H->Prompt.Informations.empty());  // nothing selected
+    H->Select(0);
+    H->Action("mmItemProperties").trigger();
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    QCOMPARE(H->Prompt.Informations[0],
+             std::string("Film ad\xFD:  Heat\r\n"
+                         "Altyaz\xFD Dili:  T\xFCrk\xE7" "e\r\n"
+                         "FPS:  23,976\r\n"
+                         "CD Say\xFDs\xFD:  2\r\n"
+                         "Eklenme Tarihi:  05.01.2005\r\n"
+                         "Altyaz\xFD Format\xFD:  SubRip\r\n"
+                         "Ekleyen:  \r\n"));
+  }
+
+  void deletingTheSelectedRowKeepsTheCountPanel() {
+    H->WriteSettings();
+    H->OpenShown();
+    for (const char* film : {"A", "B", "C"}) H->Add(Record(film));
+    H->Action("mmItemDeleteSelected").trigger();  // nothing selected
+    QCOMPARE(H->Column(0).size(), 3u);
+    H->Select(1);
+    H->Action("mmItemDeleteSelected").trigger();
+    QCOMPARE(H->Column(0), (std::vector<std::string>{"A", "C"}));
+    QCOMPARE(H->Panel(1), QStringLiteral("3"));
+    QVERIFY(!H->Window->SelectedRow());
+    H->Add(Record("D"));
+    QCOMPARE(H->Panel(1), QStringLiteral("3"));
+  }
+
+  void listShowsIconsTipsAndOddTexts() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    std::string everyHighByte;
+    for (int byte = 0x80; byte <= 0xFF; ++byte) everyHighByte += static_cast<char>(byte);
+    const std::string longName(10000, 'x');
+    H->Add(Record("Heat", "http://www.divxforever.net/subtitle/1"));
+    H->Add(Record("Ronin", "http://www.extratitles.net/xsubt.subt.link.php?id=2&f=b.rar"));
+    H->Add(Record("line\r\nbreak\ttab\x01", "http://www.podnapisi.net/ppodnapisi/podnapis/i/3"));
+    H->Add(Record(longName, "http://www.subdb.net/subdb/html/4"));
+    H->Add(Record(everyHighByte, "http://elsewhere.example/5"));
+
+    const QAbstractItemModel& model = *window.ListView1().model();
+    auto display = [&](int row) { return model.data(model.index(row, 0)).toString(); };
+    auto tip = [&](int row) { return model.data(model.index(row, 3), Qt::ToolTipRole).toString(); };
+    const QString downloadTip = QString::fromUtf8("Bu altyazıyı Velkarondan indirebilirsiniz.");
+    QCOMPARE(tip(0), QStringLiteral("Heat"));
+    QCOMPARE(tip(1), downloadTip);
+    QCOMPARE(tip(3), downloadTip);
+    QCOMPARE(tip(4), downloadTip);
+    QCOMPARE(display(2), QStringLiteral("line  break tab "));
+    QCOMPARE(tip(2), QStringLiteral("line  break tab "));
+    QCOMPARE(display(3), QString(1024, u'x'));
+    QCOMPARE(display(4), FromEngine(everyHighByte));
+    for (const QChar letter : QString::fromUtf8("ğĞıİşŞ€")) QVERIFY(display(4).contains(letter));
+    for (int row = 0; row < 5; ++row) {
+      QVERIFY(!model.data(model.index(row, 0), Qt::DecorationRole).value<QIcon>().isNull());
+      QVERIFY(!model.data(model.index(row, 1), Qt::DecorationRole).isValid());
+    }
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("Film Adı"));
+
+    // A burst of rows holds the repaints back only briefly.
+    QTRY_VERIFY(window.updatesEnabled());
+
+    // Painted, sorted and inspected without harm; the message shows the whole name.
+    QVERIFY(!window.grab().isNull());
+    H->Action("mmItemSort0").trigger();
+    H->Action("btnGridOn").trigger();
+    QVERIFY(!window.grab().isNull());
+    const auto names = H->Column(0);
+    H->Select(static_cast<int>(std::find(names.begin(), names.end(), longName) - names.begin()));
+    H->Key(Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    QVERIFY(H->Prompt.Informations[0].find(longName) != std::string::npos);
+  }
+
+  void contextMenuDoubleClickAndShellCommands() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QSignalSpy downloads(&window, &TfrmMain::DownloadRequested);
+    H->Add(Record("Heat"));
+    QTableView& list = window.ListView1();
+    const QPoint onRow = list.visualRect(list.model()->index(0, 0)).center();
+    // The toolkit's double click event alone: the first click of the pair comes separately.
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, onRow);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, onRow);
+    QCOMPARE(downloads.count(), 1);
+
+    QContextMenuEvent rightClick(QContextMenuEvent::Mouse, onRow, list.viewport()->mapToGlobal(onRow));
+    QApplication::sendEvent(list.viewport(), &rightClick);
+    auto* popup = window.findChild<QMenu*>(QStringLiteral("ListviewPopup"));
+    QTRY_VERIFY(popup->isVisible());
+    popup->close();
+
+    H->Action("mmItemReadMe").trigger();
+    H->Action("mmItemWebSite").trigger();
+    QCOMPARE(H->Opened.size(), 2u);
+    QCOMPARE(H->Opened[0], QUrl::fromLocalFile(QString::fromStdString((H->Dir.Path() / "BENIOKU.txt").string())));
+    QCOMPARE(H->Opened[1], QUrl(QStringLiteral("http://www.velkaro.net/")));
+  }
+
+  void rowsArrivingInABurstArePaintedAfterIt() {
+    struct TPaints final : QObject {
+      int Count = 0;
+      bool eventFilter(QObject*, QEvent* event) override {
+        Count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+      }
+    } paints;
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    window.ListView1().viewport()->installEventFilter(&paints);
+    for (int i = 0; i < 50; ++i) H->Add(Record("Heat " + std::to_string(i)));
+    paints.Count = 0;
+    QTRY_VERIFY(window.updatesEnabled());
+    QTRY_VERIFY(paints.Count > 0);
+  }
+
+  void aSearchFromTheDialogFillsTheListFromAllFiveSites() {
+    sim::TSimServer sim;
+    sim.Start();
+    WriteProxyFile(H->Dir.Path(), sim.Port());
+    H->WriteSettings();
+    H->OpenShown();
+    H->Drive = SearchFor(QStringLiteral("Matrix"));
+    H->Action("mmItemSearch").trigger();
+    QCOMPARE(H->Dialogs.size(), 1u);
+    QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
+    QVERIFY(H->Window->Session().Idle());
+    QVERIFY(H->Prompt.Errors.empty());
+
+    const auto& rows = H->Window->Session().Rows().All();
+    std::map<std::string, std::set<TRowIcon>> iconsBySite;
+    for (const auto& row : rows) {
+      for (const TSiteInfo& site : TSiteTable::Defaults()) {
+        if (row.Info.Url.find(site.BareHost()) != std::string::npos) iconsBySite[site.Name].insert(row.Icon);
+      }
+    }
+    QCOMPARE(iconsBySite.size(), 5u);
+    QCOMPARE(iconsBySite["DivxForever"], std::set<TRowIcon>{TRowIcon::WebPage});
+    QCOMPARE(iconsBySite["DivxSubtitles"], std::set<TRowIcon>{TRowIcon::WebPage});
+    QCOMPARE(iconsBySite["Podnapisi"], std::set<TRowIcon>{TRowIcon::WebPage});
+    QCOMPARE(iconsBySite["SubDb"], std::set<TRowIcon>{TRowIcon::Download});
+    QVERIFY(!iconsBySite["ExtraTitles"].contains(TRowIcon::WebPage));
+    QCOMPARE(H->Panel(1), QString::number(rows.size()));
+    QCOMPARE(H->Window->ListView1().model()->rowCount(), static_cast<int>(rows.size()));
+  }
+
+  void closingTheWindowDuringASearchLeavesNoWorkerBehind() {
+    sim::TSimServer sim;
+    sim.Start();
+    auto gate = std::make_shared<sim::TGate>();
+    sim.AddFault(SiteId::SubDb, sim::TFault::Hold(gate));
+    H->Sites = sim.DirectSites();
+    H->WriteSettings();
+    H->OpenShown();
+    H->Drive = SearchFor(QStringLiteral("Matrix"));
+    H->Action("btnSearch").trigger();
+    // Some sites answer and their rows arrive while SubDb is held.
+    QTRY_VERIFY_WITH_TIMEOUT(H->Window->Session().Rows().Count() > 0, kSearchTimeoutMs);
+    QVERIFY(!H->Window->Session().Idle());
+    H->Window.reset();
+    gate->Open();
+  }
+};
+
+}  // namespace velkaro
+
+QTEST_MAIN(velkaro::MainWindowTest)
+#include "MainWindowTest.moc"
