@@ -28,6 +28,8 @@ class SearchSessionThreads : public testing::Test {
   void SetUp() override {
     Sim.Start();
     Session = std::make_unique<TSearchSession>(Ui, Prompt, Sim.DirectSites(), ProgramDir.Path());
+    // The dialog always sets the format before a search.
+    Session->SearchOptions.Format = "All";
   }
 
   std::shared_ptr<TGate> HoldFirstRequest(SiteId site) {
@@ -36,7 +38,7 @@ class SearchSessionThreads : public testing::Test {
     return gate;
   }
 
-  void Launch(SiteId site) { Session->LaunchSearch(site, BuildExtraTitlesQuery("matrix", 0, 50), "matrix"); }
+  void Launch(SiteId site) { Session->LaunchSearch(site, BuildSiteQuery(site, "matrix", "All", 50), "matrix"); }
 
   bool ProcessUntil(const std::function<bool()>& done) { return Ui->ProcessUntil(done, 60s); }
 

@@ -44,8 +44,9 @@ std::string FpsOf(const TSearchChoices& choices) {
   return {};
 }
 
-// Each site's language map and query builder, fed from the same choices.
-std::string QueryFor(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum) {
+}  // namespace
+
+std::string BuildSiteQuery(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum) {
   switch (site) {
     case SiteId::ExtraTitles: return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(language), maximum);
     case SiteId::DivxSubtitles: return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(language));
@@ -55,8 +56,6 @@ std::string QueryFor(SiteId site, const std::string& film, const std::string& la
   }
   return {};
 }
-
-}  // namespace
 
 std::string BadMaximumMessage(const TSiteTable& sites) {
   return "Hatal\xFD [" + sites[SiteId::ExtraTitles].ErrorLabel() + "] Maksimum Sonu\xE7 belirlediniz.";
@@ -82,7 +81,7 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
 
   for (const SiteId site : kLaunchOrder) {
     if (!choices.Ticked[static_cast<std::size_t>(site)]) continue;
-    session.LaunchSearch(site, QueryFor(site, choices.Film, choices.LanguageItem, maximum), choices.Film);
+    session.LaunchSearch(site, BuildSiteQuery(site, choices.Film, choices.LanguageItem, maximum), choices.Film);
   }
   return true;
 }

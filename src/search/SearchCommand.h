@@ -36,6 +36,10 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
 inline constexpr std::array<SiteId, kSiteCount> kLaunchOrder = {
     SiteId::ExtraTitles, SiteId::DivxSubtitles, SiteId::DivxForever, SiteId::SubDb, SiteId::Podnapisi};
 
+// A site's query from the dialog's film and language item, through that site's
+// language map and query builder.
+std::string BuildSiteQuery(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum);
+
 // "Hatalı [Extratitles.net] Maksimum Sonuç belirlediniz." for the configured host.
 std::string BadMaximumMessage(const TSiteTable& sites);
 
