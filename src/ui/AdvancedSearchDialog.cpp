@@ -1,5 +1,7 @@
 #include "AdvancedSearchDialog.h"
 
+#include "DialogSupport.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -330,7 +332,7 @@ void TfrmAllSearch::WriteSettings() {
   settings.DialogAtStart = flags.DialogAtStart;
   if (!Settings_.WriteAll(settings)) {
     // The dialog closes all the same; the old file is kept whole.
-    Prompt_.ShowError(Utf8ToCp1254(Settings_.Path().string()) + " yaz\xFDlam\xFDyor.");
+    Prompt_.ShowError(CannotWriteMessage(Settings_.Path()));
   }
 }
 
@@ -341,19 +343,17 @@ void TfrmAllSearch::done(int result) {
 }
 
 bool TfrmAllSearch::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-  if (static_cast<QWidget*>(watched)->window() != this) return false;
-  switch (static_cast<QKeyEvent*>(event)->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+  switch (DialogKeyOf(watched, event, this)) {
+    case TDialogKey::Accept:
       Button1Click();
       return true;
-    case Qt::Key_Escape:
+    case TDialogKey::Cancel:
       Button2Click();
       return true;
-    default:
-      return false;
+    case TDialogKey::None:
+      break;
   }
+  return false;
 }
 
 }  // namespace velkaro

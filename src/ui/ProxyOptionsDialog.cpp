@@ -1,5 +1,7 @@
 #include "ProxyOptionsDialog.h"
 
+#include "DialogSupport.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
@@ -137,7 +139,7 @@ void TfrmProxyOptions::WriteProxy() {
   DefaultIfBlank(Edit2, kDefaultPort);
   if (!WriteProxyFile(File_, CheckBox1->isChecked(), ToEngine(Edit1->text()), ToEngine(Edit2->text()))) {
     // Reported once; keeping the dialog open would only fail again, so the choice is dropped.
-    Prompt_.ShowError(Utf8ToCp1254(File_.string()) + " yaz\xFDlam\xFDyor.");
+    Prompt_.ShowError(CannotWriteMessage(File_));
   }
 }
 
@@ -148,19 +150,17 @@ void TfrmProxyOptions::done(int result) {
 }
 
 bool TfrmProxyOptions::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
-  if (static_cast<QWidget*>(watched)->window() != this) return false;
-  switch (static_cast<QKeyEvent*>(event)->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
+  switch (DialogKeyOf(watched, event, this)) {
+    case TDialogKey::Accept:
       Button1Click();
       return true;
-    case Qt::Key_Escape:
+    case TDialogKey::Cancel:
       Button2Click();
       return true;
-    default:
-      return false;
+    case TDialogKey::None:
+      break;
   }
+  return false;
 }
 
 }  // namespace velkaro
