@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev
   libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth
+  xvfb xauth fonts-liberation
 )
 
 missing=()
