@@ -1,6 +1,5 @@
 #include "AdvancedSearchDialog.h"
 
-#include "DialogSupport.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -128,8 +127,7 @@ std::string SelectedItem(const QComboBox* list) {
 TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
                              std::function<TMainWindowFlags()> currentFlags, std::filesystem::path programDir,
                              QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : TFormDialog(parent),
       Session_(session),
       Prompt_(prompt),
       CurrentFlags_(std::move(currentFlags)),
@@ -140,8 +138,6 @@ TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
   setFont(DialogFont());
   BuildControls();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
-  // Key preview: Enter and Escape reach the dialog before the focused control.
-  qApp->installEventFilter(this);
   FormCreate();
   Edit1->setFocus();
 }
@@ -319,7 +315,7 @@ void TfrmAllSearch::Button1Click() {
 
 void TfrmAllSearch::Button2Click() { reject(); }
 
-void TfrmAllSearch::WriteSettings() {
+void TfrmAllSearch::FormCloseQuery() {
   TSettings settings;
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();
@@ -334,26 +330,6 @@ void TfrmAllSearch::WriteSettings() {
     // The dialog closes all the same; the old file is kept whole.
     Prompt_.ShowError(CannotWriteMessage(Settings_.Path()));
   }
-}
-
-// Every way out passes here: "&Ara", "İp&tal", Enter, Escape and the close box.
-void TfrmAllSearch::done(int result) {
-  WriteSettings();
-  QDialog::done(result);
-}
-
-bool TfrmAllSearch::eventFilter(QObject* watched, QEvent* event) {
-  switch (DialogKeyOf(watched, event, this)) {
-    case TDialogKey::Accept:
-      Button1Click();
-      return true;
-    case TDialogKey::Cancel:
-      Button2Click();
-      return true;
-    case TDialogKey::None:
-      break;
-  }
-  return false;
 }
 
 }  // namespace velkaro

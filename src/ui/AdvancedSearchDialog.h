@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "FormDialog.h"
 
 #include <array>
 #include <filesystem>
@@ -24,7 +24,7 @@ namespace velkaro {
 // "Gelişmiş Arama": every search starts here. The controls keep their
 // designer names as object names. Whatever closes the dialog writes the
 // settings file; "&Ara" launches the ticked sites through the session.
-class TfrmAllSearch final : public QDialog {
+class TfrmAllSearch final : public TFormDialog {
   Q_OBJECT
 
  public:
@@ -34,14 +34,12 @@ class TfrmAllSearch final : public QDialog {
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;
 
-  void Button1Click();
-  void Button2Click();
+  void Button1Click() override;
+  void Button2Click() override;
   void UpdateSiteFonts();
 
-  void done(int result) override;
-
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  void FormCloseQuery() override;
 
  private:
   void BuildControls();
@@ -50,7 +48,6 @@ class TfrmAllSearch final : public QDialog {
   QWidget* BuildFpsGroup();
   QWidget* BuildRightColumn();
   void FormCreate();
-  void WriteSettings();
   QCheckBox* SiteBox(TSettingsLine line) const;
   static void UpdateRadioFonts(QButtonGroup* group);
 

@@ -1,6 +1,5 @@
 #include "ProxyOptionsDialog.h"
 
-#include "DialogSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -41,8 +40,7 @@ void DefaultIfBlank(QLineEdit* edit, const QString& fallback) {
 }  // namespace
 
 TfrmProxyOptions::TfrmProxyOptions(std::filesystem::path programDir, IUserPrompt& prompt, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+    : TFormDialog(parent),
       File_(std::move(programDir) / kProxyFileName),
       Prompt_(prompt) {
   setObjectName(QStringLiteral("frmProxyOptions"));
@@ -51,8 +49,6 @@ TfrmProxyOptions::TfrmProxyOptions(std::filesystem::path programDir, IUserPrompt
   setFont(DialogFont());
   BuildControls();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
-  // Key preview: Enter and Escape reach the dialog before the focused control.
-  qApp->installEventFilter(this);
   FormCreate();
   CheckBox1->setFocus();
 }
@@ -134,33 +130,13 @@ void TfrmProxyOptions::Button1Click() { accept(); }
 
 void TfrmProxyOptions::Button2Click() { reject(); }
 
-void TfrmProxyOptions::WriteProxy() {
+void TfrmProxyOptions::FormCloseQuery() {
   DefaultIfBlank(Edit1, kDefaultHost);
   DefaultIfBlank(Edit2, kDefaultPort);
   if (!WriteProxyFile(File_, CheckBox1->isChecked(), ToEngine(Edit1->text()), ToEngine(Edit2->text()))) {
     // Reported once; keeping the dialog open would only fail again, so the choice is dropped.
     Prompt_.ShowError(CannotWriteMessage(File_));
   }
-}
-
-// Every way out passes here: "Tamam", "İptal", Enter, Escape and the close box.
-void TfrmProxyOptions::done(int result) {
-  WriteProxy();
-  QDialog::done(result);
-}
-
-bool TfrmProxyOptions::eventFilter(QObject* watched, QEvent* event) {
-  switch (DialogKeyOf(watched, event, this)) {
-    case TDialogKey::Accept:
-      Button1Click();
-      return true;
-    case TDialogKey::Cancel:
-      Button2Click();
-      return true;
-    case TDialogKey::None:
-      break;
-  }
-  return false;
 }
 
 }  // namespace velkaro

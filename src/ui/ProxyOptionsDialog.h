@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "FormDialog.h"
 
 #include <filesystem>
 
@@ -16,25 +16,22 @@ namespace velkaro {
 // "Proxy Ayarları": edits "proxy.txt". Every close saves the two lines,
 // "İptal" as much as "Tamam"; a file that cannot be written is reported and
 // the dialog closes without saving.
-class TfrmProxyOptions final : public QDialog {
+class TfrmProxyOptions final : public TFormDialog {
   Q_OBJECT
 
  public:
   TfrmProxyOptions(std::filesystem::path programDir, IUserPrompt& prompt, QWidget* parent = nullptr);
 
   void CheckBox1Click();
-  void Button1Click();
-  void Button2Click();
-
-  void done(int result) override;
+  void Button1Click() override;
+  void Button2Click() override;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  void FormCloseQuery() override;
 
  private:
   void BuildControls();
   void FormCreate();
-  void WriteProxy();
 
   std::filesystem::path File_;
   IUserPrompt& Prompt_;

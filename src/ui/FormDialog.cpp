@@ -1,0 +1,44 @@
+#include "FormDialog.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "CodePage.h"
+
+namespace velkaro {
+
+TFormDialog::TFormDialog(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+  // Key preview: Enter and Escape reach the dialog before the focused control.
+  qApp->installEventFilter(this);
+}
+
+void TFormDialog::done(int result) {
+  FormCloseQuery();
+  QDialog::done(result);
+}
+
+bool TFormDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+      static_cast<QWidget*>(watched)->window() != this) {
+    return false;
+  }
+  switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      Button1Click();
+      return true;
+    case Qt::Key_Escape:
+      Button2Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string CannotWriteMessage(const std::filesystem::path& file) {
+  return Utf8ToCp1254(file.string()) + " yaz\xFDlam\xFDyor.";
+}
+
+}  // namespace velkaro
