@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "Dispatcher.h"
-#include "SearchThread.h"
+#include "SiteSearchFixture.h"
 #include "adapters/DivxForever.h"
 #include "sitesim/DivxForeverSite.h"
 #include "sitesim/Html.h"
@@ -49,8 +48,6 @@ TSubtitleInfo ExpectedRecord(const sim::TCatalogue& catalogue, const sim::TSimSu
   static const std::map<std::string, std::string> kFormats = {
       {"SubRip", "SubRip"}, {"MicroDVD", "MicroDVD"}, {"SSA", "SubStation Alpha"}, {"SAMI", "SAMi"}};
   const std::string gap = sim::TDivxForeverSite::SpacedUnits(subtitle) ? " " : "";
-  char date[16];
-  std::snprintf(date, sizeof date, "%02d.%02d.%02d", subtitle.Date.Day, subtitle.Date.Month, subtitle.Date.Year % 100);
   TSubtitleInfo record;
   record.FilmName = catalogue.FilmOf(subtitle).Name;
   record.Url = siteBase + "index.php?act=subz&CODE=03&id=" + std::to_string(subtitle.Id);
@@ -58,47 +55,18 @@ TSubtitleInfo ExpectedRecord(const sim::TCatalogue& catalogue, const sim::TSimSu
   record.Fps = subtitle.Fps + gap;
   record.CdCount = std::to_string(subtitle.CdCount) + gap;
   record.Format = kFormats.contains(subtitle.Format) ? kFormats.at(subtitle.Format) : "";
-  record.DateAdded = date;
+  record.DateAdded = test::ShortDate(subtitle.Date);
   record.Uploader = subtitle.Uploader;
   return record;
 }
 
-class DivxForeverSearch : public testing::Test {
+// `languageItem` as the window's language list names it.
+std::string QueryFor(std::string_view film, std::string_view languageItem) {
+  return BuildDivxForeverQuery(film, DivxForeverLanguageCode(languageItem));
+}
+
+class DivxForeverSearch : public test::TSiteSearchFixture<SiteId::DivxForever, QueryFor, TestCatalogue> {
  protected:
-  void SetUp() override { Sim.Start(); }
-
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, const std::string& languageItem, bool viaProxy) {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = "127.0.0.1";
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = SiteId::DivxForever;
-    thread->FilmName = film;
-    thread->QueryText = BuildDivxForeverQuery(film, DivxForeverLanguageCode(languageItem));
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
-    };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
-  }
-
-  void RunToEnd(const std::shared_ptr<TSearchThread>& thread) {
-    thread->Start();
-    ASSERT_TRUE(Ui->ProcessUntil([&] { return Ended > 0; }, 60s)) << "the search did not end";
-  }
-
-  void Reset() {
-    Records.clear();
-    Registry.Errors.clear();
-    Ended = 0;
-    Sim.ClearFaults();
-    Sim.ClearRequests();
-  }
-
   std::vector<TSubtitleInfo> Expected(const std::string& film, const std::string& code, const std::string& base) {
     std::vector<TSubtitleInfo> expected;
     for (const auto* subtitle : sim::TDivxForeverSite(Sim.Catalogue()).Matches({film, code})) {
@@ -106,12 +74,6 @@ class DivxForeverSearch : public testing::Test {
     }
     return expected;
   }
-
-  std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
-  sim::TSimServer Sim{TestCatalogue()};
-  TThreadManager Registry;
-  std::vector<TSubtitleInfo> Records;
-  int Ended = 0;
 };
 
 TEST_F(DivxForeverSearch, OnePageArrivesCompleteInPageOrderDirectAndThroughProxy) {

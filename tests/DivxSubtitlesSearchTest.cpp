@@ -4,10 +4,10 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "Dispatcher.h"
-#include "SearchThread.h"
+#include "SiteSearchFixture.h"
 #include "adapters/DivxSubtitles.h"
 #include "sitesim/DivxSubtitlesSite.h"
 #include "sitesim/SimServer.h"
@@ -37,39 +37,13 @@ sim::TCatalogue PagingCatalogue() {
   return catalogue;
 }
 
-class DivxSubtitlesSearch : public testing::Test {
+// `languageItem` as the window's language list names it.
+std::string QueryFor(std::string_view film, std::string_view languageItem) {
+  return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(languageItem));
+}
+
+class DivxSubtitlesSearch : public test::TSiteSearchFixture<SiteId::DivxSubtitles, QueryFor, PagingCatalogue> {
  protected:
-  void SetUp() override { Sim.Start(); }
-
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, bool viaProxy = false,
-                                           const std::string& language = "") {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = "127.0.0.1";
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = SiteId::DivxSubtitles;
-    thread->FilmName = film;
-    thread->QueryText = BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(language));
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
-    };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
-  }
-
-  void RunToEnd(const std::shared_ptr<TSearchThread>& thread) {
-    Records.clear();
-    Registry.Errors.clear();
-    Ended = 0;
-    Sim.ClearRequests();
-    thread->Start();
-    ASSERT_TRUE(Ui->ProcessUntil([&] { return Ended > 0; }, 60s)) << "the search did not end";
-  }
-
   // The record the program should make of `subtitle`, detail page included.
   TSubtitleInfo Expected(const sim::TSimSubtitle& subtitle, const std::string& base) const {
     TSubtitleInfo record;
@@ -101,18 +75,14 @@ class DivxSubtitlesSearch : public testing::Test {
     return requests;
   }
 
-  std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
-  sim::TSimServer Sim{PagingCatalogue()};
   sim::TDivxSubtitlesSite Site{Sim.Catalogue()};
-  TThreadManager Registry;
-  std::vector<TSubtitleInfo> Records;
-  int Ended = 0;
 };
 
 TEST_F(DivxSubtitlesSearch, ThreePagesArriveCompleteInPageOrderDirectAndThroughProxy) {
   for (const bool viaProxy : {false, true}) {
     SCOPED_TRACE(viaProxy ? "through the proxy" : "direct");
-    auto thread = NewThread(kSeries, viaProxy);
+    Reset();
+    auto thread = NewThread(kSeries, "", viaProxy);
     const std::string base = thread->Site().Base();
     RunToEnd(thread);
 
@@ -175,7 +145,8 @@ TEST_F(DivxSubtitlesSearch, TotalsDecideTheFurtherPages) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Film);
-    RunToEnd(NewThread(c.Film));
+    Reset();
+    RunToEnd(NewThread(c.Film, "", false));
     EXPECT_EQ(Records.size(), c.Records);
     const auto pages = PageRequests();
     ASSERT_EQ(pages.size(), 1 + c.Starts.size());
@@ -187,7 +158,7 @@ TEST_F(DivxSubtitlesSearch, TotalsDecideTheFurtherPages) {
 }
 
 TEST_F(DivxSubtitlesSearch, LanguageAndQuotedFilmReachTheSite) {
-  auto thread = NewThread("Serisi", false, "Turkish ");
+  auto thread = NewThread("Serisi", "Turkish ", false);
   RunToEnd(thread);
   const auto shown = ShownRows("Serisi", 22);
   ASSERT_FALSE(shown.empty());
@@ -196,7 +167,8 @@ TEST_F(DivxSubtitlesSearch, LanguageAndQuotedFilmReachTheSite) {
   EXPECT_TRUE(PageRequests()[0].Body.starts_with("_language=22&"));
 
   // N/A cells and an empty uploader leave their fields empty.
-  RunToEnd(NewThread("Bey'in", false));
+  Reset();
+  RunToEnd(NewThread("Bey'in", "", false));
   const auto base = thread->Site().Base();
   const auto matches = Site.Matches("Bey'in", -1);
   ASSERT_EQ(Records.size(), 2u);
@@ -208,9 +180,9 @@ TEST_F(DivxSubtitlesSearch, LanguageAndQuotedFilmReachTheSite) {
 
 TEST_F(DivxSubtitlesSearch, FailedFirstRequestGivesOneMarkerAndNoRecords) {
   for (const auto& fault : {TFault::ErrorStatus(500), TFault::ErrorStatus(404), TFault::ResetMidBody()}) {
-    Sim.ClearFaults();
+    Reset();
     Sim.AddFault(SiteId::DivxSubtitles, fault);
-    RunToEnd(NewThread(kSeries, true));
+    RunToEnd(NewThread(kSeries, "", true));
     EXPECT_TRUE(Records.empty());
     EXPECT_EQ(Registry.Errors, std::vector<std::string>{"[Divxsubtitles.net - HATA]"});
     EXPECT_EQ(Sim.RequestsTo(SiteId::DivxSubtitles).size(), 1u);
@@ -219,7 +191,7 @@ TEST_F(DivxSubtitlesSearch, FailedFirstRequestGivesOneMarkerAndNoRecords) {
 
 TEST_F(DivxSubtitlesSearch, FailedDetailRequestLeavesOnlyTheFrameRateEmpty) {
   Sim.AddFault(SiteId::DivxSubtitles, TFault::ErrorStatus(500).When("page_subtitleinformation.php"));
-  auto thread = NewThread("Alpha Fifty");
+  auto thread = NewThread("Alpha Fifty", "", false);
   RunToEnd(thread);
   const auto shown = ShownRows("Alpha Fifty");
   ASSERT_EQ(Records.size(), shown.size());
@@ -255,9 +227,9 @@ TEST_F(DivxSubtitlesSearch, BadPagesEndTheSearchQuietlyKeepingEarlierRecords) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    Sim.ClearFaults();
+    Reset();
     for (const auto& fault : c.Faults) Sim.AddFault(SiteId::DivxSubtitles, fault);
-    RunToEnd(NewThread(kSeries));
+    RunToEnd(NewThread(kSeries, "", false));
     EXPECT_EQ(Records.size(), c.Records);
     EXPECT_EQ(PageRequests().size(), c.PageRequests);
     EXPECT_TRUE(Registry.Errors.empty());
@@ -277,19 +249,16 @@ TEST_F(DivxSubtitlesSearch, HugeTotal) {
 
   Sim.AddFault(SiteId::DivxSubtitles, TFault::ReplaceBody(hugePage).When("searchedsubtitles"));
   Sim.AddFault(SiteId::DivxSubtitles, TFault::ErrorStatus(503).When("starts="));
-  RunToEnd(NewThread(kSeries));
+  RunToEnd(NewThread(kSeries, "", false));
   EXPECT_EQ(Records.size(), 3u);
   EXPECT_EQ(furtherPages(), 1u);
   EXPECT_TRUE(Registry.Errors.empty());
 
   for (const auto& further : {TFault::Delay(120s), TFault::ReplaceBody("")}) {
-    Sim.ClearFaults();
-    Sim.ClearRequests();
+    Reset();
     Sim.AddFault(SiteId::DivxSubtitles, TFault::ReplaceBody(hugePage).When("searchedsubtitles"));
     Sim.AddFault(SiteId::DivxSubtitles, further.When("starts="));
-    Records.clear();
-    Ended = 0;
-    auto thread = NewThread(kSeries);
+    auto thread = NewThread(kSeries, "", false);
     thread->Start();
     const std::size_t wanted = further.Kind == TFault::TKind::Delay ? 1 : 20;
     ASSERT_TRUE(Ui->ProcessUntil([&] { return furtherPages() >= wanted; }, 30s));

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
+#include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <vector>
 
-#include "Dispatcher.h"
-#include "sitesim/ExtraTitlesSite.h"
-#include "SearchThread.h"
-#include "sitesim/SimServer.h"
+#include "SiteSearchFixture.h"
 #include "adapters/ExtraTitles.h"
+#include "sitesim/ExtraTitlesSite.h"
 
 namespace velkaro {
 namespace {
@@ -19,60 +17,21 @@ namespace {
 using namespace std::chrono_literals;
 using sim::TFault;
 
-std::string ShortDate(const sim::TSimDate& date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", date.Day % 100, date.Month % 100, date.Year % 100);
-  return text;
-}
+// At most 50 results in `language` (0: every language), as the window asks.
+std::string QueryFor(std::string_view film, std::int32_t language) { return BuildExtraTitlesQuery(film, language, 50); }
 
-// One ExtraTitles search against the stand-in sites, driven the way the
-// window drives it: records and markers arrive on this (the dispatcher's) thread.
-class ExtraTitlesSearch : public testing::Test {
+class ExtraTitlesSearch : public test::TSiteSearchFixture<SiteId::ExtraTitles, QueryFor> {
  protected:
-  void SetUp() override { Sim.Start(); }
-
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, bool viaProxy) {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = "127.0.0.1";
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = SiteId::ExtraTitles;
-    thread->FilmName = film;
-    thread->QueryText = BuildExtraTitlesQuery(film, 0, 50);
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
-    };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
-  }
-
-  void RunToEnd(const std::shared_ptr<TSearchThread>& thread) {
-    thread->Start();
-    ASSERT_TRUE(Ui->ProcessUntil([&] { return Ended > 0; }, 60s)) << "the search did not end";
-  }
-
   std::vector<const sim::TSimSubtitle*> Expected(const std::string& film) const {
     return sim::TExtraTitlesSite(Sim.Catalogue()).Matches({film, 0, 50});
   }
-
-  std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
-  sim::TSimServer Sim;
-  TThreadManager Registry;
-  std::vector<TSubtitleInfo> Records;
-  int Ended = 0;
 };
 
 TEST_F(ExtraTitlesSearch, RecordsInPageOrderDirectAndThroughProxy) {
   for (const bool viaProxy : {false, true}) {
     SCOPED_TRACE(viaProxy ? "through the proxy" : "direct");
-    Records.clear();
-    Ended = 0;
-    Sim.ClearRequests();
-    auto thread = NewThread("matrix", viaProxy);
+    Reset();
+    auto thread = NewThread("matrix", 0, viaProxy);
     const std::string base = thread->Site().Base();
     RunToEnd(thread);
 
@@ -88,7 +47,7 @@ TEST_F(ExtraTitlesSearch, RecordsInPageOrderDirectAndThroughProxy) {
       EXPECT_EQ(record.Fps, subtitle.Fps);
       EXPECT_EQ(record.CdCount, std::to_string(subtitle.CdCount));
       EXPECT_EQ(record.Format, subtitle.Format);
-      EXPECT_EQ(record.DateAdded, ShortDate(subtitle.Date));
+      EXPECT_EQ(record.DateAdded, test::ShortDate(subtitle.Date));
       EXPECT_EQ(record.Uploader, subtitle.Uploader);
     }
     EXPECT_TRUE(Registry.Errors.empty());
@@ -103,12 +62,9 @@ TEST_F(ExtraTitlesSearch, RecordsInPageOrderDirectAndThroughProxy) {
 
 TEST_F(ExtraTitlesSearch, FailedFirstRequestGivesOneMarkerAndNoRecords) {
   for (const auto& fault : {TFault::ErrorStatus(500), TFault::ErrorStatus(404), TFault::ResetMidBody()}) {
-    Records.clear();
-    Registry.Errors.clear();
-    Ended = 0;
-    Sim.ClearFaults();
+    Reset();
     Sim.AddFault(SiteId::ExtraTitles, fault);
-    RunToEnd(NewThread("matrix", true));
+    RunToEnd(NewThread("matrix", 0, true));
     EXPECT_TRUE(Records.empty());
     EXPECT_EQ(Registry.Errors, std::vector<std::string>{"[Extratitles.net - HATA]"});
   }
@@ -116,7 +72,7 @@ TEST_F(ExtraTitlesSearch, FailedFirstRequestGivesOneMarkerAndNoRecords) {
 
 TEST_F(ExtraTitlesSearch, FailedDetailRequestKeepsNameLanguageAndAddress) {
   Sim.AddFault(SiteId::ExtraTitles, TFault::ErrorStatus(500).When("p=i&rid="));
-  auto thread = NewThread("matrix", true);
+  auto thread = NewThread("matrix", 0, true);
   const std::string base = thread->Site().Base();
   RunToEnd(thread);
   const auto expected = Expected("matrix");
@@ -134,7 +90,7 @@ TEST_F(ExtraTitlesSearch, FailedDetailRequestKeepsNameLanguageAndAddress) {
 TEST_F(ExtraTitlesSearch, AbandonedThreadDeliversNothingMoreAndStopsPromptly) {
   // Detail pages hang until the server stops.
   Sim.AddFault(SiteId::ExtraTitles, TFault::Delay(120s).When("p=i&rid="));
-  auto thread = NewThread("matrix", true);
+  auto thread = NewThread("matrix", 0, true);
   thread->Start();
   // Give the worker time to reach its first (hanging) detail request.
   ASSERT_TRUE(Ui->ProcessUntil([&] { return Sim.RequestsTo(SiteId::ExtraTitles).size() >= 2; }, 30s));
@@ -158,11 +114,9 @@ TEST_F(ExtraTitlesSearch, BadPagesEndQuietly) {
       std::string(50 << 20, 'x'),
   };
   for (const auto& body : bodies) {
-    Records.clear();
-    Ended = 0;
-    Sim.ClearFaults();
+    Reset();
     Sim.AddFault(SiteId::ExtraTitles, TFault::ReplaceBody(body));
-    auto thread = NewThread("matrix", true);
+    auto thread = NewThread("matrix", 0, true);
     RunToEnd(thread);
     EXPECT_TRUE(Registry.Errors.empty());
     EXPECT_LE(Records.size(), 1u);
@@ -171,7 +125,7 @@ TEST_F(ExtraTitlesSearch, BadPagesEndQuietly) {
 
 TEST_F(ExtraTitlesSearch, DetailPageWithoutLabelsLeavesFieldsEmpty) {
   Sim.AddFault(SiteId::ExtraTitles, TFault::ReplaceBody("<html><body>no labels</body></html>").When("p=i&rid="));
-  RunToEnd(NewThread("matrix", true));
+  RunToEnd(NewThread("matrix", 0, true));
   ASSERT_FALSE(Records.empty());
   for (const auto& record : Records) {
     EXPECT_FALSE(record.FilmName.empty());

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "Dispatcher.h"
-#include "SearchThread.h"
+#include "SiteSearchFixture.h"
 #include "adapters/Podnapisi.h"
 #include "sitesim/Html.h"
 #include "sitesim/PodnapisiSite.h"
@@ -39,44 +39,9 @@ std::string DayMonthYear(const sim::TSimDate& date) {
   return text;
 }
 
-// A Podnapisi search against the stand-in sites, driven the way the window
-// drives it: records and markers arrive on this (the dispatcher's) thread.
-class PodnapisiSearch : public testing::Test {
+// Languages go as the site's own codes (0: every language).
+class PodnapisiSearch : public test::TSiteSearchFixture<SiteId::Podnapisi, BuildPodnapisiQuery, TestCatalogue> {
  protected:
-  void SetUp() override { Sim.Start(); }
-
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, std::int32_t language, bool viaProxy) {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = "127.0.0.1";
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = SiteId::Podnapisi;
-    thread->FilmName = film;
-    thread->QueryText = BuildPodnapisiQuery(film, language);
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
-    };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
-  }
-
-  void RunToEnd(const std::shared_ptr<TSearchThread>& thread) {
-    thread->Start();
-    ASSERT_TRUE(Ui->ProcessUntil([&] { return Ended > 0; }, 60s)) << "the search did not end";
-  }
-
-  void Reset() {
-    Records.clear();
-    Registry.Errors.clear();
-    Ended = 0;
-    Sim.ClearFaults();
-    Sim.ClearRequests();
-  }
-
   // What the program makes of a subtitle the site lists.
   TSubtitleInfo Expected(const sim::TSimSubtitle& subtitle, const std::string& base) const {
     const int siteCode = sim::PodnapisiSiteLanguageCode(subtitle.Language);
@@ -103,12 +68,6 @@ class PodnapisiSearch : public testing::Test {
   void ServeFirstPage(const std::string& html) {
     Sim.AddFault(SiteId::Podnapisi, TFault::ReplaceBody(sim::GzipMember(html)));
   }
-
-  std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
-  sim::TSimServer Sim{TestCatalogue()};
-  TThreadManager Registry;
-  std::vector<TSubtitleInfo> Records;
-  int Ended = 0;
 };
 
 TEST_F(PodnapisiSearch, ThreePagesArriveInOrderDirectAndThroughProxy) {

@@ -2,14 +2,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "Dispatcher.h"
 #include "HttpClient.h"
-#include "SearchThread.h"
+#include "SiteSearchFixture.h"
 #include "adapters/SubDb.h"
 #include "sitesim/Html.h"
 #include "sitesim/HttpServer.h"
@@ -41,48 +40,13 @@ sim::TCatalogue TestCatalogue() {
   return catalogue;
 }
 
-std::string ShortDate(const sim::TSimDate& date) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d.%02d.%02d", date.Day % 100, date.Month % 100, date.Year % 100);
-  return text;
+// `languageItem` as the window's language list names it.
+std::string QueryFor(std::string_view film, std::string_view languageItem) {
+  return BuildSubDbQuery(film, SubDbLanguage(languageItem));
 }
 
-class SubDbSearch : public testing::Test {
+class SubDbSearch : public test::TSiteSearchFixture<SiteId::SubDb, QueryFor, TestCatalogue> {
  protected:
-  void SetUp() override { Sim.Start(); }
-
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, const std::string& languageItem, bool viaProxy) {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = "127.0.0.1";
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = SiteId::SubDb;
-    thread->FilmName = film;
-    thread->QueryText = BuildSubDbQuery(film, SubDbLanguage(languageItem));
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
-    };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
-  }
-
-  void RunToEnd(const std::shared_ptr<TSearchThread>& thread) {
-    thread->Start();
-    ASSERT_TRUE(Ui->ProcessUntil([&] { return Ended > 0; }, 60s)) << "the search did not end";
-  }
-
-  void Reset() {
-    Records.clear();
-    Registry.Errors.clear();
-    Ended = 0;
-    Sim.ClearFaults();
-    Sim.ClearRequests();
-  }
-
   std::vector<const sim::TSimSubtitle*> Expected(const std::string& film, const std::string& language = "") const {
     return TSubDbSite(Sim.Catalogue()).Matches({film, language, 1});
   }
@@ -95,7 +59,7 @@ class SubDbSearch : public testing::Test {
     record.CdCount = std::to_string(subtitle.CdCount);
     record.Format = subtitle.Format;
     record.Fps = subtitle.Fps;
-    record.DateAdded = ShortDate(subtitle.Date);
+    record.DateAdded = test::ShortDate(subtitle.Date);
     record.Uploader = subtitle.Uploader;
     return record;
   }
@@ -104,11 +68,6 @@ class SubDbSearch : public testing::Test {
     return kModule + UrlEncode(film) + "&combo_language=" + language + "&fast_search=1&page=" + std::to_string(page);
   }
 
-  std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
-  sim::TSimServer Sim{TestCatalogue()};
-  TThreadManager Registry;
-  std::vector<TSubtitleInfo> Records;
-  int Ended = 0;
 };
 
 TEST_F(SubDbSearch, ThreePagesArriveCompleteInPageOrderDirectAndThroughProxy) {
