@@ -133,21 +133,11 @@ std::string HomePage() {
 
 // Compressed when the client says it takes gzip, as the forum's server does.
 TResponse Html(const TRequest& request, std::string body) {
-  TResponse response;
-  if (Contains(LowerAscii(request.Header("accept-encoding")), "gzip")) {
-    response.Headers.emplace_back("Content-Encoding", "gzip");
-    response.Body = GzipMember(body);
-  } else {
-    response.Body = std::move(body);
-  }
-  return response;
+  if (Contains(LowerAscii(request.Header("accept-encoding")), "gzip")) return GzipResponse(body);
+  return HtmlResponse(std::move(body));
 }
 
 }  // namespace
-
-std::unique_ptr<TSimSite> MakeDivxForeverSite(const TCatalogue& catalogue) {
-  return std::make_unique<TDivxForeverSite>(catalogue);
-}
 
 TDivxForeverQuery ParseDivxForeverQuery(std::string_view formBody) {
   const TFormFields fields = ParseForm(formBody);

@@ -10,11 +10,6 @@ namespace velkaro::sim {
 
 namespace {
 
-struct TSiteLanguage {
-  std::string_view Language;
-  int Code;
-};
-
 // The numbers the site's language list posts as "_language".
 constexpr TSiteLanguage kLanguages[] = {
     {"English", 2},     {"German", 4},   {"Swedish", 7},   {"Czech", 8},      {"Spanish", 9},
@@ -26,12 +21,6 @@ constexpr TSiteLanguage kLanguages[] = {
 constexpr std::string_view kSearchPath = "/page_searchedsubtitles.php";
 constexpr std::string_view kDetailPath = "/page_subtitleinformation.php";
 constexpr int kMaxRowsPerPage = 1000;
-
-const char* const kPageTop =
-    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-    "<html>\n"
-    "<head>\n"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1254\">\n";
 
 // Logo, menu and a banner: links and images the result reader must pass over.
 const char* const kMenu =
@@ -58,9 +47,7 @@ const char* const kPageBottom =
     "</body>\n"
     "</html>\n";
 
-std::string PageStart(std::string_view title) {
-  return std::string(kPageTop) + "<title>" + HtmlEscape(title) + "</title>\n" + kMenu;
-}
+std::string PageStart(std::string_view title) { return Html401Head(title) + kMenu; }
 
 // A cell's text; an empty value still gives a text token, so later cells keep their distance.
 std::string CellText(std::string_view value) { return value.empty() ? "&nbsp;" : HtmlEscape(value); }
@@ -113,9 +100,7 @@ std::string HomePage() {
       "<form method=\"post\" action=\"page_searchedsubtitles.php\">\n"
       "film: <input type=\"text\" name=\"_free\" size=\"30\">\n"
       "<select name=\"_language\"><option value=\"-1\">All</option>";
-  for (const auto& entry : kLanguages) {
-    page += "<option value=\"" + std::to_string(entry.Code) + "\">" + std::string(entry.Language) + "</option>";
-  }
+  page += LanguageOptions(kLanguages);
   page +=
       "</select>\n"
       "<input type=\"hidden\" name=\"firstSearch\" value=\"true\">\n"
@@ -130,19 +115,16 @@ std::string ExpiredPage() {
          kPageBottom;
 }
 
-TResponse Html(std::string body) {
-  TResponse response;
-  response.Body = std::move(body);
-  return response;
+// The film and language both the search form and the paging links carry.
+TDivxSubtitlesQuery FilmAndLanguage(const TFormFields& fields) {
+  TDivxSubtitlesQuery query;
+  query.Film = FormValue(fields, "_free").value_or("");
+  query.LanguageCode = FormInt(fields, "_language", -1);
+  return query;
 }
 
-int IntOr(const std::optional<std::string>& text, int fallback) {
-  if (!text) return fallback;
-  return ParseInt(*text).value_or(fallback);
-}
-
-int RowsOr(const std::optional<std::string>& text) {
-  return std::clamp(IntOr(text, TDivxSubtitlesQuery::kDefaultRows), 0, kMaxRowsPerPage);
+int Rows(const TFormFields& fields, std::string_view name) {
+  return std::clamp(FormInt(fields, name, TDivxSubtitlesQuery::kDefaultRows), 0, kMaxRowsPerPage);
 }
 
 // The value of cookie `name` in a Cookie header; empty when absent.
@@ -160,35 +142,22 @@ std::string_view CookieValue(std::string_view header, std::string_view name) {
 
 }  // namespace
 
-std::unique_ptr<TSimSite> MakeDivxSubtitlesSite(const TCatalogue& catalogue) {
-  return std::make_unique<TDivxSubtitlesSite>(catalogue);
-}
-
-int DivxSubtitlesSiteLanguageCode(std::string_view language) {
-  for (const auto& entry : kLanguages) {
-    if (entry.Language == language) return entry.Code;
-  }
-  return -1;
-}
+int DivxSubtitlesSiteLanguageCode(std::string_view language) { return SiteLanguageCode(kLanguages, language); }
 
 TDivxSubtitlesQuery ParseDivxSubtitlesSearch(std::string_view formBody) {
   const TFormFields fields = ParseForm(formBody);
-  TDivxSubtitlesQuery query;
-  query.Film = FormValue(fields, "_free").value_or("");
-  query.LanguageCode = IntOr(FormValue(fields, "_language"), -1);
-  query.Rows = RowsOr(FormValue(fields, "recPerPage"));
-  const int pageNo = std::clamp(IntOr(FormValue(fields, "pageNo"), 1), 1, 1 << 20);
+  TDivxSubtitlesQuery query = FilmAndLanguage(fields);
+  query.Rows = Rows(fields, "recPerPage");
+  const int pageNo = std::clamp(FormInt(fields, "pageNo", 1), 1, 1 << 20);
   query.Start = (pageNo - 1) * query.Rows;
   return query;
 }
 
 TDivxSubtitlesQuery ParseDivxSubtitlesPage(std::string_view queryText) {
   const TFormFields fields = ParseForm(queryText);
-  TDivxSubtitlesQuery query;
-  query.Film = FormValue(fields, "_free").value_or("");
-  query.LanguageCode = IntOr(FormValue(fields, "_language"), -1);
-  query.Rows = RowsOr(FormValue(fields, "maxres"));
-  query.Start = std::max(0, IntOr(FormValue(fields, "starts"), 0));
+  TDivxSubtitlesQuery query = FilmAndLanguage(fields);
+  query.Rows = Rows(fields, "maxres");
+  query.Start = std::max(0, FormInt(fields, "starts", 0));
   return query;
 }
 
@@ -280,10 +249,10 @@ TResponse TDivxSubtitlesSite::Answer(const TRequest& request) const {
   if (request.Path == kSearchPath) {
     if (request.Method == "POST") return Search(request);
     if (request.Method == "GET" && !request.Query.empty()) return FurtherPage(request);
-    if (request.Method == "GET") return Html(HomePage());
+    if (request.Method == "GET") return HtmlResponse(HomePage());
   }
   if (request.Path == kDetailPath && request.Method == "GET") return Details(request);
-  if ((request.Path == "/" || request.Path == "/index.php") && request.Method == "GET") return Html(HomePage());
+  if ((request.Path == "/" || request.Path == "/index.php") && request.Method == "GET") return HtmlResponse(HomePage());
   return NotFoundPage(request);
 }
 
@@ -305,22 +274,22 @@ bool TDivxSubtitlesSite::KnownSession(const TRequest& request) const {
 
 TResponse TDivxSubtitlesSite::Search(const TRequest& request) const {
   const TDivxSubtitlesQuery query = ParseDivxSubtitlesSearch(request.Body);
-  TResponse response = Html(QueryPage(query));
+  TResponse response = HtmlResponse(QueryPage(query));
   response.Headers.emplace_back("Set-Cookie", std::string(kSessionCookie) + "=" + OpenSession() + "; path=/");
   return response;
 }
 
 TResponse TDivxSubtitlesSite::FurtherPage(const TRequest& request) const {
   // Paging belongs to a search session: without its cookie the site has nothing to page through.
-  if (!KnownSession(request)) return Html(ExpiredPage());
+  if (!KnownSession(request)) return HtmlResponse(ExpiredPage());
   const TDivxSubtitlesQuery query = ParseDivxSubtitlesPage(request.Query);
-  return Html(QueryPage(query));
+  return HtmlResponse(QueryPage(query));
 }
 
 TResponse TDivxSubtitlesSite::Details(const TRequest& request) const {
-  const auto* subtitle = Catalogue_.FindSubtitle(IntOr(FormValue(ParseForm(request.Query), "ID"), 0));
+  const auto* subtitle = Catalogue_.FindSubtitle(FormInt(ParseForm(request.Query), "ID", 0));
   if (!subtitle) return NotFoundPage(request);
-  return Html(DetailPage(*subtitle));
+  return HtmlResponse(DetailPage(*subtitle));
 }
 
 }  // namespace velkaro::sim

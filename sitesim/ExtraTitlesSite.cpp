@@ -10,11 +10,6 @@ namespace velkaro::sim {
 
 namespace {
 
-struct TSiteLanguage {
-  std::string_view Language;
-  int Code;
-};
-
 // The numbers the site's language list posts as "jaz".
 constexpr TSiteLanguage kLanguages[] = {
     {"English", 1},  {"Czech", 2},    {"Italian", 3},  {"French", 6},    {"German", 7},
@@ -37,12 +32,6 @@ constexpr TContentType kDownloadTypes[] = {
 constexpr std::string_view kSearchPath = "/index.php";
 constexpr std::string_view kDownloadPath = "/xsubt.subt.link.php";
 
-const char* const kPageTop =
-    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-    "<html>\n"
-    "<head>\n"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1254\">\n";
-
 // Logo and menu: links and images before any result, which the result
 // reader must pass over.
 const char* const kMenu =
@@ -64,8 +53,7 @@ const char* const kPageBottom =
     "</html>\n";
 
 std::string PageStart(std::string_view title) {
-  return std::string(kPageTop) + "<title>" + HtmlEscape(title) + "</title>\n" +
-         "<link rel=\"stylesheet\" type=\"text/css\" href=\"css/main.css\">\n" + kMenu;
+  return Html401Head(title) + "<link rel=\"stylesheet\" type=\"text/css\" href=\"css/main.css\">\n" + kMenu;
 }
 
 std::string FlagImage(const TSimSubtitle& subtitle) {
@@ -108,43 +96,21 @@ std::string HomePage() {
       "<input type=\"hidden\" name=\"pid\" value=\"subt2\">\n"
       "film: <input type=\"text\" name=\"z3\" size=30>\n"
       "<select name=\"jaz\"><option value=\"0\">All</option>";
-  for (const auto& entry : kLanguages) {
-    page += "<option value=\"" + std::to_string(entry.Code) + "\">" + std::string(entry.Language) + "</option>";
-  }
+  page += LanguageOptions(kLanguages);
   page += "</select>\n<input type=\"submit\" value=\"search\">\n</form>\n";
   return page + kPageBottom;
 }
 
-TResponse Html(std::string body) {
-  TResponse response;
-  response.Body = std::move(body);
-  return response;
-}
-
-int IntOr(const std::optional<std::string>& text, int fallback) {
-  if (!text) return fallback;
-  return ParseInt(*text).value_or(fallback);
-}
-
 }  // namespace
 
-std::unique_ptr<TSimSite> MakeExtraTitlesSite(const TCatalogue& catalogue) {
-  return std::make_unique<TExtraTitlesSite>(catalogue);
-}
-
-int ExtraTitlesSiteLanguageCode(std::string_view language) {
-  for (const auto& entry : kLanguages) {
-    if (entry.Language == language) return entry.Code;
-  }
-  return -1;
-}
+int ExtraTitlesSiteLanguageCode(std::string_view language) { return SiteLanguageCode(kLanguages, language); }
 
 TExtraTitlesQuery ParseExtraTitlesQuery(std::string_view formBody) {
   const TFormFields fields = ParseForm(formBody);
   TExtraTitlesQuery query;
   query.Film = FormValue(fields, "z3").value_or("");
-  query.LanguageCode = IntOr(FormValue(fields, "jaz"), 0);
-  query.MaxResults = std::max(0, IntOr(FormValue(fields, "bp"), TExtraTitlesQuery::kDefaultMaxResults));
+  query.LanguageCode = FormInt(fields, "jaz", 0);
+  query.MaxResults = std::max(0, FormInt(fields, "bp", TExtraTitlesQuery::kDefaultMaxResults));
   return query;
 }
 
@@ -214,24 +180,24 @@ TResponse TExtraTitlesSite::Answer(const TRequest& request) const {
   if (request.Path == kSearchPath || request.Path == "/") {
     if (request.Method == "POST") return Search(request);
     if (request.Method == "GET" && FormValue(ParseForm(request.Query), "rid")) return Details(request);
-    if (request.Method == "GET") return Html(HomePage());
+    if (request.Method == "GET") return HtmlResponse(HomePage());
   }
   if (request.Path == kDownloadPath && request.Method == "GET") return Download(request);
   return NotFoundPage(request);
 }
 
 TResponse TExtraTitlesSite::Search(const TRequest& request) const {
-  return Html(ResultPage(ParseExtraTitlesQuery(request.Body)));
+  return HtmlResponse(ResultPage(ParseExtraTitlesQuery(request.Body)));
 }
 
 TResponse TExtraTitlesSite::Details(const TRequest& request) const {
-  const auto* subtitle = Catalogue_.FindSubtitle(IntOr(FormValue(ParseForm(request.Query), "rid"), 0));
+  const auto* subtitle = Catalogue_.FindSubtitle(FormInt(ParseForm(request.Query), "rid", 0));
   if (!subtitle) return NotFoundPage(request);
-  return Html(DetailPage(*subtitle));
+  return HtmlResponse(DetailPage(*subtitle));
 }
 
 TResponse TExtraTitlesSite::Download(const TRequest& request) const {
-  const auto* subtitle = Catalogue_.FindSubtitle(IntOr(FormValue(ParseForm(request.Query), "id"), 0));
+  const auto* subtitle = Catalogue_.FindSubtitle(FormInt(ParseForm(request.Query), "id", 0));
   if (!subtitle) return NotFoundPage(request);
   TResponse response;
   response.ContentType = "application/octet-stream";

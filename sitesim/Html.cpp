@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace velkaro::sim {
 
@@ -10,6 +11,12 @@ namespace {
 
 constexpr int kGzipWindowBits = 15 + 16;  // 16 asks zlib for a gzip wrapper
 constexpr int kMemoryLevel = 8;
+
+constexpr std::string_view kHtml401Top =
+    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
+    "<html>\n"
+    "<head>\n"
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1254\">\n";
 
 }  // namespace
 
@@ -44,6 +51,39 @@ std::string GzipMember(std::string_view data) {
   deflateEnd(&stream);
   if (result != Z_STREAM_END) throw std::runtime_error("deflate did not finish");
   return out;
+}
+
+TResponse HtmlResponse(std::string html) {
+  TResponse response;
+  response.Body = std::move(html);
+  return response;
+}
+
+TResponse GzipResponse(std::string_view html) {
+  TResponse response;
+  response.Headers.emplace_back("Content-Encoding", "gzip");
+  response.Body = GzipMember(html);
+  return response;
+}
+
+std::string Html401Head(std::string_view title) {
+  return std::string(kHtml401Top) + "<title>" + HtmlEscape(title) + "</title>\n";
+}
+
+int SiteLanguageCode(std::span<const TSiteLanguage> languages, std::string_view language) {
+  for (const auto& entry : languages) {
+    if (entry.Language == language) return entry.Code;
+  }
+  return -1;
+}
+
+std::string LanguageOptions(std::span<const TSiteLanguage> languages, std::optional<int> selected) {
+  std::string options;
+  for (const auto& entry : languages) {
+    options += "<option value=\"" + std::to_string(entry.Code) + "\"" + (entry.Code == selected ? " selected" : "") +
+               ">" + std::string(entry.Language) + "</option>";
+  }
+  return options;
 }
 
 }  // namespace velkaro::sim

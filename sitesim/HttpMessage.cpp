@@ -163,4 +163,10 @@ std::optional<std::string> FormValue(const TFormFields& fields, std::string_view
   return std::nullopt;
 }
 
+int FormInt(const TFormFields& fields, std::string_view name, int fallback) {
+  const auto value = FormValue(fields, name);
+  if (!value) return fallback;
+  return ParseInt(*value).value_or(fallback);
+}
+
 }  // namespace velkaro::sim

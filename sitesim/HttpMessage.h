@@ -65,5 +65,8 @@ using TFormFields = std::vector<std::pair<std::string, std::string>>;
 TFormFields ParseForm(std::string_view text);
 // The first field named `name`, or nullopt.
 std::optional<std::string> FormValue(const TFormFields& fields, std::string_view name);
+// The first field named `name` as a whole number; `fallback` when there is
+// none or it is not one.
+int FormInt(const TFormFields& fields, std::string_view name, int fallback);
 
 }  // namespace velkaro::sim

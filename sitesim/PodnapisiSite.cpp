@@ -11,11 +11,6 @@ namespace velkaro::sim {
 
 namespace {
 
-struct TSiteLanguage {
-  std::string_view Language;
-  int Code;
-};
-
 // The site's numbers, "sJ" in the search and "jezik" in its category links.
 // It lists a few languages the program's own map does not know.
 constexpr TSiteLanguage kLanguages[] = {
@@ -32,12 +27,6 @@ constexpr int kOtherLanguageCode = 99;
 constexpr int kPagerLinks = 5;
 
 constexpr std::string_view kRecordPath = "/index.php/ppodnapisi/podnapis";
-
-const char* const kPageTop =
-    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\">\n"
-    "<html>\n"
-    "<head>\n"
-    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1254\">\n";
 
 // Logo, menu and the language categories: links and images before any row
 // that the row walks must pass over or, for a row without links, run into.
@@ -71,7 +60,7 @@ int RowLanguageCode(const TSimSubtitle& subtitle) {
 }
 
 std::string PageStart(std::string_view title) {
-  std::string page = std::string(kPageTop) + "<title>" + HtmlEscape(title) + "</title>\n" + kMenu;
+  std::string page = Html401Head(title) + kMenu;
   page += "<div class=\"languages\">Languages:";
   for (const auto& entry : kLanguages) {
     page += " " + LanguageLink(entry.Code) + std::string(entry.Language) + "</a>";
@@ -85,10 +74,7 @@ std::string SearchForm(const TPodnapisiQuery& query) {
       "<input type=\"hidden\" name=\"tbsl\" value=\"1\">\n"
       "Film: <input type=\"text\" name=\"sK\" value=\"" + HtmlEscape(query.Film) + "\" size=\"30\">\n"
       "<select name=\"sJ\"><option value=\"0\">All</option>";
-  for (const auto& entry : kLanguages) {
-    form += "<option value=\"" + std::to_string(entry.Code) + "\"" +
-            (entry.Code == query.LanguageCode ? " selected" : "") + ">" + std::string(entry.Language) + "</option>";
-  }
+  form += LanguageOptions(kLanguages, query.LanguageCode);
   return form + "</select>\n<input type=\"submit\" name=\"submit\" value=\"Search\">\n</form>\n";
 }
 
@@ -136,13 +122,6 @@ std::string ResultRow(const TCatalogue& catalogue, const TSimSubtitle& subtitle,
          TPodnapisiSite::ReleaseText(subtitle) + "</td>\n" + "</tr>\n";
 }
 
-TResponse Compressed(const std::string& html) {
-  TResponse response;
-  response.Headers.emplace_back("Content-Encoding", "gzip");
-  response.Body = GzipMember(html);
-  return response;
-}
-
 int PositiveOr(const std::optional<std::string>& text, int fallback) {
   if (!text) return fallback;
   const auto value = ParseInt(TrimView(*text));
@@ -157,16 +136,7 @@ std::string_view WithOneLeadingSlash(std::string_view path) {
 
 }  // namespace
 
-std::unique_ptr<TSimSite> MakePodnapisiSite(const TCatalogue& catalogue) {
-  return std::make_unique<TPodnapisiSite>(catalogue);
-}
-
-int PodnapisiSiteLanguageCode(std::string_view language) {
-  for (const auto& entry : kLanguages) {
-    if (entry.Language == language) return entry.Code;
-  }
-  return -1;
-}
+int PodnapisiSiteLanguageCode(std::string_view language) { return SiteLanguageCode(kLanguages, language); }
 
 TPodnapisiQuery ParsePodnapisiQuery(std::string_view query) {
   const TFormFields fields = ParseForm(query);
@@ -241,7 +211,7 @@ TResponse TPodnapisiSite::Answer(const TRequest& request) const {
 }
 
 TResponse TPodnapisiSite::Search(const TRequest& request) const {
-  return Compressed(ResultPage(ParsePodnapisiQuery(request.Query)));
+  return GzipResponse(ResultPage(ParsePodnapisiQuery(request.Query)));
 }
 
 TResponse TPodnapisiSite::Details(const TRequest& request) const {
@@ -258,7 +228,7 @@ TResponse TPodnapisiSite::Details(const TRequest& request) const {
   page += "<tr><td>Release:</td><td>" + ReleaseText(*subtitle) + "</td></tr>\n";
   page += "<tr><td colspan=\"2\"><a href=\"/index.php/ppodnapisi/download?i=" + std::to_string(subtitle->Id) + "\">" +
           HtmlEscape(subtitle->FileName) + "</a></td></tr>\n</table>\n";
-  return Compressed(page + kPageBottom);
+  return GzipResponse(page + kPageBottom);
 }
 
 }  // namespace velkaro::sim

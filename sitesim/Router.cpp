@@ -1,5 +1,10 @@
 #include "Router.h"
 
+#include "DivxForeverSite.h"
+#include "DivxSubtitlesSite.h"
+#include "ExtraTitlesSite.h"
+#include "PodnapisiSite.h"
+#include "SubDbSite.h"
 #include "TextHelpers.h"
 
 namespace velkaro::sim {
@@ -14,13 +19,19 @@ struct TSiteMaker {
   std::unique_ptr<TSimSite> (*Make)(const TCatalogue&);
 };
 
+// The catalogue outlives the site.
+template <typename TSite>
+std::unique_ptr<TSimSite> MakeSite(const TCatalogue& catalogue) {
+  return std::make_unique<TSite>(catalogue);
+}
+
 // A site joins the server by adding its line here.
 constexpr TSiteMaker kSiteMakers[] = {
-    {SiteId::ExtraTitles, MakeExtraTitlesSite},
-    {SiteId::DivxSubtitles, MakeDivxSubtitlesSite},
-    {SiteId::DivxForever, MakeDivxForeverSite},
-    {SiteId::SubDb, MakeSubDbSite},
-    {SiteId::Podnapisi, MakePodnapisiSite},
+    {SiteId::ExtraTitles, MakeSite<TExtraTitlesSite>},
+    {SiteId::DivxSubtitles, MakeSite<TDivxSubtitlesSite>},
+    {SiteId::DivxForever, MakeSite<TDivxForeverSite>},
+    {SiteId::SubDb, MakeSite<TSubDbSite>},
+    {SiteId::Podnapisi, MakeSite<TPodnapisiSite>},
 };
 
 }  // namespace

@@ -16,13 +16,6 @@ class TSimSite {
   virtual TResponse Answer(const TRequest& request) const = 0;
 };
 
-// One maker per site file; the catalogue outlives the site.
-std::unique_ptr<TSimSite> MakeExtraTitlesSite(const TCatalogue& catalogue);
-std::unique_ptr<TSimSite> MakeDivxSubtitlesSite(const TCatalogue& catalogue);
-std::unique_ptr<TSimSite> MakeDivxForeverSite(const TCatalogue& catalogue);
-std::unique_ptr<TSimSite> MakeSubDbSite(const TCatalogue& catalogue);
-std::unique_ptr<TSimSite> MakePodnapisiSite(const TCatalogue& catalogue);
-
 // Small answers every site gives alike.
 TResponse NotFoundPage(const TRequest& request);
 

@@ -120,26 +120,18 @@ std::string Pager(const TSubDbQuery& query, std::int64_t pages) {
   return pager + "</p>\n";
 }
 
-TResponse Html(std::string body) {
-  TResponse response;
-  response.Body = std::move(body);
-  return response;
-}
-
 std::string HomePage() {
   return std::string(kPageTop) + "<h2>Download Subtitles</h2>\n" + SearchForm("") + kPageBottom;
 }
 
 }  // namespace
 
-std::unique_ptr<TSimSite> MakeSubDbSite(const TCatalogue& catalogue) { return std::make_unique<TSubDbSite>(catalogue); }
-
 TSubDbQuery ParseSubDbQuery(std::string_view query) {
   const TFormFields fields = ParseForm(query);
   TSubDbQuery parsed;
   parsed.Film = FormValue(fields, "edsearch").value_or("");
   parsed.Language = FormValue(fields, "combo_language").value_or("");
-  if (const auto page = FormValue(fields, "page")) parsed.Page = std::max<std::int64_t>(1, ParseInt(*page).value_or(1));
+  parsed.Page = std::max(1, FormInt(fields, "page", 1));
   return parsed;
 }
 
@@ -202,7 +194,7 @@ std::string TSubDbSite::ResultPage(const TSubDbQuery& query) const {
 TResponse TSubDbSite::Answer(const TRequest& request) const {
   if (request.Method != "GET") return NotFoundPage(request);
   if (request.Path == "/" || request.Path == "/subdb/html/" || request.Path == "/subdb/html/index.php") {
-    return Html(HomePage());
+    return HtmlResponse(HomePage());
   }
   if (request.Path != kModulePath) return NotFoundPage(request);
   const TFormFields fields = ParseForm(request.Query);
@@ -212,15 +204,11 @@ TResponse TSubDbSite::Answer(const TRequest& request) const {
 }
 
 TResponse TSubDbSite::Search(const TRequest& request) const {
-  TResponse response;
-  response.Headers.emplace_back("Content-Encoding", "gzip");
-  response.Body = GzipMember(ResultPage(ParseSubDbQuery(request.Query)));
-  return response;
+  return GzipResponse(ResultPage(ParseSubDbQuery(request.Query)));
 }
 
 TResponse TSubDbSite::Download(const TRequest& request) const {
-  const auto id = FormValue(ParseForm(request.Query), "download_file_id");
-  const auto* subtitle = Catalogue_.FindSubtitle(ParseInt(id.value_or("")).value_or(0));
+  const auto* subtitle = Catalogue_.FindSubtitle(FormInt(ParseForm(request.Query), "download_file_id", 0));
   if (!subtitle) return NotFoundPage(request);
   TResponse response;
   response.ContentType = "application/octet-stream";
