@@ -6,6 +6,7 @@
 #include "PodnapisiSite.h"
 #include "SubDbSite.h"
 #include "TextHelpers.h"
+#include "UpdateSite.h"
 
 namespace velkaro::sim {
 
@@ -68,6 +69,7 @@ TRouter StandardRoutes(const TCatalogue& catalogue) {
   for (const auto& maker : kSiteMakers) {
     router.Add({RouteKey(maker.Id), defaults[maker.Id].Host, maker.Make(catalogue)});
   }
+  router.Add({std::string(kUpdateRouteKey), defaults.UpdateHost(), MakeUpdateSite()});
   return router;
 }
 

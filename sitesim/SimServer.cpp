@@ -1,5 +1,7 @@
 #include "SimServer.h"
 
+#include <stdexcept>
+
 namespace velkaro::sim {
 
 namespace {
@@ -36,6 +38,13 @@ TSimServer::TSimServer(TCatalogue catalogue)
       Http_([this](const TRequest& request) { return Answer(request); }) {}
 
 TSimServer::~TSimServer() { Stop(); }
+
+TUpdateSite& TSimServer::UpdateSite() const {
+  for (const auto& route : Router_.Routes()) {
+    if (route.Key == kUpdateRouteKey) return static_cast<TUpdateSite&>(*route.Site);
+  }
+  throw std::logic_error("sitesim: no maker's host");
+}
 
 void TSimServer::Start(std::uint16_t port, const std::string& address) { Http_.Start(address, port); }
 

@@ -11,6 +11,7 @@
 #include "HttpServer.h"
 #include "Router.h"
 #include "Sites.h"
+#include "UpdateSite.h"
 
 // The stand-in for the subtitle sites and the maker's host, on one loopback
 // port. It answers requests sent to it as a forward proxy (absolute target,
@@ -41,6 +42,8 @@ class TSimServer {
   // The engine's site table pointed straight at this server.
   TSiteTable DirectSites() const { return sim::DirectSites(Port()); }
   const TCatalogue& Catalogue() const { return Catalogue_; }
+  // The maker's host, whose version text and banner tests set.
+  TUpdateSite& UpdateSite() const;
 
   void AddFault(SiteId site, TFault fault) { AddFault(RouteKey(site), std::move(fault)); }
   void AddFault(const std::string& routeKey, TFault fault) { Faults_.Add(routeKey, std::move(fault)); }

@@ -17,15 +17,17 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: sitesim [--port N] [--port-file FILE] [--generate COUNT]\n"
+    "usage: sitesim [--port N] [--port-file FILE] [--generate COUNT] [--newest VERSION]\n"
     "  --port N          listen on 127.0.0.1:N (default: a free port)\n"
     "  --port-file FILE  write the port number to FILE once listening\n"
-    "  --generate COUNT  add the film \"Generated Film\" with COUNT subtitles\n";
+    "  --generate COUNT  add the film \"Generated Film\" with COUNT subtitles\n"
+    "  --newest VERSION  the maker's host names VERSION as the newest (default: 1.24)\n";
 
 struct TArguments {
   std::uint16_t Port = 0;
   std::optional<std::filesystem::path> PortFile;
   std::size_t Generated = 0;
+  std::optional<std::string> Newest;
 };
 
 class TUsageError : public std::runtime_error {
@@ -53,6 +55,8 @@ TArguments ParseArguments(int argc, char** argv) {
       arguments.Port = static_cast<std::uint16_t>(ToNumber(value, 0, 65535));
     } else if (option == "--port-file") {
       arguments.PortFile = std::filesystem::path(value);
+    } else if (option == "--newest") {
+      arguments.Newest = std::string(value) + "\n";
     } else if (option == "--generate") {
       arguments.Generated = static_cast<std::size_t>(ToNumber(value, 0, 10'000'000));
     } else {
@@ -97,6 +101,7 @@ int main(int argc, char** argv) {
     auto catalogue = velkaro::sim::TCatalogue::Standard();
     if (arguments.Generated > 0) catalogue.AddGeneratedFilm("Generated Film", 2010, arguments.Generated);
     velkaro::sim::TSimServer server(std::move(catalogue));
+    if (arguments.Newest) server.UpdateSite().SetVersionText(*arguments.Newest);
     server.Start(arguments.Port);
     std::cout << "sitesim listening on " << velkaro::sim::TSimServer::kLoopback << ":" << server.Port() << std::endl;
     if (arguments.PortFile) WritePortFile(*arguments.PortFile, server.Port());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -46,5 +47,13 @@ class TTempDir {
  private:
   std::filesystem::path Path_;
 };
+
+// The names in `dir`, sorted.
+inline std::vector<std::string> FileNames(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace velkaro::test

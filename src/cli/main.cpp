@@ -11,6 +11,7 @@
 
 #include "CodePage.h"
 #include "Dispatcher.h"
+#include "DownloadCommand.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "TextHelpers.h"
@@ -187,6 +188,11 @@ struct TCommand {
 
 constexpr TCommand kCommands[] = {
     {"search", Search},
+    {"download", [](const std::vector<std::string_view>& args) {
+       const int status = RunDownloadCommand(args);
+       if (status == kExitUsage) std::cerr << kUsage << kDownloadUsage;
+       return status;
+     }},
 };
 
 }  // namespace
@@ -197,6 +203,6 @@ int main(int argc, char** argv) {
   for (const auto& command : velkaro::kCommands) {
     if (!args.empty() && args[0] == command.Name) return command.Run({args.begin() + 1, args.end()});
   }
-  std::cerr << velkaro::kUsage;
+  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage;
   return velkaro::kExitUsage;
 }

@@ -1,6 +1,7 @@
 #include "Sites.h"
 
 #include <fstream>
+#include <utility>
 
 #include "TextHelpers.h"
 
@@ -25,6 +26,10 @@ constexpr TDefaultSite kDefaultSites[kSiteCount] = {
 
 constexpr const char* kUpdateName = "Update";
 constexpr const char* kDefaultUpdateHost = "www.velkaro.net";
+constexpr const char* kSubsMirrorName = "SubsMirror";
+constexpr const char* kDefaultSubsMirrorHost = "www.subsmirror.net";
+constexpr const char* kSubsVaultName = "SubsVault";
+constexpr const char* kDefaultSubsVaultHost = "www.subsvault.net";
 
 bool IsValidHost(std::string_view host) {
   if (host.empty()) return false;
@@ -37,11 +42,13 @@ bool IsValidHost(std::string_view host) {
 
 }  // namespace
 
-std::string TSiteInfo::BareHost() const {
+std::string BareHost(std::string_view host) {
   constexpr std::string_view kWww = "www.";
-  if (Host.starts_with(kWww)) return Host.substr(kWww.size());
-  return Host;
+  if (host.starts_with(kWww)) host.remove_prefix(kWww.size());
+  return std::string(host);
 }
+
+std::string TSiteInfo::BareHost() const { return velkaro::BareHost(Host); }
 
 std::string TSiteInfo::ErrorLabel() const {
   std::string label = BareHost();
@@ -55,6 +62,8 @@ TSiteTable TSiteTable::Defaults() {
     table.Sites_[static_cast<int>(site.Id)] = TSiteInfo{site.Id, site.Name, site.Host};
   }
   table.UpdateHost_ = kDefaultUpdateHost;
+  table.SubsMirrorHost_ = kDefaultSubsMirrorHost;
+  table.SubsVaultHost_ = kDefaultSubsVaultHost;
   return table;
 }
 
@@ -64,9 +73,13 @@ bool TSiteTable::ApplyOverride(std::string_view line) {
   const std::string name = Trim(line.substr(0, eq));
   const std::string host = Trim(line.substr(eq + 1));
   if (!IsValidHost(host)) return false;
-  if (name == kUpdateName) {
-    UpdateHost_ = host;
-    return true;
+  const std::pair<const char*, std::string*> namedHosts[] = {
+      {kUpdateName, &UpdateHost_}, {kSubsMirrorName, &SubsMirrorHost_}, {kSubsVaultName, &SubsVaultHost_}};
+  for (const auto& [hostName, field] : namedHosts) {
+    if (name == hostName) {
+      *field = host;
+      return true;
+    }
   }
   for (auto& site : Sites_) {
     if (site.Name == name) {

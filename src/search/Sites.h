@@ -35,6 +35,12 @@ class TSiteTable {
   TSiteInfo& operator[](SiteId id) { return Sites_[static_cast<int>(id)]; }
   const std::string& UpdateHost() const { return UpdateHost_; }
   void SetUpdateHost(std::string host) { UpdateHost_ = std::move(host); }
+  // The two further sites whose rows are downloaded without a target chosen
+  // first; only download routing reads them ("SubsMirror", "SubsVault").
+  const std::string& SubsMirrorHost() const { return SubsMirrorHost_; }
+  void SetSubsMirrorHost(std::string host) { SubsMirrorHost_ = std::move(host); }
+  const std::string& SubsVaultHost() const { return SubsVaultHost_; }
+  void SetSubsVaultHost(std::string host) { SubsVaultHost_ = std::move(host); }
 
   // Applies one "Name=host" line; false when the line was ignored.
   bool ApplyOverride(std::string_view line);
@@ -45,9 +51,14 @@ class TSiteTable {
  private:
   std::array<TSiteInfo, kSiteCount> Sites_;
   std::string UpdateHost_;
+  std::string SubsMirrorHost_;
+  std::string SubsVaultHost_;
 };
 
 std::optional<SiteId> SiteIdFromName(std::string_view name);  // case-insensitive
+
+// A host without its leading "www.".
+std::string BareHost(std::string_view host);
 
 // The folder of the running executable, where every program file lives.
 std::filesystem::path ExecutableDir();

@@ -4,12 +4,12 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -25,12 +25,18 @@
 #include "AboutBox.h"
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
+#include "DownloadRequest.h"
+#include "DownloadWindow.h"
 #include "EngineText.h"
+#include "OrdelBanner.h"
+#include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
 #include "ResultList.h"
 #include "RowComparison.h"
 #include "SettingsFile.h"
+#include "TextHelpers.h"
+#include "UpdateThread.h"
 
 namespace velkaro {
 
@@ -40,13 +46,11 @@ constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
 constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
 constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
 constexpr const char* kReadMeFile = "BENIOKU.txt";
-constexpr const char* kBannerPlaceholder = "...............";
 
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
 constexpr int kToolPanelHeight = 75;
 constexpr int kToolIconSize = 48;
-constexpr QSize kBannerSize(152, 53);
 constexpr std::array<int, 2> kFixedPanelWidths = {155, 35};
 
 // The menu bar spells one sort item differently from the column caption.
@@ -188,6 +192,7 @@ TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
   // Workers waiting on the window give up, and no queued call runs any more.
   Dispatcher_->Shutdown();
+  UpdateThread_.reset();
   // The view lets go of the rows before they are gone.
   ListView1_->setModel(nullptr);
   Model_.reset();
@@ -352,12 +357,8 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   Command(*settings, Utf8("Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
   TBXToolbar1_->addSeparator();
 
-  Panel3_ = new QFrame(TBXToolbar1_);
+  Panel3_ = new TBannerPanel(TBXToolbar1_);
   Panel3_->setObjectName(QStringLiteral("Panel3"));
-  Panel3_->setFixedSize(kBannerSize);
-  auto* bannerLayout = new QHBoxLayout(Panel3_);
-  bannerLayout->setContentsMargins(0, 0, 0, 0);
-  bannerLayout->addWidget(new QLabel(QString::fromLatin1(kBannerPlaceholder), Panel3_), 0, Qt::AlignCenter);
   TBXToolbar1_->addWidget(Panel3_);
 }
 
@@ -439,10 +440,55 @@ void TfrmMain::FormCreate() {
   ListView1_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
   Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
+  statusBar()->repaint();
   UpdateCommands();
+  StartUpdateCheck();
+}
+
+void TfrmMain::StartUpdateCheck() {
+  TProxySetting proxy;
+  try {
+    proxy = ReadProxySetting(Deps_.ProgramDir / kProxyFileName);
+  } catch (const TProxyFileError& error) {
+    // The check does not start; panel 0 keeps saying it is checking.
+    Deps_.Prompt.ShowError(error.what());
+    return;
+  }
+  if (!Deps_.CheckForUpdate) return;
+  TUpdateView view;
+  view.Prompt = &Deps_.Prompt;
+  view.ShowVersionState = [this](std::string_view text, bool repaint) {
+    Session_->SetPanel(TSearchSession::kVersionPanel, std::string(text));
+    if (repaint) statusBar()->repaint();
+  };
+  view.OpenUrl = [this](const std::string& url) { OpenUrl(QUrl(FromEngine(url))); };
+  view.HandOverBanner = [this](std::string link, std::string gif) { HandOverBanner(std::move(link), std::move(gif)); };
+  UpdateThread_ = std::make_unique<TUpdateThread>(Dispatcher_, std::move(view));
+  UpdateThread_->UseProxy = proxy.UseProxy;
+  UpdateThread_->ProxyHost = proxy.Host;
+  UpdateThread_->ProxyPort = proxy.Port;
+  UpdateThread_->UpdateHost = Deps_.Sites.UpdateHost();
+  UpdateThread_->ProgramDir = Deps_.ProgramDir;
+  UpdateThread_->IsGif = IsShowableGif;
+  UpdateThread_->Start();
+}
+
+void TfrmMain::HandOverBanner(std::string link, std::string gif) {
+  PendingBanner_ = TPendingBanner{std::move(link), std::move(gif)};
+  ShowPendingBanner();
+}
+
+void TfrmMain::ShowPendingBanner() {
+  if (Banner_ == nullptr || !PendingBanner_) return;
+  Banner_->SetLink(FromEngine(PendingBanner_->Link));
+  Banner_->SetImage(QByteArray::fromStdString(PendingBanner_->Gif));
+  PendingBanner_.reset();
 }
 
 void TfrmMain::FormActivate() {
+  Banner_ = new TOrdelBanner(Panel3_, [this](const QUrl& url) { OpenUrl(url); });
+  Banner_->show();
+  ShowPendingBanner();
   const auto atStart = TSettingsFile::Beside(Deps_.ProgramDir).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
@@ -502,12 +548,16 @@ bool TfrmMain::HandleKey(const QKeyEvent& key) {
 template <typename Dialog, typename... Args>
 void TfrmMain::ShowModal(Args&&... args) {
   auto dialog = std::make_unique<Dialog>(std::forward<Args>(args)..., this);
-  // Discarded here, once, whatever the dialog asks for.
-  dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+  ShowModal(*dialog);
+}
+
+void TfrmMain::ShowModal(QDialog& dialog) {
+  // Discarded by its owner, once, whatever the dialog asks for.
+  dialog.setAttribute(Qt::WA_DeleteOnClose, false);
   if (Deps_.ShowDialog) {
-    Deps_.ShowDialog(*dialog);
+    Deps_.ShowDialog(dialog);
   } else {
-    dialog->exec();
+    dialog.exec();
   }
 }
 
@@ -521,7 +571,50 @@ void TfrmMain::StopSearch() {
 }
 
 void TfrmMain::StartDownload() {
-  if (const auto row = SelectedRow()) emit DownloadRequested(static_cast<int>(*row));
+  const auto row = SelectedRow();
+  if (!row) return;
+  const TSubtitleInfo info = Session_->Rows()[*row].Info;
+  const TDownloadRoute route = RouteDownload(info.Url, Deps_.Sites);
+  if (!route.Downloads()) {
+    OpenUrl(QUrl(FromEngine(info.Url)));
+    return;
+  }
+  std::filesystem::path target;
+  if (route.TargetFirst) {
+    const auto chosen = AskDownloadTarget(
+        FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, AddressExtension(info.Url))));
+    if (!chosen) return;
+    target = *chosen;
+  }
+  // Filled in completely before it is shown: showing it starts the worker.
+  TfrmDownloader window(
+      {.Prompt = Deps_.Prompt, .ProgramDir = Deps_.ProgramDir, .Sites = Deps_.Sites, .SaveDialog = Deps_.SaveDialog},
+      this);
+  window.Referer = route.Referer;
+  window.Url = info.Url;
+  window.SavePath = target;
+  window.FilmName = info.FilmName;
+  window.SetStatusCaption(DownloadingStatus(info.FilmName));
+  window.CdCount = info.CdCount;
+  window.Fps = info.Fps;
+  window.DateAdded = info.DateAdded;
+  if (!target.empty()) window.SetSavePathCaption(target);
+  ShowModal(window);
+}
+
+std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& proposedName) {
+  const TSaveDialogRequest request{
+      .Title = QStringLiteral("Altyazı İndir..."),
+      .FileName = proposedName,
+      .Filter = QStringLiteral("RAR Dosyaları (*.rar)"),
+      .DefaultSuffix = QStringLiteral("rar"),
+  };
+  if (Deps_.SaveDialog) return Deps_.SaveDialog(request);
+  if (sd == nullptr) {
+    sd = NewSaveDialog(this);
+    sd->setObjectName(QStringLiteral("sd"));
+  }
+  return RunSaveDialog(*sd, request);
 }
 
 void TfrmMain::SortBy(int column) {

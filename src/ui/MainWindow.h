@@ -10,14 +10,18 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "MainWindowFlags.h"
+#include "SaveDialog.h"
+#include "ProgramVersion.h"
 #include "SearchSession.h"
 #include "Sites.h"
 #include "UserPrompt.h"
 
 class QDialog;
+class QFileDialog;
 class QFrame;
 class QMenu;
 class QTableView;
@@ -25,11 +29,11 @@ class QToolBar;
 
 namespace velkaro {
 
+class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
 class TStatusPanel;
-
-inline constexpr const char* kProgramVersion = "1.24";
+class TUpdateThread;
 
 // When a command is enabled: a row is selected, the list has rows, a search
 // runs, or none runs.
@@ -47,6 +51,12 @@ struct TMainWindowDeps {
   std::function<void(QDialog&)> ShowDialog = {};
   // Opens an address or file with the desktop; empty: QDesktopServices.
   std::function<void(const QUrl&)> OpenUrl = {};
+  // Runs the save dialogs of a download (the window's `sd` and the download
+  // window's own); empty: real dialogs.
+  TSaveDialogRunner SaveDialog = {};
+  // Asks the maker's host for a newer version and the banner at start; the
+  // program turns it on, tests only when they serve that host.
+  bool CheckForUpdate = false;
 };
 
 // The program's one window: menus, tool bar, the result list and the status
@@ -65,6 +75,8 @@ class TfrmMain final : public QMainWindow {
   QTableView& ListView1() const { return *ListView1_; }
   // The banner area at the tool bar's end.
   QFrame& Panel3() const { return *Panel3_; }
+  // Created at the first activation; null until then.
+  TOrdelBanner* Banner() const { return Banner_; }
   QString PanelText(std::size_t panel) const;
   int SortColumn() const { return SortColumn_; }
   std::optional<std::size_t> SelectedRow() const;
@@ -86,10 +98,6 @@ class TfrmMain final : public QMainWindow {
   void ShowReadMe();
   void ShowWebSite();
   void ShowAbout();
-
- signals:
-  // "İndir" on a selected row; the download itself is not built yet.
-  void DownloadRequested(int row);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -125,12 +133,20 @@ class TfrmMain final : public QMainWindow {
 
   void FormCreate();
   void FormActivate();
+  // The last step of FormCreate: the proxy choice read once, the check started.
+  void StartUpdateCheck();
+  // Kept until the banner exists, which the check may beat to it.
+  void HandOverBanner(std::string link, std::string gif);
+  void ShowPendingBanner();
   void FormClose();
   void UpdateCommands();
   void ShowPanel(std::size_t panel);
   void OpenUrl(const QUrl& url);
   template <typename Dialog, typename... Args>
   void ShowModal(Args&&... args);
+  void ShowModal(QDialog& dialog);
+  // The target of a download whose file is chosen first, in `sd`.
+  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName);
   bool HandleKey(const QKeyEvent& key);
 
   TMainWindowDeps Deps_;
@@ -141,8 +157,11 @@ class TfrmMain final : public QMainWindow {
 
   QTableView* ListView1_ = nullptr;
   QFrame* Panel3_ = nullptr;
+  TOrdelBanner* Banner_ = nullptr;
   QToolBar* TBXToolbar1_ = nullptr;
   QMenu* ListviewPopup_ = nullptr;
+  // Made on first use and kept, so it opens in the folder used last.
+  QFileDialog* sd = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
   std::vector<TEnabling> Enabling_;
   std::vector<TKey> Keys_;
@@ -153,6 +172,13 @@ class TfrmMain final : public QMainWindow {
   QAction* mnItemShowSearch_ = nullptr;
   int SortColumn_ = 0;
   bool Activated_ = false;
+  struct TPendingBanner {
+    std::string Link;
+    std::string Gif;
+  };
+  std::optional<TPendingBanner> PendingBanner_;
+  // Abandoned and joined in the destructor, before anything it reaches goes.
+  std::unique_ptr<TUpdateThread> UpdateThread_;
 };
 
 }  // namespace velkaro

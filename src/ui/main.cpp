@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(velkaro::ProgramIcon());
 
   velkaro::TMessagePrompt prompt;
-  velkaro::TfrmMain window({.Prompt = prompt});
+  velkaro::TfrmMain window({.Prompt = prompt, .CheckForUpdate = true});
   prompt.SetParent(&window);
   window.show();
   return QApplication::exec();

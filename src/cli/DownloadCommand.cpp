@@ -1,0 +1,124 @@
+#include "DownloadCommand.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "CodePage.h"
+#include "Dispatcher.h"
+#include "DownloadRequest.h"
+#include "DownloadThread.h"
+#include "ProxyFile.h"
+#include "Sites.h"
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr int kExitSaved = 0;
+constexpr int kExitNotSaved = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitBrowser = 3;
+
+// The row's texts as the window reads them, in code page 1254.
+struct TDownloadArgs {
+  std::string Url;
+  std::string Film;
+  std::string Cd;
+  std::string Fps;
+  std::string Date;
+  std::filesystem::path Out = ".";
+};
+
+struct TDownloadOption {
+  std::string_view Name;
+  void (*Apply)(std::string_view value, TDownloadArgs& args);
+};
+
+const TDownloadOption kDownloadOptions[] = {
+    {"--url", [](std::string_view v, TDownloadArgs& a) { a.Url = Utf8ToCp1254(v); }},
+    {"--film", [](std::string_view v, TDownloadArgs& a) { a.Film = Utf8ToCp1254(v); }},
+    {"--cd", [](std::string_view v, TDownloadArgs& a) { a.Cd = Utf8ToCp1254(v); }},
+    {"--fps", [](std::string_view v, TDownloadArgs& a) { a.Fps = Utf8ToCp1254(v); }},
+    {"--date", [](std::string_view v, TDownloadArgs& a) { a.Date = Utf8ToCp1254(v); }},
+    {"--out", [](std::string_view v, TDownloadArgs& a) { a.Out = std::filesystem::path(v); }},
+};
+
+std::optional<TDownloadArgs> ParseDownloadArgs(const std::vector<std::string_view>& args) {
+  TDownloadArgs parsed;
+  for (std::size_t i = 0; i < args.size(); i += 2) {
+    const auto option = std::find_if(std::begin(kDownloadOptions), std::end(kDownloadOptions),
+                                     [&](const TDownloadOption& o) { return o.Name == args[i]; });
+    if (option == std::end(kDownloadOptions) || i + 1 >= args.size()) return std::nullopt;
+    option->Apply(args[i + 1], parsed);
+  }
+  if (parsed.Url.empty()) return std::nullopt;
+  return parsed;
+}
+
+std::filesystem::path ProposedPath(const TDownloadArgs& args, std::string_view extension) {
+  return args.Out / Cp1254ToUtf8(ProposedFileName(args.Film, args.Cd, args.Fps, extension));
+}
+
+// The box's lines as terminal lines.
+std::string TerminalText(std::string_view engineText) {
+  std::string text = Cp1254ToUtf8(engineText);
+  std::erase(text, '\r');
+  return text;
+}
+
+}  // namespace
+
+int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
+  const auto args = ParseDownloadArgs(commandArgs);
+  if (!args) return kExitUsage;
+  const TSiteTable& sites = ConfiguredSites();
+  const TDownloadRoute route = RouteDownload(args->Url, sites);
+  if (!route.Downloads()) {
+    std::cout << Cp1254ToUtf8(args->Url) << '\n';
+    return kExitBrowser;
+  }
+
+  TProxySetting proxy;
+  try {
+    proxy = ReadProxySetting(ExecutableDir() / kProxyFileName);
+  } catch (const TProxyFileError& error) {
+    std::cerr << TerminalText(error.what()) << '\n';
+    return kExitNotSaved;
+  }
+
+  auto ui = std::make_shared<TQueueDispatcher>();
+  auto thread = TDownloadThread::Create(ui, ExecutableDir(), sites);
+  thread->UseProxy = proxy.UseProxy;
+  thread->ProxyHost = proxy.Host;
+  thread->ProxyPort = proxy.Port;
+  thread->Referer = route.Referer;
+  thread->Url = args->Url;
+  if (route.TargetFirst) thread->SavePath = ProposedPath(*args, AddressExtension(args->Url));
+  // No one to ask: the proposed name is taken as it stands.
+  thread->OnAskSavePath = [&](const std::string& extension) { return ProposedPath(*args, extension); };
+  bool ended = false;
+  bool saved = false;
+  thread->OnTerminate = [&](TDownloadThread& done) {
+    saved = done.Completed() && done.CommitTarget();
+    ended = true;
+  };
+  thread->Start();
+  while (!ended) ui->WaitAndProcess(std::chrono::seconds(1));
+  thread->Join();
+
+  if (!saved) {
+    if (!thread->FailureText().empty()) std::cerr << thread->FailureText() << '\n';
+    return kExitNotSaved;
+  }
+  std::cout << thread->SavePath.string() << '\n';
+  std::cerr << TerminalText(DownloadedMessage(args->Film, args->Fps, args->Cd, args->Date)) << '\n';
+  return kExitSaved;
+}
+
+}  // namespace velkaro

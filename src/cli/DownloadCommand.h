@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace velkaro {
+
+inline constexpr const char* kDownloadUsage =
+    "       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n";
+
+// One row's subtitle, as "İndir" fetches it, into DIR under the proposed name.
+// Exit status: 0 saved (the path on stdout), 1 nothing saved, 2 bad usage,
+// 3 the row opens in the browser (its address on stdout).
+int RunDownloadCommand(const std::vector<std::string_view>& args);
+
+}  // namespace velkaro

@@ -1,0 +1,80 @@
+#include "DownloadRequest.h"
+
+#include <algorithm>
+
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+struct TDownloadRule {
+  TDownloadKind Kind;
+  std::string (*TestText)(const TSiteTable& sites);
+  std::string (*Referer)(const TSiteTable& sites);  // nullptr: an empty Referer
+  bool TargetFirst;
+};
+
+std::string SubDbReferer(const TSiteTable& sites) {
+  return SubDbAddressPrefix(sites) + "modules.php?name=Download_Subtitles";
+}
+
+std::string SubsMirrorText(const TSiteTable& sites) { return BareHost(sites.SubsMirrorHost()); }
+
+std::string SubsVaultText(const TSiteTable& sites) { return "http://" + sites.SubsVaultHost() + "/"; }
+
+std::string ExtraTitlesText(const TSiteTable&) { return "xsubt.subt.link.php?"; }
+
+// Tried in this order; an address that meets none opens in the browser.
+constexpr TDownloadRule kRules[] = {
+    {TDownloadKind::SubDb, SubDbAddressPrefix, SubDbReferer, false},
+    {TDownloadKind::SubsMirror, SubsMirrorText, nullptr, false},
+    {TDownloadKind::SubsVault, SubsVaultText, nullptr, false},
+    {TDownloadKind::ExtraTitles, ExtraTitlesText, nullptr, true},
+};
+
+constexpr std::string_view kFileNameKey = "filename=";
+
+}  // namespace
+
+std::string SubDbAddressPrefix(const TSiteTable& sites) { return "http://" + sites[SiteId::SubDb].Host + "/subdb/html/"; }
+
+TDownloadRoute RouteDownload(std::string_view url, const TSiteTable& sites) {
+  for (const TDownloadRule& rule : kRules) {
+    if (!Contains(url, rule.TestText(sites))) continue;
+    return TDownloadRoute{rule.Kind, rule.Referer ? rule.Referer(sites) : std::string(), rule.TargetFirst};
+  }
+  return {};
+}
+
+std::string ProposedFileName(std::string_view film, std::string_view cd, std::string_view fps,
+                             std::string_view extension) {
+  std::string name = ColonToUnderscore(std::string(film));
+  name.append("_").append(cd).append("_CD").append("_").append(fps).append("_FPS_VK").append(extension);
+  std::replace_if(name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; }, '_');
+  return name;
+}
+
+std::string ContentDispositionExtension(std::string_view value) {
+  const auto key = value.find(kFileNameKey);
+  if (key == std::string_view::npos) return {};
+  std::string_view name = TrimView(CutAt(value.substr(key + kFileNameKey.size()), ";"));
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+  const auto dot = name.rfind('.');
+  if (dot == std::string_view::npos) return {};
+  return std::string(name.substr(dot));
+}
+
+std::string DownloadingStatus(std::string_view film) { return std::string(film) + " altyaz\xFDs\xFD indiriliyor..."; }
+
+std::string DownloadedMessage(std::string_view film, std::string_view fps, std::string_view cd,
+                              std::string_view dateAdded) {
+  std::string message = "Altyaz\xFD indirildi...\r\n\r\nFilm Ad\xFD: ";
+  message.append(film).append("\r\n");
+  message.append("FPS: ").append(fps).append("\r\n");
+  message.append("CD Say\xFDs\xFD: ").append(cd).append("\r\n");
+  message.append("Eklenme Tarihi: ").append(dateAdded);
+  return message;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,227 @@
+#include "DownloadThread.h"
+
+#include <algorithm>
+#include <exception>
+#include <limits>
+#include <system_error>
+
+#include "DownloadRequest.h"
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr const char* kContentDisposition = "Content-Disposition";
+
+// The bar counts in 32 bits; a size beyond that (or -1, unknown) stays in range.
+std::int32_t BarValue(std::int64_t bytes) {
+  return static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(bytes, -1, std::numeric_limits<std::int32_t>::max()));
+}
+
+void RemoveQuietly(const std::filesystem::path& file) {
+  std::error_code ignored;
+  std::filesystem::remove(file, ignored);
+}
+
+}  // namespace
+
+std::shared_ptr<TDownloadThread> TDownloadThread::Create(std::shared_ptr<IUiDispatcher> ui,
+                                                         std::filesystem::path programDir, TSiteTable sites) {
+  return std::shared_ptr<TDownloadThread>(new TDownloadThread(std::move(ui), std::move(programDir), std::move(sites)));
+}
+
+TDownloadThread::TDownloadThread(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
+                                 TSiteTable sites)
+    : Ui_(std::move(ui)),
+      ProgramDir_(std::move(programDir)),
+      Sites_(std::move(sites)),
+      Cancel_(std::make_shared<TCancelToken>()) {}
+
+TDownloadThread::~TDownloadThread() {
+  if (!Worker_.joinable()) return;
+  // The last reference can go on the worker itself when its end notification
+  // was refused; it cannot wait for itself.
+  if (Worker_.get_id() == std::this_thread::get_id()) {
+    Worker_.detach();
+  } else {
+    Worker_.join();
+  }
+}
+
+void TDownloadThread::Start() {
+  Worker_ = std::thread([self = shared_from_this()]() mutable {
+    self->Run();
+    self->Finished_.store(true, std::memory_order_release);
+    // The posted call owns the thread from here on.
+    const auto ui = self->Ui_;
+    ui->Post([self = std::move(self)] {
+      if (!self->Abandoned() && self->OnTerminate) self->OnTerminate(*self);
+    });
+  });
+}
+
+void TDownloadThread::Abandon() {
+  Abandoned_.store(true, std::memory_order_release);
+  Cancel_->Cancel();
+}
+
+void TDownloadThread::Join() {
+  if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
+}
+
+void TDownloadThread::ThrowIfAbandoned() const {
+  if (Abandoned()) throw TDownloadAbandoned{};
+}
+
+bool TDownloadThread::AsksAfterTransfer() const {
+  return SavePath.empty() || Contains(Url, Sites_[SiteId::SubDb].BareHost());
+}
+
+bool TDownloadThread::CommitTarget() {
+  if (!Completed()) return false;
+  try {
+    FileStream->MoveIntoPlace();
+  } catch (const TDownloadFileError& error) {
+    FailureText_ = error.what();
+    FileStream.reset();
+    return false;
+  }
+  FileStream.reset();
+  return true;
+}
+
+// ---------------------------------------------------------------- worker
+
+void TDownloadThread::Run() {
+  try {
+    Execute();
+  } catch (const TDownloadAbandoned&) {
+    FileStream.reset();
+  } catch (const std::exception& error) {
+    if (!Abandoned()) FailureText_ = error.what();
+    FileStream.reset();
+  } catch (...) {
+    FileStream.reset();
+  }
+}
+
+void TDownloadThread::Execute() {
+  PrepareClient();
+  if (AsksAfterTransfer()) {
+    SubDbPath();
+  } else {
+    DirectPath();
+  }
+}
+
+void TDownloadThread::PrepareClient() {
+  Client = std::make_unique<THttpClient>();
+  // Only the read time-out: the connect attempt keeps the client's own limit.
+  Client->SetReadTimeout(ReadTimeoutMs);
+  Client->SetCancelToken(Cancel_);
+  if (UseProxy) Client->SetProxy(ProxyHost, ProxyPort);
+  Client->SetReferer(Referer);
+  Client->SetTransferHandlers({
+      .Begin = [this](TTransferDirection direction, std::int64_t total) { HttpWorkBegin(direction, total); },
+      .Progress = [this](TTransferDirection direction, std::int64_t soFar) { HttpWork(direction, soFar); },
+      .End = [this](TTransferDirection direction) { HttpWorkEnd(direction); },
+  });
+}
+
+void TDownloadThread::DirectPath() {
+  FileStream = std::make_unique<TPartialFile>(SavePath);
+  Client->Get(Url, [this](std::string_view chunk) {
+    ThrowIfAbandoned();
+    FileStream->Write(chunk);
+  });
+  FileStream->Finish();
+}
+
+void TDownloadThread::SubDbPath() {
+  Extension = FetchSubDbFile(Url);
+  AskSubDbSavePath();
+  if (!SaveAccepted) return;
+  CopyTempToTarget(ScratchPath(), SavePath);
+  ThrowIfAbandoned();
+  RemoveQuietly(ScratchPath());
+}
+
+std::string TDownloadThread::FetchSubDbFile(const std::string& url) {
+  const std::filesystem::path scratch = ScratchPath();
+  try {
+    {
+      const TFileDescriptor out = CreateTruncated(scratch);
+      Client->Get(url, [&](std::string_view chunk) {
+        ThrowIfAbandoned();
+        WriteAll(out, chunk, scratch);
+      });
+    }
+    return ContentDispositionExtension(Client->ResponseHeader(kContentDisposition));
+  } catch (const std::exception& error) {
+    // A stopped download leaves the scratch file as it is.
+    ThrowIfAbandoned();
+    FailureText_ = error.what();
+    RemoveQuietly(scratch);
+    return {};
+  }
+}
+
+void TDownloadThread::AskSubDbSavePath() {
+  if (Extension.empty()) return;
+  // Shared with the call, which may still run after a waiter that gave up has gone.
+  auto chosen = std::make_shared<std::optional<std::filesystem::path>>();
+  const bool ran = Ui_->RunAndWait(
+      [self = shared_from_this(), chosen, extension = Extension] {
+        if (!self->Abandoned() && self->OnAskSavePath) *chosen = self->OnAskSavePath(extension);
+      },
+      [this] { return Abandoned(); });
+  ThrowIfAbandoned();
+  if (!ran || !chosen->has_value()) return;
+  SaveAccepted = true;
+  SavePath = **chosen;
+}
+
+void TDownloadThread::CopyTempToTarget(const std::filesystem::path& scratch, const std::filesystem::path& target) {
+  ThrowIfAbandoned();
+  auto copy = std::make_unique<TPartialFile>(target);
+  CopyInto(scratch, *copy);
+  copy->Finish();
+  FileStream = std::move(copy);
+}
+
+// ---------------------------------------------------------------- progress
+
+void TDownloadThread::HttpWorkBegin(TTransferDirection direction, std::int64_t expectedTotal) {
+  if (direction != TTransferDirection::Reading) return;
+  ProgressPosition = 0;
+  ProgressMax = BarValue(expectedTotal);
+  ShowProgress();
+  ThrowIfAbandoned();
+}
+
+void TDownloadThread::HttpWork(TTransferDirection direction, std::int64_t bytesSoFar) {
+  if (direction != TTransferDirection::Reading) return;
+  ProgressPosition = BarValue(bytesSoFar);
+  ShowProgress();
+  ThrowIfAbandoned();
+}
+
+void TDownloadThread::HttpWorkEnd(TTransferDirection direction) {
+  // Raised after a failure too, outside the transfer's own error path: never throws.
+  if (direction != TTransferDirection::Reading) return;
+  ProgressPosition = 0;
+  ShowProgress();
+}
+
+void TDownloadThread::ShowProgress() {
+  if (Abandoned()) return;
+  Ui_->RunAndWait(
+      [self = shared_from_this(), maximum = ProgressMax, position = ProgressPosition] {
+        if (!self->Abandoned() && self->OnShowProgress) self->OnShowProgress(maximum, position);
+      },
+      [this] { return Abandoned(); });
+}
+
+}  // namespace velkaro

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "Dispatcher.h"
+#include "HttpClient.h"
+#include "PartialFile.h"
+#include "Sites.h"
+
+namespace velkaro {
+
+// Thrown on the worker once the download was stopped, to end it at once.
+struct TDownloadAbandoned {};
+
+// The worker behind one download window. Two paths:
+// - direct, for a job whose target is chosen: the body streams into a
+//   partial file beside the target;
+// - ask-after, for SubDb addresses and jobs without a target: the body goes
+//   into the scratch file "temp.subfile" in the program's folder, the
+//   extension comes from the response's Content-Disposition, the user is
+//   asked for the target on the user-interface thread, and the scratch file
+//   is copied into a partial file beside it.
+// The finished partial replaces the target only when the end notification
+// commits it on the user-interface thread, so a stop can never race a
+// completion. The thread keeps itself alive until that notification has run.
+class TDownloadThread : public std::enable_shared_from_this<TDownloadThread> {
+ public:
+  static constexpr int kReadTimeoutMs = 60000;
+  static constexpr const char* kScratchFileName = "temp.subfile";
+
+  // `programDir` holds the scratch file; `sites` names SubDb's host.
+  static std::shared_ptr<TDownloadThread> Create(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
+                                                 TSiteTable sites = ConfiguredSites());
+  ~TDownloadThread();
+  TDownloadThread(const TDownloadThread&) = delete;
+  TDownloadThread& operator=(const TDownloadThread&) = delete;
+
+  bool SaveAccepted = false;
+  // From the SubDb response, with its leading "."; empty when none was found.
+  std::string Extension;
+  std::unique_ptr<THttpClient> Client;  // made on the worker by Execute
+  bool UseProxy = false;
+  std::int32_t ProxyPort = 0;
+  std::string ProxyHost;
+  std::string Url;
+  // Empty until the user has chosen one for an ask-after job.
+  std::filesystem::path SavePath;
+  std::string Referer;
+  std::int32_t ProgressMax = 0;
+  std::int32_t ProgressPosition = 0;
+
+  // What runs on the user-interface thread in place of a window reference;
+  // none runs once the thread is abandoned.
+  std::function<void(std::int32_t maximum, std::int32_t position)> OnShowProgress;
+  // Given the extension, the chosen target, or nothing when the user declined.
+  std::function<std::optional<std::filesystem::path>(const std::string& extension)> OnAskSavePath;
+  // The end notification.
+  std::function<void(TDownloadThread&)> OnTerminate;
+  int ReadTimeoutMs = kReadTimeoutMs;
+
+  void Start();
+  // User-interface thread: the transfer ends promptly, no call reaches the
+  // user-interface thread any more, the end notification is dropped and the
+  // worker touches no file but its own partial.
+  void Abandon();
+  bool Abandoned() const { return Abandoned_.load(std::memory_order_acquire); }
+  // Waits for the thread body to end (never from the worker itself).
+  void Join();
+  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
+
+  // --- user-interface thread, once the body has ended (end notification or Join) ---
+  // A whole file waits to replace SavePath.
+  bool Completed() const { return FileStream && FileStream->Finished(); }
+  // Moves the completed file over SavePath; false, with the file dropped, when that fails.
+  bool CommitTarget();
+  // Drops whatever was written and not moved in.
+  void DiscardPartial() { FileStream.reset(); }
+  // Why the download ended without a file; empty when it did not fail.
+  const std::string& FailureText() const { return FailureText_; }
+
+  // --- the worker thread ---
+  void Execute();
+  void HttpWorkBegin(TTransferDirection direction, std::int64_t expectedTotal);
+  void HttpWork(TTransferDirection direction, std::int64_t bytesSoFar);
+  void HttpWorkEnd(TTransferDirection direction);
+  // The body into the scratch file; the extension from the response, or empty
+  // (scratch file deleted) when the request failed.
+  std::string FetchSubDbFile(const std::string& url);
+  void AskSubDbSavePath();
+  void CopyTempToTarget(const std::filesystem::path& scratch, const std::filesystem::path& target);
+  std::filesystem::path ScratchPath() const { return ProgramDir_ / kScratchFileName; }
+  bool AsksAfterTransfer() const;
+
+ private:
+  TDownloadThread(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir, TSiteTable sites);
+  // Execute under the catch-all: every failure ends the download quietly.
+  void Run();
+  void DirectPath();
+  void SubDbPath();
+  void PrepareClient();
+  void ShowProgress();
+  void ThrowIfAbandoned() const;
+
+  std::shared_ptr<IUiDispatcher> Ui_;
+  std::filesystem::path ProgramDir_;
+  TSiteTable Sites_;
+  std::shared_ptr<TCancelToken> Cancel_;
+  // The target's partial file: being written, or complete and waiting to be
+  // moved in; empty after a failure. Worker-owned until the body has ended.
+  std::unique_ptr<TPartialFile> FileStream;
+  std::string FailureText_;
+  std::atomic<bool> Abandoned_{false};
+  std::atomic<bool> Finished_{false};
+  std::thread Worker_;
+};
+
+}  // namespace velkaro

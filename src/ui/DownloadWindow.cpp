@@ -1,0 +1,178 @@
+#include "DownloadWindow.h"
+
+#include <QFileDialog>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <memory>
+#include <system_error>
+
+#include "Artwork.h"
+#include "DownloadRequest.h"
+#include "DownloadThread.h"
+#include "EngineText.h"
+#include "ProxyFile.h"
+#include "QtDispatcher.h"
+
+namespace velkaro {
+
+namespace {
+
+const QSize kClientSize(282, 114);
+const QRect kSavePathArea(11, 11, 263, 13);
+const QRect kProgressArea(24, 29, 246, 16);
+const QRect kStatusArea(12, 49, 263, 13);
+const QRect kButtonArea(104, 75, 75, 25);
+constexpr int kPathFontPixels = 11;
+
+// A one-line label that shortens a text too long for it with an ellipsis;
+// text() keeps the whole text.
+class TElidingLabel final : public QLabel {
+ public:
+  TElidingLabel(const QString& text, Qt::TextElideMode mode, QWidget* parent) : QLabel(text, parent), Mode_(mode) {}
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     fontMetrics().elidedText(text(), Mode_, area.width()));
+  }
+
+ private:
+  Qt::TextElideMode Mode_;
+};
+
+template <typename TWidget>
+TWidget* Placed(TWidget* widget, const char* name, const QRect& area) {
+  widget->setObjectName(QLatin1String(name));
+  widget->setGeometry(area);
+  return widget;
+}
+
+}  // namespace
+
+TfrmDownloader::TfrmDownloader(TDownloaderDeps deps, QWidget* parent)
+    : TFormDialog(parent), Deps_(std::move(deps)), Dispatcher_(std::make_shared<TQtDispatcher>(this)) {
+  setObjectName(QStringLiteral("frmDownloader"));
+  setWindowTitle(QStringLiteral("Altyazı İndir"));
+  setWindowIcon(ProgramIcon());
+  setFont(DialogFont());
+  BuildControls();
+  setFixedSize(kClientSize);
+}
+
+TfrmDownloader::~TfrmDownloader() {
+  // No queued progress, question or end notification runs from here on.
+  Dispatcher_->Shutdown();
+  StopDownload();
+}
+
+void TfrmDownloader::BuildControls() {
+  lbSavePath = Placed(new TElidingLabel(QStringLiteral("Download Adresi bulunuyor..."), Qt::ElideMiddle, this),
+                      "lbSavePath", kSavePathArea);
+  QFont pathFont(QStringLiteral("MS Sans Serif"));
+  pathFont.setStyleHint(QFont::SansSerif);
+  pathFont.setPixelSize(kPathFontPixels);
+  lbSavePath->setFont(pathFont);
+  ProgressBar1 = Placed(new QProgressBar(this), "ProgressBar1", kProgressArea);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
+  lbStatus = Placed(new TElidingLabel(QStringLiteral("xxxxxxxxxx"), Qt::ElideRight, this), "lbStatus", kStatusArea);
+  Button1 = Placed(new QPushButton(QStringLiteral("&Durdur"), this), "Button1", kButtonArea);
+  Button1->setAutoDefault(false);
+  connect(Button1, &QPushButton::clicked, this, &TfrmDownloader::Button1Click);
+  Button1->setFocus();
+}
+
+void TfrmDownloader::SetStatusCaption(const std::string& text) { lbStatus->setText(FromEngine(text)); }
+
+void TfrmDownloader::SetSavePathCaption(const std::filesystem::path& path) { lbSavePath->setText(FromPath(path)); }
+
+void TfrmDownloader::showEvent(QShowEvent* event) {
+  TFormDialog::showEvent(event);
+  // Restoring from the task bar shows the window again; the download starts once.
+  if (Shown_ || event->spontaneous()) return;
+  Shown_ = true;
+  FormShow();
+}
+
+void TfrmDownloader::FormShow() {
+  DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.ProgramDir, Deps_.Sites);
+  TDownloadThread& thread = *DownloadThread;
+  try {
+    const TProxySetting proxy = ReadProxySetting(Deps_.ProgramDir / kProxyFileName);
+    thread.UseProxy = proxy.UseProxy;
+    thread.ProxyHost = proxy.Host;
+    thread.ProxyPort = proxy.Port;
+  } catch (const TProxyFileError& error) {
+    // The window stays with its first texts until the user closes it.
+    Deps_.Prompt.ShowError(error.what());
+    return;
+  }
+  thread.Referer = Referer;
+  thread.Url = Url;
+  thread.SavePath = SavePath;
+  thread.OnShowProgress = [this](std::int32_t maximum, std::int32_t position) { ShowProgress(maximum, position); };
+  thread.OnAskSavePath = [this](const std::string& extension) { return AskSubDbSavePath(extension); };
+  thread.OnTerminate = [this](TDownloadThread& ended) { DownloadThreadTerminated(ended); };
+  thread.Start();
+}
+
+void TfrmDownloader::ShowProgress(std::int32_t maximum, std::int32_t position) {
+  ProgressBar1->setMaximum(maximum);
+  ProgressBar1->setValue(position);
+}
+
+std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std::string& extension) {
+  const TSaveDialogRequest request{
+      .Title = QStringLiteral("Altyazı İndir..."),
+      .FileName = FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)),
+      .Filter = {},
+      .DefaultSuffix = {},
+  };
+  std::optional<std::filesystem::path> chosen;
+  if (Deps_.SaveDialog) {
+    chosen = Deps_.SaveDialog(request);
+  } else {
+    const std::unique_ptr<QFileDialog> dialog(NewSaveDialog(this));
+    chosen = RunSaveDialog(*dialog, request);
+  }
+  if (chosen) {
+    SavePath = *chosen;
+    SetSavePathCaption(*chosen);
+  }
+  return chosen;
+}
+
+void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
+  std::error_code ignored;
+  if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
+    Deps_.Prompt.ShowInformation(DownloadedMessage(FilmName, Fps, CdCount, DateAdded));
+  }
+  Finished = true;
+  close();
+}
+
+void TfrmDownloader::Button1Click() {
+  StopDownload();
+  close();
+}
+
+void TfrmDownloader::FormClose() {
+  if (!Finished) StopDownload();
+}
+
+void TfrmDownloader::StopDownload() {
+  if (!DownloadThread) return;
+  DownloadThread->Abandon();
+  // Abandoned, the worker ends within a poll of its transfer or its wait on this thread.
+  DownloadThread->Join();
+  DownloadThread->DiscardPartial();
+}
+
+}  // namespace velkaro

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "FormDialog.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "SaveDialog.h"
+#include "Sites.h"
+#include "UserPrompt.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace velkaro {
+
+class TDownloadThread;
+class TQtDispatcher;
+
+struct TDownloaderDeps {
+  IUserPrompt& Prompt;
+  // proxy.txt and the scratch file live here.
+  std::filesystem::path ProgramDir;
+  TSiteTable Sites;
+  // Asks for a SubDb target; empty: a save dialog of the window's own.
+  TSaveDialogRunner SaveDialog = {};
+};
+
+// "Altyazı İndir": the modal window of one download. Showing it starts the
+// worker; it follows the transfer on its progress bar, confirms a saved file
+// and closes itself. "&Durdur", Enter and the close box stop the download;
+// the file already at the target is never harmed, only the partial goes.
+class TfrmDownloader final : public TFormDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmDownloader(TDownloaderDeps deps, QWidget* parent = nullptr);
+  // Stops and joins a worker still running.
+  ~TfrmDownloader() override;
+  TfrmDownloader(const TfrmDownloader&) = delete;
+  TfrmDownloader& operator=(const TfrmDownloader&) = delete;
+
+  // The job, written before the window is shown. Texts are code page 1254.
+  bool Finished = false;
+  std::string Referer;
+  std::string Url;
+  // Empty until the worker has asked, for a job without a target.
+  std::filesystem::path SavePath;
+  std::shared_ptr<TDownloadThread> DownloadThread;
+  std::string FilmName;
+  std::string CdCount;
+  std::string Fps;
+  std::string DateAdded;
+
+  void SetStatusCaption(const std::string& text);
+  void SetSavePathCaption(const std::filesystem::path& path);
+
+  // Stop.
+  void Button1Click() override;
+  // Escape: no key but Enter is handled, so the download goes on.
+  void Button2Click() override {}
+  void DownloadThreadTerminated(TDownloadThread& thread);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void FormCloseQuery() override { FormClose(); }
+
+ private:
+  void BuildControls();
+  void FormShow();
+  void FormClose();
+  void StopDownload();
+  void ShowProgress(std::int32_t maximum, std::int32_t position);
+  std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
+
+  TDownloaderDeps Deps_;
+  std::shared_ptr<TQtDispatcher> Dispatcher_;
+  bool Shown_ = false;
+
+  QLabel* lbSavePath = nullptr;
+  QProgressBar* ProgressBar1 = nullptr;
+  QLabel* lbStatus = nullptr;
+  QPushButton* Button1 = nullptr;
+};
+
+}  // namespace velkaro

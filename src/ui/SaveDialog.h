@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+namespace velkaro {
+
+// What a save dialog is set to before it runs.
+struct TSaveDialogRequest {
+  QString Title;
+  QString FileName;       // proposed, without a folder
+  QString Filter;         // empty: no filter
+  QString DefaultSuffix;  // empty: none appended
+};
+
+// Runs a save dialog; the chosen full path, or nothing when cancelled.
+using TSaveDialogRunner = std::function<std::optional<std::filesystem::path>(const TSaveDialogRequest&)>;
+
+// A save dialog over `parent` that never asks before overwriting.
+QFileDialog* NewSaveDialog(QWidget* parent);
+// Sets `dialog` up for `request` and runs it modally. The dialog keeps its
+// folder, so one kept between requests remembers the last folder used.
+std::optional<std::filesystem::path> RunSaveDialog(QFileDialog& dialog, const TSaveDialogRequest& request);
+
+std::filesystem::path ToPath(const QString& file);
+QString FromPath(const std::filesystem::path& file);
+
+}  // namespace velkaro

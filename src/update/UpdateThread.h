@@ -1,0 +1,112 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <thread>
+
+#include "Dispatcher.h"
+#include "GifCheck.h"
+#include "HttpClient.h"
+#include "Sites.h"
+#include "UserPrompt.h"
+
+// The start-up version check: asks the maker's host for the newest version,
+// then fetches the tool bar's banner. No toolkit here: the window supplies
+// what runs on the user-interface thread and how a GIF is judged.
+
+namespace velkaro {
+
+inline constexpr const char* kVersionPath = "/vk/versiyon.php";
+inline constexpr const char* kBannerPointerPath = "/vk/banner_config_link.txt";
+inline constexpr const char* kDownloadPage = "http://www.velkaro.net/indir.php";
+inline constexpr const char* kBannerFileName = "rek.gif";
+
+// Status panel 0 and the question, code page 1254.
+inline constexpr const char* kNoNewVersion = "Yeni s\xFCr\xFCm yok";
+inline constexpr const char* kUpdateQuestion = "Program\xFDn yeni bir s\xFCr\xFCm\xFC var.Y\xFCklemek istermisiniz?";
+inline constexpr const char* kCheckFailed = "S\xFCr\xFCm kontrolde hata olu\xFEtu.";
+
+// True when the bytes are a GIF the banner can show. Runs on the worker.
+using TGifCheck = std::function<bool(std::string_view bytes)>;
+
+// What the check does on the user-interface thread. Every call arrives there,
+// and only while the check has not been abandoned.
+struct TUpdateView {
+  // Asks the Yes/No update question.
+  IUserPrompt* Prompt = nullptr;
+  // Status panel 0; `repaint` redraws the status bar at once.
+  std::function<void(std::string_view text, bool repaint)> ShowVersionState;
+  std::function<void(const std::string& url)> OpenUrl;
+  // The banner's click-through address and its GIF, which it keeps from now on.
+  std::function<void(std::string link, std::string gif)> HandOverBanner;
+};
+
+// Why the banner could not be fetched, beyond a failed request.
+class TBannerError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One check per program start on a worker of its own. Fill in the fields,
+// then Start. Whoever owns it keeps it until the end: destroying it abandons
+// the check and waits for the worker, so no worker outlives what it calls.
+class TUpdateThread {
+ public:
+  static constexpr int kTimeoutMs = 60000;
+
+  TUpdateThread(std::shared_ptr<IUiDispatcher> ui, TUpdateView view);
+  ~TUpdateThread();
+  TUpdateThread(const TUpdateThread&) = delete;
+  TUpdateThread& operator=(const TUpdateThread&) = delete;
+
+  bool UseProxy = false;
+  std::int32_t ProxyPort = 0;
+  std::string ProxyHost;
+  // Worker only: the banner as fetched, until it is handed over.
+  std::string BannerImage;
+  std::string BannerLink;
+
+  // The maker's host ("www.velkaro.net", may carry ":port").
+  std::string UpdateHost = ConfiguredSites().UpdateHost();
+  // Where "rek.gif" is written.
+  std::filesystem::path ProgramDir = ExecutableDir();
+  // The window adds decoding every frame to the stream check.
+  TGifCheck IsGif = IsWholeGif;
+  int TimeoutMs = kTimeoutMs;
+
+  void Start();
+  // User-interface thread: from now on nothing reaches the view, a waiting
+  // call gives up and a running transfer ends at once.
+  void Abandon();
+  bool Abandoned() const;
+  // Waits for the worker to end (never from the worker itself).
+  void Join();
+  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
+
+ private:
+  struct TShared;
+  struct TAbandoned {};
+
+  // The thread body: steps 1 to 10 under one guard; any failure is reported.
+  void Execute();
+  void CheckVersion(THttpClient& client);
+  void FetchBanner(THttpClient& client);
+  // Runs `step` on the user-interface thread and waits for it; throws
+  // TAbandoned when the check was abandoned meanwhile.
+  void RunOnUi(std::function<void(TUpdateView&)> step);
+  std::string Address(const char* path) const { return "http://" + UpdateHost + path; }
+
+  std::shared_ptr<IUiDispatcher> Ui_;
+  std::shared_ptr<TShared> Shared_;
+  std::shared_ptr<TCancelToken> Cancel_;
+  std::atomic<bool> Finished_{false};
+  std::thread Worker_;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,218 @@
+// "İndir" from the main window's selected row to a saved file: save dialogs
+// answered in code, the download window driven through its real controls
+// against the stand-in sites.
+
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DownloadRequest.h"
+#include "FileContent.h"
+#include "MainWindow.h"
+#include "SettingsFile.h"
+#include "TestSupport.h"
+#include "sitesim/ExtraTitlesSite.h"
+#include "sitesim/SimServer.h"
+#include "sitesim/SubDbSite.h"
+
+namespace velkaro {
+namespace {
+
+constexpr int kTimeoutMs = 30000;
+const std::string kUsersFile = "the user's own file";
+
+void WaitClosed(QDialog& window) { QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kTimeoutMs); }
+
+QString Caption(const QDialog& window, const char* label) {
+  return window.findChild<QLabel*>(QLatin1String(label))->text();
+}
+
+// The main window over the stand-in sites, every dialog handed to the test.
+struct THarness {
+  sim::TSimServer Sim;
+  test::TTempDir ProgramDir;
+  test::TTempDir TargetDir;
+  test::TRecordingPrompt Prompt;
+  std::vector<TSaveDialogRequest> SaveRequests;
+  std::optional<std::filesystem::path> SaveAnswer;
+  std::vector<QUrl> Opened;
+  int Windows = 0;
+  // Runs while the download window is shown.
+  std::function<void(QDialog&)> Drive = WaitClosed;
+  std::unique_ptr<TfrmMain> Main;
+
+  THarness() {
+    Sim.Start();
+    std::ofstream(ProgramDir.Path() / kSettingsFileName, std::ios::binary) << "-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n\r\n50\r\n0\r\n0\r\n";
+    Main = std::make_unique<TfrmMain>(TMainWindowDeps{
+        .Prompt = Prompt,
+        .ProgramDir = ProgramDir.Path(),
+        .Sites = Sim.DirectSites(),
+        .ShowDialog =
+            [this](QDialog& window) {
+              ++Windows;
+              window.show();
+              Drive(window);
+            },
+        .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
+        .SaveDialog =
+            [this](const TSaveDialogRequest& request) {
+              SaveRequests.push_back(request);
+              return SaveAnswer;
+            },
+    });
+    Main->Session().SearchOptions.Format = "All";
+  }
+
+  std::string Bytes(std::size_t index) const {
+    return sim::SubtitleFileBytes(Sim.Catalogue(), Sim.Catalogue().Subtitles().at(index));
+  }
+
+  void AddAndSelect(const std::string& film, const std::string& url) {
+    TSubtitleInfo record{.FilmName = film, .Url = url, .Language = "Turkish", .CdCount = "2", .Fps = "23.976",
+                         .Format = "SubRip", .DateAdded = "05.01.2005", .Uploader = "kemal"};
+    Main->Session().AddResult(record);
+    Main->ListView1().selectRow(static_cast<int>(Main->Session().Rows().Count()) - 1);
+  }
+  void AddExtraTitlesRow(const std::string& film) {
+    AddAndSelect(film, Sim.DirectSites()[SiteId::ExtraTitles].Base() +
+                           sim::TExtraTitlesSite::DownloadLink(Sim.Catalogue().Subtitles().at(0)));
+  }
+  std::filesystem::path UsersFile(const char* name) const {
+    std::ofstream(TargetDir.Path() / name, std::ios::binary) << kUsersFile;
+    return TargetDir.Path() / name;
+  }
+};
+
+}  // namespace
+
+class DownloadTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<THarness> H;
+
+ private slots:
+  void init() { H = std::make_unique<THarness>(); }
+  void cleanup() { H.reset(); }
+
+  void rowsOfOtherSitesOpenInTheBrowser() {
+    const std::string page = H->Sim.DirectSites()[SiteId::DivxForever].Base() + "index.php?page=details&id=1001";
+    H->AddAndSelect("Heat", page);
+    H->Main->ListView1().clearSelection();
+    H->Main->StartDownload();
+    QVERIFY(H->Opened.empty());
+    H->Main->ListView1().selectRow(0);
+    H->Main->StartDownload();
+    QCOMPARE(H->Opened, std::vector<QUrl>{QUrl(QString::fromStdString(page))});
+    QCOMPARE(H->Windows, 0);
+    QVERIFY(H->SaveRequests.empty() && H->Sim.Requests().empty());
+  }
+
+  void cancellingTheTargetCreatesNothing() {
+    H->AddExtraTitlesRow("Matrix: Reloaded");
+    H->Main->StartDownload();
+    QCOMPARE(H->SaveRequests.size(), 1u);
+    QCOMPARE(H->SaveRequests[0].Title, QString::fromUtf8("Altyazı İndir..."));
+    QCOMPARE(H->SaveRequests[0].FileName, QStringLiteral("Matrix_ Reloaded_2_CD_23,976_FPS_VK.zip"));
+    QCOMPARE(H->SaveRequests[0].Filter, QString::fromUtf8("RAR Dosyaları (*.rar)"));
+    QCOMPARE(H->SaveRequests[0].DefaultSuffix, QStringLiteral("rar"));
+    QCOMPARE(H->Windows, 0);
+    QVERIFY(H->Sim.Requests().empty() && test::FileNames(H->TargetDir.Path()).empty());
+  }
+
+  void extraTitlesRowIsSavedOverTheChosenFile() {
+    H->SaveAnswer = H->UsersFile("Heat.zip");
+    H->AddExtraTitlesRow("Heat");
+    H->Drive = [&](QDialog& window) {
+      QCOMPARE(window.windowTitle(), QString::fromUtf8("Altyazı İndir"));
+      QCOMPARE(window.size(), QSize(282, 114));
+      QCOMPARE(Caption(window, "lbStatus"), QString::fromUtf8("Heat altyazısı indiriliyor..."));
+      QCOMPARE(Caption(window, "lbSavePath"), QString::fromStdString(H->SaveAnswer->string()));
+      WaitClosed(window);
+      const auto& bar = *window.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+      QCOMPARE(bar.maximum(), static_cast<int>(H->Bytes(0).size()));
+      QCOMPARE(bar.value(), 0);
+    };
+    H->Main->StartDownload();
+    QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
+    QCOMPARE(test::FileNames(H->TargetDir.Path()), std::vector<std::string>{"Heat.zip"});
+    QCOMPARE(H->Prompt.Informations, std::vector<std::string>{"Altyaz\xFD indirildi...\r\n\r\nFilm Ad\xFD: Heat\r\n"
+                                                              "FPS: 23,976\r\nCD Say\xFDs\xFD: 2\r\n"
+                                                              "Eklenme Tarihi: 05.01.2005"});
+  }
+
+  void subDbRowAsksForTheTargetAfterTheTransfer() {
+    const auto target = H->TargetDir.Path() / "chosen.rar";
+    H->SaveAnswer = target;
+    H->AddAndSelect("Agir Roman", SubDbAddressPrefix(H->Sim.DirectSites()) +
+                                      sim::TSubDbSite::DownloadLink(H->Sim.Catalogue().Subtitles().at(2)));
+    H->Drive = [&](QDialog& window) {
+      QCOMPARE(Caption(window, "lbSavePath"), QStringLiteral("Download Adresi bulunuyor..."));
+      WaitClosed(window);
+      QCOMPARE(Caption(window, "lbSavePath"), QString::fromStdString(target.string()));
+    };
+    H->Main->StartDownload();
+    QCOMPARE(H->SaveRequests.size(), 1u);
+    QCOMPARE(H->SaveRequests[0].Title, QString::fromUtf8("Altyazı İndir..."));
+    QCOMPARE(H->SaveRequests[0].FileName, QStringLiteral("Agir Roman_2_CD_23,976_FPS_VK.rar"));
+    QVERIFY(H->SaveRequests[0].Filter.isEmpty() && H->SaveRequests[0].DefaultSuffix.isEmpty());
+    QCOMPARE(ReadFileContent(target), H->Bytes(2));
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+  }
+
+  void enterAndTheCloseBoxStopTheTransfer() {
+    H->SaveAnswer = H->TargetDir.Path() / "Heat.zip";
+    H->AddExtraTitlesRow("Heat");
+    auto gate = std::make_shared<sim::TGate>();
+    H->Sim.AddFault(SiteId::ExtraTitles, sim::TFault::Hold(gate));
+    const std::function<void(QDialog&)> stops[] = {
+        [](QDialog& window) {
+          QTest::keyClick(&window, Qt::Key_Escape);  // not a stop
+          QVERIFY(window.isVisible());
+          QTest::keyClick(window.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::Key_Return);
+        },
+        [](QDialog& window) { window.close(); },
+    };
+    for (const auto& stop : stops) {
+      H->UsersFile("Heat.zip");
+      H->Sim.ClearRequests();
+      H->Drive = [&](QDialog& window) {
+        QTRY_VERIFY_WITH_TIMEOUT(!H->Sim.Requests().empty(), kTimeoutMs);
+        QCOMPARE(test::FileNames(H->TargetDir.Path()), (std::vector<std::string>{"Heat.zip", "Heat.zip.part"}));
+        stop(window);
+        QVERIFY(!window.isVisible());
+      };
+      H->Main->StartDownload();
+      QCOMPARE(test::FileNames(H->TargetDir.Path()), std::vector<std::string>{"Heat.zip"});
+      QCOMPARE(ReadFileContent(*H->SaveAnswer), kUsersFile);
+    }
+    gate->Open();
+    QVERIFY(H->Prompt.Informations.empty() && H->Prompt.Errors.empty());
+  }
+
+  void failedDownloadClosesWithoutAMessage() {
+    H->SaveAnswer = H->TargetDir.Path() / "Heat.zip";
+    H->AddExtraTitlesRow("Heat");
+    H->Sim.AddFault(SiteId::ExtraTitles, sim::TFault::ErrorStatus(404));
+    H->Main->StartDownload();
+    QCOMPARE(H->Windows, 1);
+    QVERIFY(test::FileNames(H->TargetDir.Path()).empty());
+    QVERIFY(H->Prompt.Informations.empty() && H->Prompt.Errors.empty());
+  }
+};
+
+}  // namespace velkaro
+
+QTEST_MAIN(velkaro::DownloadTest)
+#include "DownloadTest.moc"
