@@ -34,41 +34,12 @@ std::shared_ptr<TDownloadThread> TDownloadThread::Create(std::shared_ptr<IUiDisp
 
 TDownloadThread::TDownloadThread(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
                                  TSiteTable sites)
-    : Ui_(std::move(ui)),
+    : TWorkerThread(std::move(ui)),
       ProgramDir_(std::move(programDir)),
-      Sites_(std::move(sites)),
-      Cancel_(std::make_shared<TCancelToken>()) {}
-
-TDownloadThread::~TDownloadThread() {
-  if (!Worker_.joinable()) return;
-  // The last reference can go on the worker itself when its end notification
-  // was refused; it cannot wait for itself.
-  if (Worker_.get_id() == std::this_thread::get_id()) {
-    Worker_.detach();
-  } else {
-    Worker_.join();
-  }
-}
+      Sites_(std::move(sites)) {}
 
 void TDownloadThread::Start() {
-  Worker_ = std::thread([self = shared_from_this()]() mutable {
-    self->Run();
-    self->Finished_.store(true, std::memory_order_release);
-    // The posted call owns the thread from here on.
-    const auto ui = self->Ui_;
-    ui->Post([self = std::move(self)] {
-      if (!self->Abandoned() && self->OnTerminate) self->OnTerminate(*self);
-    });
-  });
-}
-
-void TDownloadThread::Abandon() {
-  Abandoned_.store(true, std::memory_order_release);
-  Cancel_->Cancel();
-}
-
-void TDownloadThread::Join() {
-  if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
+  StartWorker(shared_from_this(), &TDownloadThread::Run);
 }
 
 void TDownloadThread::ThrowIfAbandoned() const {

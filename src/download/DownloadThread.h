@@ -1,18 +1,17 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "Dispatcher.h"
 #include "HttpClient.h"
 #include "PartialFile.h"
 #include "Sites.h"
+#include "WorkerThread.h"
 
 namespace velkaro {
 
@@ -30,7 +29,7 @@ struct TDownloadAbandoned {};
 // The finished partial replaces the target only when the end notification
 // commits it on the user-interface thread, so a stop can never race a
 // completion. The thread keeps itself alive until that notification has run.
-class TDownloadThread : public std::enable_shared_from_this<TDownloadThread> {
+class TDownloadThread final : public TWorkerThread, public std::enable_shared_from_this<TDownloadThread> {
  public:
   static constexpr int kReadTimeoutMs = 60000;
   static constexpr const char* kScratchFileName = "temp.subfile";
@@ -38,9 +37,6 @@ class TDownloadThread : public std::enable_shared_from_this<TDownloadThread> {
   // `programDir` holds the scratch file; `sites` names SubDb's host.
   static std::shared_ptr<TDownloadThread> Create(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
                                                  TSiteTable sites = ConfiguredSites());
-  ~TDownloadThread();
-  TDownloadThread(const TDownloadThread&) = delete;
-  TDownloadThread& operator=(const TDownloadThread&) = delete;
 
   bool SaveAccepted = false;
   // From the SubDb response, with its leading "."; empty when none was found.
@@ -65,15 +61,9 @@ class TDownloadThread : public std::enable_shared_from_this<TDownloadThread> {
   std::function<void(TDownloadThread&)> OnTerminate;
   int ReadTimeoutMs = kReadTimeoutMs;
 
+  // Once abandoned (user-interface thread) the worker touches no file but
+  // its own partial.
   void Start();
-  // User-interface thread: the transfer ends promptly, no call reaches the
-  // user-interface thread any more, the end notification is dropped and the
-  // worker touches no file but its own partial.
-  void Abandon();
-  bool Abandoned() const { return Abandoned_.load(std::memory_order_acquire); }
-  // Waits for the thread body to end (never from the worker itself).
-  void Join();
-  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
 
   // --- user-interface thread, once the body has ended (end notification or Join) ---
   // A whole file waits to replace SavePath.
@@ -108,17 +98,12 @@ class TDownloadThread : public std::enable_shared_from_this<TDownloadThread> {
   void ShowProgress();
   void ThrowIfAbandoned() const;
 
-  std::shared_ptr<IUiDispatcher> Ui_;
   std::filesystem::path ProgramDir_;
   TSiteTable Sites_;
-  std::shared_ptr<TCancelToken> Cancel_;
   // The target's partial file: being written, or complete and waiting to be
   // moved in; empty after a failure. Worker-owned until the body has ended.
   std::unique_ptr<TPartialFile> FileStream;
   std::string FailureText_;
-  std::atomic<bool> Abandoned_{false};
-  std::atomic<bool> Finished_{false};
-  std::thread Worker_;
 };
 
 }  // namespace velkaro

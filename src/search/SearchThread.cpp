@@ -14,44 +14,14 @@ std::shared_ptr<TSearchThread> TSearchThread::Create(std::shared_ptr<IUiDispatch
 }
 
 TSearchThread::TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites)
-    : Client(std::make_unique<THttpClient>()),
+    : TWorkerThread(std::move(ui)),
+      Client(std::make_unique<THttpClient>()),
       Parser(std::make_unique<THTMLParser>()),
-      Ui_(std::move(ui)),
-      Sites_(std::move(sites)),
-      Cancel_(std::make_shared<TCancelToken>()) {}
-
-TSearchThread::~TSearchThread() {
-  if (!Worker_.joinable()) return;
-  // The last reference can go away on the worker itself when its end
-  // notification was refused; it cannot wait for itself.
-  if (Worker_.get_id() == std::this_thread::get_id()) {
-    Worker_.detach();
-  } else {
-    Worker_.join();
-  }
-}
+      Sites_(std::move(sites)) {}
 
 void TSearchThread::Start() {
   ConfigureClient(*Client);
-  Worker_ = std::thread([self = shared_from_this()]() mutable {
-    self->Run();
-    self->Finished_.store(true, std::memory_order_release);
-    // The posted call owns the thread from here on: it is released once the
-    // end notification has run, or at once if the call is dropped.
-    const auto ui = self->Ui_;
-    ui->Post([self = std::move(self)] {
-      if (!self->Abandoned() && self->OnTerminate) self->OnTerminate(*self);
-    });
-  });
-}
-
-void TSearchThread::Abandon() {
-  Abandoned_.store(true, std::memory_order_release);
-  Cancel_->Cancel();
-}
-
-void TSearchThread::Join() {
-  if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
+  StartWorker(shared_from_this(), &TSearchThread::Run);
 }
 
 void TSearchThread::ThrowIfAbandoned() const {

@@ -1,16 +1,15 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "Dispatcher.h"
 #include "HtmlParser.h"
 #include "HttpClient.h"
 #include "Sites.h"
+#include "WorkerThread.h"
 #include "SubtitleInfo.h"
 #include "ThreadManager.h"
 
@@ -31,15 +30,12 @@ struct TSearchAbandoned {};
 // One search against one site on a worker thread of its own. Created, filled
 // in, then started; it keeps itself alive until its end notification has run
 // on the user-interface thread.
-class TSearchThread : public std::enable_shared_from_this<TSearchThread> {
+class TSearchThread final : public TWorkerThread, public std::enable_shared_from_this<TSearchThread> {
  public:
   static constexpr int kTimeoutMs = 60000;
 
   static std::shared_ptr<TSearchThread> Create(std::shared_ptr<IUiDispatcher> ui,
                                                TSiteTable sites = ConfiguredSites());
-  ~TSearchThread();
-  TSearchThread(const TSearchThread&) = delete;
-  TSearchThread& operator=(const TSearchThread&) = delete;
 
   TThreadManager* Registry = nullptr;
   std::string ErrorLabel;
@@ -58,14 +54,8 @@ class TSearchThread : public std::enable_shared_from_this<TSearchThread> {
   // Connect and read time-out of every client of this search.
   int TimeoutMs = kTimeoutMs;
 
+  // Once abandoned (user-interface thread) it hands over nothing and adds no marker.
   void Start();
-  // User-interface thread: from now on the thread hands over nothing, adds no
-  // marker, its end notification is dropped and its transfers fail at once.
-  void Abandon();
-  bool Abandoned() const { return Abandoned_.load(std::memory_order_acquire); }
-  // Waits for the thread body to end (never from the worker itself).
-  void Join();
-  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
 
   // --- for the site adapters, on the worker thread ---
   const TSiteInfo& Site() const { return Sites_[SiteId]; }
@@ -94,12 +84,7 @@ class TSearchThread : public std::enable_shared_from_this<TSearchThread> {
   TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites);
   void ConfigureClient(THttpClient& client) const;
 
-  std::shared_ptr<IUiDispatcher> Ui_;
   TSiteTable Sites_;
-  std::shared_ptr<TCancelToken> Cancel_;
-  std::atomic<bool> Abandoned_{false};
-  std::atomic<bool> Finished_{false};
-  std::thread Worker_;
 };
 
 }  // namespace velkaro
