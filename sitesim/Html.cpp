@@ -35,13 +35,31 @@ std::string HtmlEscape(std::string_view text) {
   return escaped;
 }
 
-std::string GzipMember(std::string_view data) {
+std::string GzipMember(std::string_view data) { return GzipMember(data, TGzipFields{}); }
+
+std::string GzipMember(std::string_view data, const TGzipFields& fields) {
   z_stream stream{};
   if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, kGzipWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY) !=
       Z_OK) {
     throw std::runtime_error("deflateInit2 failed");
   }
-  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+  // zlib keeps pointers into the header until the member is written.
+  std::string name = fields.Name;
+  std::string comment = fields.Comment;
+  std::string extra = fields.Extra;
+  gz_header header{};
+  header.os = 3;  // Unix
+  header.name = name.empty() ? Z_NULL : reinterpret_cast<Bytef*>(name.data());
+  header.comment = comment.empty() ? Z_NULL : reinterpret_cast<Bytef*>(comment.data());
+  header.extra = extra.empty() ? Z_NULL : reinterpret_cast<Bytef*>(extra.data());
+  header.extra_len = static_cast<uInt>(extra.size());
+  header.hcrc = fields.HeaderCrc ? 1 : 0;
+  if (deflateSetHeader(&stream, &header) != Z_OK) {
+    deflateEnd(&stream);
+    throw std::runtime_error("deflateSetHeader failed");
+  }
+  const std::size_t headerRoom = name.size() + comment.size() + extra.size() + 16;
+  std::string out(deflateBound(&stream, static_cast<uLong>(data.size())) + headerRoom, '\0');
   stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   stream.avail_in = static_cast<uInt>(data.size());
   stream.next_out = reinterpret_cast<Bytef*>(out.data());
@@ -59,10 +77,10 @@ TResponse HtmlResponse(std::string html) {
   return response;
 }
 
-TResponse GzipResponse(std::string_view html) {
+TResponse GzipResponse(std::string_view html, const TGzipFields& fields) {
   TResponse response;
   response.Headers.emplace_back("Content-Encoding", "gzip");
-  response.Body = GzipMember(html);
+  response.Body = GzipMember(html, fields);
   return response;
 }
 

@@ -14,14 +14,23 @@ namespace velkaro::sim {
 // &, <, > and " as character references; other bytes (CP1254 included) as they are.
 std::string HtmlEscape(std::string_view text);
 
-// A gzip member without optional header fields, as the compressing sites send
+// A gzip member's optional header fields; empty ones are left out.
+struct TGzipFields {
+  std::string Name;     // FNAME
+  std::string Comment;  // FCOMMENT
+  std::string Extra;    // FEXTRA
+  bool HeaderCrc = false;  // FHCRC
+};
+
+// A gzip member without optional header fields, as most compressing sites send
 // their pages.
 std::string GzipMember(std::string_view data);
+std::string GzipMember(std::string_view data, const TGzipFields& fields);
 
 // A page as it is.
 TResponse HtmlResponse(std::string html);
 // A page gzip-compressed, with the Content-Encoding that says so.
-TResponse GzipResponse(std::string_view html);
+TResponse GzipResponse(std::string_view html, const TGzipFields& fields = {});
 
 // The start of the HTML 4.01 pages that declare code page 1254 before their
 // title: doctype, <html>, <head>, the meta line and the escaped title.

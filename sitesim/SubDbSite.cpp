@@ -204,7 +204,9 @@ TResponse TSubDbSite::Answer(const TRequest& request) const {
 }
 
 TResponse TSubDbSite::Search(const TRequest& request) const {
-  return GzipResponse(ResultPage(ParseSubDbQuery(request.Query)));
+  // This site's server names the member and comments it, as some compressing servers do.
+  static const TGzipFields kFields{"modules.html", "compressed page", "", false};
+  return GzipResponse(ResultPage(ParseSubDbQuery(request.Query)), kFields);
 }
 
 TResponse TSubDbSite::Download(const TRequest& request) const {

@@ -81,8 +81,9 @@ TEST(DivxSubtitlesPaging, FurtherPageAddressTakesFilmAndLanguageAsSent) {
             "&_language=2&_date=-1&_format=-1&_grade=&nbcd=-1&starts=50");
   EXPECT_TRUE(DivxSubtitlesPagePath(query, 3).ends_with("&starts=100"));
   EXPECT_TRUE(DivxSubtitlesPagePath(query, 40000000).ends_with("&starts=1999999950"));
-  // The encoder leaves "&" alone, so the film value ends at one.
-  EXPECT_NE(DivxSubtitlesPagePath(BuildDivxSubtitlesQuery("Fast & Loud", 22), 2).find("&_free=Fast%20&_character"),
+  // "&" and "=" in the film are encoded, so the whole film value is carried over.
+  EXPECT_NE(DivxSubtitlesPagePath(BuildDivxSubtitlesQuery("Fast & Loud=2", 22), 2)
+                .find("&_free=Fast%20%26%20Loud%3D2&_character=-1&_language=22&"),
             std::string::npos);
   // "=" inside the value stays; a missing key gives an empty value.
   EXPECT_NE(DivxSubtitlesPagePath("_free=a=b", 2).find("&_free=a=b&_character=-1&_language=&_date"), std::string::npos);

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include "../sitesim/Html.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -33,7 +34,10 @@ TEST(UrlEncode, EscapesOnlyItsSet) {
   EXPECT_EQ(UrlEncode("The Ring"), "The%20Ring");
   EXPECT_EQ(UrlEncode("\xFD"), "%FD");
   EXPECT_EQ(UrlEncode("100%"), "100%25");
-  EXPECT_EQ(UrlEncode("a&b=c?d/e'f\"g"), "a&b=c?d/e'f\"g");
+  EXPECT_EQ(UrlEncode("a?d/e'f\"g"), "a?d/e'f\"g");
+  // "&" and "=" would start another form field.
+  EXPECT_EQ(UrlEncode("Fast & Furious"), "Fast%20%26%20Furious");
+  EXPECT_EQ(UrlEncode("x&bp=100000"), "x%26bp%3D100000");
   EXPECT_EQ(UrlEncode("#*+<>"), "%23%2A%2B%3C%3E");
   EXPECT_EQ(UrlEncode(std::string("\0\x1F\x7F", 3)), "%00%1F\x7F");
 }
@@ -84,6 +88,31 @@ TEST(Inflate, BadInputFailsWithZlibMessage) {
   }
   // A zlib wrapper is not a raw stream.
   EXPECT_THROW(InflateRaw(Deflate("x", 15)), TInflateError);
+}
+
+TEST(Inflate, GzipHeaderFieldsAreReadAndTheTrailerChecked) {
+  const std::string page = "<html><body>ba\xFEl\xFDk</body></html>";
+  const sim::TGzipFields withFields[] = {
+      {"index.html", "", "", false},
+      {"", "made by the server", "", false},
+      {"", "", std::string("AB\x02\x00xy", 6), false},
+      {"", "", "", true},
+      {"page.html", "c", std::string("ZZ\x00\x00", 4), true},
+  };
+  for (const auto& fields : withFields) {
+    const std::string member = sim::GzipMember(page, fields);
+    EXPECT_EQ(InflateGzipBody(member), page) << fields.Name << fields.Comment << fields.HeaderCrc;
+    // Cut anywhere, in the header fields as well as in the data, the member is bad.
+    for (std::size_t cut = 19; cut < member.size(); cut += 3) {
+      EXPECT_THROW(InflateGzipBody(member.substr(0, cut)), TInflateError) << cut;
+    }
+  }
+  std::string wrongCrc = sim::GzipMember(page, {"x", "", "", false});
+  wrongCrc[wrongCrc.size() - 8] ^= 0x01;
+  EXPECT_THROW(InflateGzipBody(wrongCrc), TInflateError);
+  std::string wrongLength = sim::GzipMember(page);
+  wrongLength[wrongLength.size() - 4] ^= 0x01;
+  EXPECT_THROW(InflateGzipBody(wrongLength), TInflateError);
 }
 
 TEST(Inflate, RefusesBodiesThatExpandBeyondTheLimit) {

@@ -33,7 +33,8 @@ void ReplaceText(std::string& text, std::string_view search, std::string_view re
 
 std::string UrlEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  static constexpr std::string_view kEscaped = " #%*+<>";
+  // "&" and "=" too: a film name must not split a form body or query into another field.
+  static constexpr std::string_view kEscaped = " #%&*+<=>";
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -63,10 +64,14 @@ std::string AddressExtension(std::string_view address) {
 
 namespace {
 
+// zlib's window bits: negative for a bare deflate stream, +16 for a gzip member.
+constexpr int kRawDeflate = -15;
+constexpr int kGzipMember = 15 + 16;
+
 struct TInflateStream {
   z_stream Stream{};
-  TInflateStream() {
-    if (inflateInit2(&Stream, -15) != Z_OK) throw TInflateError(Stream.msg ? Stream.msg : zError(Z_MEM_ERROR));
+  explicit TInflateStream(int windowBits) {
+    if (inflateInit2(&Stream, windowBits) != Z_OK) throw TInflateError(Stream.msg ? Stream.msg : zError(Z_MEM_ERROR));
   }
   ~TInflateStream() { inflateEnd(&Stream); }
   TInflateStream(const TInflateStream&) = delete;
@@ -75,10 +80,8 @@ struct TInflateStream {
 
 std::size_t RoundUpTo256(std::size_t n) { return n % 256 == 0 ? n : (n / 256 + 1) * 256; }
 
-}  // namespace
-
-std::string InflateRaw(std::string_view compressed, std::size_t maxSize) {
-  TInflateStream inflater;
+std::string Inflate(std::string_view compressed, int windowBits, std::size_t maxSize) {
+  TInflateStream inflater(windowBits);
   z_stream& z = inflater.Stream;
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
   z.avail_in = static_cast<uInt>(compressed.size());
@@ -110,11 +113,18 @@ std::string InflateRaw(std::string_view compressed, std::size_t maxSize) {
   return out;
 }
 
+}  // namespace
+
+std::string InflateRaw(std::string_view compressed, std::size_t maxSize) {
+  return Inflate(compressed, kRawDeflate, maxSize);
+}
+
 std::string InflateGzipBody(std::string_view body) {
-  constexpr std::size_t kHeader = 10;
-  constexpr std::size_t kTrailer = 8;
-  if (body.size() <= kHeader + kTrailer) throw TInflateError(zError(Z_BUF_ERROR));
-  return InflateRaw(body.substr(kHeader, body.size() - kHeader - kTrailer));
+  // The smallest member: a 10-byte header, an empty deflate block, the 8-byte trailer.
+  constexpr std::size_t kSmallestMember = 18;
+  if (body.size() <= kSmallestMember) throw TInflateError(zError(Z_BUF_ERROR));
+  // zlib reads the header with its optional fields and checks the trailer's CRC and length.
+  return Inflate(body, kGzipMember, kMaxInflatedSize);
 }
 
 TLines::TLines(std::initializer_list<std::string_view> lines) {

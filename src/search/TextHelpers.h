@@ -44,7 +44,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view separ
 // Replaces the first occurrence of `search` in `text` (case-sensitive).
 void ReplaceText(std::string& text, std::string_view search, std::string_view replacement);
 
-// Percent-encodes control bytes, bytes >= 128 and ` #%*+<>`; nothing else.
+// Percent-encodes control bytes, bytes >= 128 and ` #%&*+<=>`; nothing else.
 std::string UrlEncode(std::string_view text);
 
 std::string ColonToUnderscore(std::string text);
@@ -62,7 +62,8 @@ inline constexpr std::size_t kMaxInflatedSize = std::size_t{256} << 20;
 
 // A raw deflate stream; throws TInflateError with zlib's message.
 std::string InflateRaw(std::string_view compressed, std::size_t maxSize = kMaxInflatedSize);
-// A gzip member without optional header fields: drops the 10-byte header and 8-byte trailer.
+// One gzip member, optional header fields included; a truncated member or a
+// wrong CRC or length fails like bad data.
 std::string InflateGzipBody(std::string_view body);
 
 // A response body as lines: breaks at CR LF, LF or CR; the text ends at its first NUL.
