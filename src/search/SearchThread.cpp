@@ -49,7 +49,9 @@ void TSearchThread::Run() {
   }
 }
 
-TLines TSearchThread::FetchPage(const TPageRequest& request) {
+TLines TSearchThread::FetchPage(const TPageRequest& request) { return TryFetchPage(request).value_or(TLines{}); }
+
+std::optional<TLines> TSearchThread::TryFetchPage(const TPageRequest& request) {
   ThrowIfAbandoned();
   std::string body;
   try {
@@ -66,11 +68,11 @@ TLines TSearchThread::FetchPage(const TPageRequest& request) {
     ThrowIfAbandoned();
     ErrorLabel = Site().ErrorLabel();
     AddErrorMarker();
-    return {};
+    return std::nullopt;
   } catch (const TInflateError&) {
     ErrorLabel = Site().ErrorLabel();
     AddErrorMarker();
-    return {};
+    return std::nullopt;
   }
   return SplitLines(body);
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "Dispatcher.h"
@@ -61,7 +62,9 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   const TSiteInfo& Site() const { return Sites_[SiteId]; }
   const TSiteInfo& SiteOf(velkaro::SiteId id) const { return Sites_[id]; }
   // The body as lines; on a failed request (or body that does not inflate) adds
-  // the site's error marker and returns no lines.
+  // the site's error marker and returns nothing.
+  std::optional<TLines> TryFetchPage(const TPageRequest& request);
+  // TryFetchPage with a failure read as a page without lines.
   TLines FetchPage(const TPageRequest& request);
   // Replaces Parser by a fresh tokenizer over `lines` and tokenizes them.
   const THTMLParser& Tokenize(TLines lines);

@@ -222,11 +222,13 @@ void SearchDivxSubtitles(TSearchThread& thread) {
     pages = DivxSubtitlesPageCount(DivxSubtitlesTotal(firstPage));
   }
   for (std::int64_t page = 2; page <= pages; ++page) {
-    thread.ThrowIfAbandoned();
     // On the search's own client, which sends back the cookie the first answer set.
-    // A failure here is not caught: it ends the search, keeping what came so far.
-    const std::string body = thread.Client->Get(thread.Site().Base() + DivxSubtitlesPagePath(thread.QueryText, page));
-    thread.Tokenize(SplitLines(body));
+    TPageRequest request;
+    request.Path = DivxSubtitlesPagePath(thread.QueryText, page);
+    auto lines = thread.TryFetchPage(request);
+    // A lost page is reported, and ends the search with what came so far.
+    if (!lines) return;
+    thread.Tokenize(std::move(*lines));
     ParseDivxSubtitles(thread);
   }
 }
