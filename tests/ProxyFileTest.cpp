@@ -32,7 +32,9 @@ TEST_F(ProxyFile, LaunchReading) {
       {"1 \r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
       {" 1\r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
       {"0\r\n10.0.0.5:3128\r\n", false, "127.0.0.1", "8989"},
-      {"", false, "127.0.0.1", "8989"},
+      {"\r\n", false, "127.0.0.1", "8989"},
+      // An empty file has no first line: nothing is set, and the launch reports the port.
+      {"", false, "", ""},
   };
   for (const auto& c : cases) {
     Write(c.Content);
@@ -55,7 +57,9 @@ TEST_F(ProxyFile, StrictReadingForStartUpAndDownloads) {
   EXPECT_EQ(on.Port, 3128);
   Write("0\r\nwhatever\r\n");
   EXPECT_FALSE(ReadProxySetting(File).UseProxy);
-  for (const char* broken : {"1\r\n", "1\r\nhostonly\r\n", "1\r\nhost:port\r\n", "1\r\nhost:\r\n"}) {
+  Write("\r\n");
+  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
+  for (const char* broken : {"", "1\r\n", "1\r\nhostonly\r\n", "1\r\nhost:port\r\n", "1\r\nhost:\r\n"}) {
     Write(broken);
     EXPECT_THROW(ReadProxySetting(File), TProxyFileError) << broken;
   }

@@ -158,6 +158,42 @@ TEST_F(SearchSessionThreads, ProxyFileAtLaunch) {
   EXPECT_EQ(Prompt.Errors.size(), 1u);
 }
 
+TEST_F(SearchSessionThreads, BadPortBoxesLeaveRegistryIdleAndMarkersWhole) {
+  // Proxy on with neither host nor port: each launch shows the box, and the
+  // searches still go straight to the stand-in sites.
+  std::ofstream(ProgramDir.Path() / "proxy.txt", std::ios::binary) << "1\r\n\r\n";
+  Sim.AddFault(SiteId::ExtraTitles, TFault::ErrorStatus(500));
+  std::vector<bool> idleWhileBoxUp;
+  // Each box stays up until every search launched before it has ended.
+  Prompt.WhileErrorShown = [&] {
+    ProcessUntil([&] { return Session->ThreadManager.Threads.size() <= 1; });
+    idleWhileBoxUp.push_back(Session->Idle());
+  };
+  TSearchChoices choices;
+  choices.TickAll();
+  choices.Film = "matrix";
+  ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
+  EXPECT_EQ(Prompt.Errors, std::vector<std::string>(kSiteCount, kBadProxyPort));
+  EXPECT_EQ(idleWhileBoxUp, std::vector<bool>(kSiteCount, false));
+  EXPECT_FALSE(Session->Idle());
+  EXPECT_EQ(Session->ThreadManager.Threads.size(), 1u);
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel),
+            kSearchFailed + Marker(Session->Sites(), SiteId::ExtraTitles));
+  EXPECT_GT(Session->Rows().Count(), 0u);
+}
+
+TEST_F(SearchSessionThreads, StopWhileTheBoxIsUpStartsNothingMore) {
+  std::ofstream(ProgramDir.Path() / "proxy.txt", std::ios::binary) << "1\r\n\r\n";
+  Prompt.WhileErrorShown = [&] { Session->Stop(); };
+  Launch(SiteId::ExtraTitles);
+  EXPECT_TRUE(Session->Idle());
+  EXPECT_TRUE(Session->ThreadManager.Threads.empty());
+  Ui->ProcessUntil([] { return false; }, 200ms);
+  EXPECT_TRUE(Sim.Requests().empty());
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+}
+
 TEST_F(SearchSessionThreads, SearchCommandOrderAndChoices) {
   TSearchChoices choices;
   choices.TickAll();

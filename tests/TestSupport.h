@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,7 +14,10 @@ namespace velkaro::test {
 
 // Answers message boxes in code and remembers what they said.
 struct TRecordingPrompt final : IUserPrompt {
-  void ShowError(std::string_view text) override { Errors.emplace_back(text); }
+  void ShowError(std::string_view text) override {
+    Errors.emplace_back(text);
+    if (WhileErrorShown) WhileErrorShown();
+  }
   void ShowInformation(std::string_view text) override { Informations.emplace_back(text); }
   bool Confirm(std::string_view question, TButtons) override {
     Questions.emplace_back(question);
@@ -24,6 +28,8 @@ struct TRecordingPrompt final : IUserPrompt {
   std::vector<std::string> Informations;
   std::vector<std::string> Questions;
   bool Answer = true;
+  // What runs while an error box is up: a modal box's own event loop.
+  std::function<void()> WhileErrorShown;
 };
 
 // A fresh folder standing in for the program's folder, removed afterwards.

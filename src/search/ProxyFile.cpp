@@ -31,8 +31,9 @@ TLaunchProxy ReadLaunchProxy(const std::filesystem::path& file) {
   // No file: no proxy was ever chosen, so none is used and nothing is reported.
   if (!FileExists(file)) return ProxyOff();
   const auto lines = ReadLines(file);
-  if (!lines) return TLaunchProxy{};
-  if (lines->empty() || (*lines)[0] != "1") return ProxyOff();
+  // Unreadable or empty: there is no first line to read, so nothing is set.
+  if (!lines || lines->empty()) return TLaunchProxy{};
+  if ((*lines)[0] != "1") return ProxyOff();
 
   TLaunchProxy proxy;
   proxy.UseProxy = true;
@@ -47,7 +48,8 @@ TProxySetting ReadProxySetting(const std::filesystem::path& file) {
   if (!FileExists(file)) return {};
   const auto lines = ReadLines(file);
   if (!lines) throw TProxyFileError(file.string() + " okunam\xFDyor.");
-  if (lines->empty() || (*lines)[0] != "1") return {};
+  if (lines->empty()) throw TProxyFileError(kProxyFileEmpty);
+  if ((*lines)[0] != "1") return {};
   if (lines->size() < 2) throw TProxyFileError("Proxy adresi yok.");
   const auto pieces = SplitText((*lines)[1], ":");
   if (pieces.size() < 2) throw TProxyFileError("Proxy adresinde port yok: '" + std::string((*lines)[1]) + "'.");
@@ -62,7 +64,7 @@ TProxyDialogFill ReadProxyForDialog(const std::filesystem::path& file) {
   fill.FileFound = true;
   const auto lines = ReadLines(file);
   if (!lines || lines->empty()) {
-    fill.Error = "Proxy dosyas\xFD bo\xFE.";
+    fill.Error = kProxyFileEmpty;
     return fill;
   }
   const std::string_view first = (*lines)[0];

@@ -13,6 +13,7 @@ namespace velkaro {
 
 inline constexpr const char* kProxyFileName = "proxy.txt";
 inline constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
+inline constexpr const char* kProxyFileEmpty = "Proxy dosyas\xFD bo\xFE.";
 
 // The proxy choice as a search launch reads it.
 struct TLaunchProxy {
@@ -23,8 +24,8 @@ struct TLaunchProxy {
 
 // A first line of exactly "1" turns the proxy on with host and port from the
 // second line ("host:port"); any other first line, and a missing file, turn it
-// off with the address 127.0.0.1:8989. A file that exists but cannot be read
-// leaves host and port empty, which the caller reports as a bad port.
+// off with the address 127.0.0.1:8989. A file that exists but is empty or
+// cannot be read leaves host and port empty, which the caller reports as a bad port.
 TLaunchProxy ReadLaunchProxy(const std::filesystem::path& file);
 
 class TProxyFileError : public std::runtime_error {
@@ -40,7 +41,7 @@ struct TProxySetting {
 
 // The proxy as the start-up check and a download read it: with the proxy on,
 // a second line without ":" or with a port that is not a number is an error
-// carrying its reason. No file means no proxy.
+// carrying its reason, and so is an empty file. No file means no proxy.
 TProxySetting ReadProxySetting(const std::filesystem::path& file);
 
 // What the proxy dialog fills in from the file.

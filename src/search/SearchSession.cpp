@@ -45,11 +45,8 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   const TLaunchProxy proxy = ReadLaunchProxy(ProgramDir_ / kProxyFileName);
   thread->UseProxy = proxy.UseProxy;
   thread->ProxyHost = proxy.Host;
-  if (const auto port = ParseInt(proxy.PortText)) {
-    thread->ProxyPort = *port;
-  } else {
-    Prompt_.ShowError(kBadProxyPort);
-  }
+  const auto port = ParseInt(proxy.PortText);
+  if (port) thread->ProxyPort = *port;
 
   thread->OnTerminate = [this](TSearchThread& ended) { SearchThreadTerminated(ended); };
   thread->OnRecord = [this](TSubtitleInfo& record) { AddResult(record); };
@@ -59,7 +56,12 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   thread->QueryText = std::move(queryText);
   ThreadManager.Threads.push_back(thread.get());
   UpdateSearchStatus();
-  thread->Start();
+  // The box runs an event loop of its own, in which earlier searches may end:
+  // registered first, this one keeps the registry from running empty, which
+  // would set Idle and drop the markers gathered so far.
+  if (!port) Prompt_.ShowError(kBadProxyPort);
+  // A Stop while the box was up has abandoned it already.
+  if (!thread->Abandoned()) thread->Start();
 }
 
 void TSearchSession::UpdateSearchStatus() {
