@@ -156,6 +156,22 @@ TEST_F(DownloadThread, FailedDirectDownloadsKeepTheUsersFile) {
     EXPECT_EQ(ReadFileContent(target), kUsersFile);
     EXPECT_EQ(test::FileNames(TargetDir.Path()), std::vector<std::string>{"Agir Roman.zip"});
   }
+  // An answer over the size limit fails like a broken one, on both paths.
+  Sim.ClearFaults();
+  auto capped = NewThread(ExtraTitlesLink(0), target);
+  capped->MaxBodySize = static_cast<std::int64_t>(Bytes(0).size()) - 1;
+  EXPECT_FALSE(RunToEnd(capped));
+  EXPECT_FALSE(capped->FailureText().empty());
+  EXPECT_EQ(ReadFileContent(target), kUsersFile);
+  EXPECT_EQ(test::FileNames(TargetDir.Path()), std::vector<std::string>{"Agir Roman.zip"});
+  Answer = target;
+  auto cappedSubDb = NewThread(SubDbLink(2));
+  cappedSubDb->MaxBodySize = static_cast<std::int64_t>(Bytes(2).size()) - 1;
+  EXPECT_FALSE(RunToEnd(cappedSubDb));
+  EXPECT_FALSE(cappedSubDb->FailureText().empty());
+  EXPECT_TRUE(Asked.empty());
+  EXPECT_FALSE(std::filesystem::exists(Scratch()));
+  EXPECT_EQ(ReadFileContent(target), kUsersFile);
   // A folder that is not there: nothing is fetched.
   Sim.ClearRequests();
   EXPECT_FALSE(RunToEnd(NewThread(ExtraTitlesLink(0), TargetDir.Path() / "gone" / "x.zip")));
@@ -202,6 +218,33 @@ TEST_F(DownloadThread, SubDbWithoutAnAcceptedTargetKeepsOnlyTheScratchFile) {
   EXPECT_TRUE(test::FileNames(TargetDir.Path()).empty());
   EXPECT_EQ(Sim.RequestsTo(SiteId::SubDb).at(0).Header("referer"),
             SubDbAddressPrefix(Sites) + "modules.php?name=Download_Subtitles");
+}
+
+TEST_F(DownloadThread, StopDuringTheScratchCopyEndsItAndKeepsTheUsersFile) {
+  // Large and sparse: quick to make, long to copy.
+  constexpr std::uintmax_t kLarge = std::uintmax_t{500} << 20;
+  std::ofstream(Scratch(), std::ios::binary).flush();
+  std::filesystem::resize_file(Scratch(), kLarge);
+  const auto target = UsersFile("Agir Roman.srt");
+  auto thread = NewThread(SubDbLink(2), target);
+  const std::filesystem::path partial = target.string() + ".part";
+
+  std::atomic<bool> stopped{false};
+  std::thread copier([&] {
+    try {
+      thread->CopyTempToTarget(Scratch(), target);
+    } catch (const TDownloadAbandoned&) {
+      stopped = true;
+    }
+  });
+  std::error_code error;
+  while (std::filesystem::file_size(partial, error) == 0 || error) std::this_thread::yield();
+  thread->Abandon();
+  copier.join();
+  EXPECT_TRUE(stopped);
+  EXPECT_FALSE(std::filesystem::exists(partial));
+  EXPECT_EQ(ReadFileContent(target), kUsersFile);
+  std::filesystem::remove(Scratch());
 }
 
 TEST_F(DownloadThread, JobWithoutTargetAsksOnceTheExtensionIsKnown) {

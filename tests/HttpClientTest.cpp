@@ -161,6 +161,14 @@ class HttpClientTest : public ::testing::Test {
         return true;
       });
     });
+    // 1024 bytes in four chunks, without a stated length.
+    routes.Get("/chunked", [](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("application/octet-stream", [](size_t offset, httplib::DataSink& sink) {
+        sink.write(std::string(256, 'c').data(), 256);
+        if (offset + 256 >= 1024) sink.done();
+        return true;
+      });
+    });
     // Eight chunks, 100 ms apart: slow in total, never silent for long.
     routes.Get("/trickle", [](const httplib::Request&, httplib::Response& response) {
       response.set_chunked_content_provider("application/octet-stream", [](size_t offset, httplib::DataSink& sink) {
@@ -447,6 +455,26 @@ TEST_F(HttpClientTest, TransferNotificationsBracketEachDirection) {
   client.SetReadTimeout(300);
   EXPECT_THROW(client.Get(Url("/half")), THttpError);
   ExpectBracketed(events, -1, 5);
+}
+
+TEST_F(HttpClientTest, BodyOverTheLimitFailsTheRequest) {
+  THttpClient client;
+  client.SetMaxBodySize(1024);
+  EXPECT_EQ(client.Get(Url("/binary")).size(), 1024u);
+  EXPECT_EQ(client.Get(Url("/chunked")).size(), 1024u);
+
+  client.SetMaxBodySize(1023);
+  std::size_t delivered = 0;
+  const TByteSink count = [&](std::string_view chunk) { delivered += chunk.size(); };
+  // A stated length over the limit: not one byte reaches the sink.
+  EXPECT_THROW(client.Get(Url("/binary"), count), THttpError);
+  EXPECT_EQ(delivered, 0u);
+  // No stated length: counted as the bytes arrive, stopped before the one too many.
+  EXPECT_THROW(client.Get(Url("/chunked"), count), THttpError);
+  EXPECT_LE(delivered, 1023u);
+
+  client.SetMaxBodySize(0);
+  EXPECT_EQ(client.Get(Url("/chunked")).size(), 1024u);
 }
 
 TEST_F(HttpClientTest, ThrowingSinkEndsTransferWithItsException) {

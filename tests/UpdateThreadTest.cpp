@@ -157,6 +157,7 @@ TEST_F(UpdateThreadTest, AFailedVersionRequestShowsTheErrorWithoutQuestionOrBann
   const std::vector<std::pair<const char*, sim::TFault>> faults = {
       {"error status", sim::TFault::ErrorStatus(500)},
       {"reset mid-body", sim::TFault::ResetMidBody(2)},
+      {"reply over 1 MiB", sim::TFault::ReplaceBody(std::string((1 << 20) + 1, '1'))},
   };
   for (const auto& [name, fault] : faults) {
     SCOPED_TRACE(name);
@@ -190,6 +191,10 @@ TEST_F(UpdateThreadTest, ABannerFailureReplacesTheVersionOutcome) {
        [&] {
          Sim.AddFault(
              route, sim::TFault::ReplaceBody(MakerAddress(sim::TUpdateSite::kConfigPath) + "\r\n").When("config_link"));
+       }},
+      {"image over 1 MiB",
+       [&] {
+         Sim.AddFault(route, sim::TFault::ReplaceBody("GIF89a" + std::string(1 << 20, 'g')).When("banner.gif"));
        }},
       {"image that is no GIF",
        [&] { Sim.AddFault(route, sim::TFault::ReplaceBody("<html>yok</html>").When("banner.gif")); }},

@@ -91,6 +91,7 @@ void TDownloadThread::PrepareClient() {
   Client = std::make_unique<THttpClient>();
   // Only the read time-out: the connect attempt keeps the client's own limit.
   Client->SetReadTimeout(ReadTimeoutMs);
+  Client->SetMaxBodySize(MaxBodySize);
   Client->SetCancelToken(Cancel_);
   if (UseProxy) Client->SetProxy(ProxyHost, ProxyPort);
   Client->SetReferer(Referer);
@@ -157,7 +158,8 @@ void TDownloadThread::AskSubDbSavePath() {
 void TDownloadThread::CopyTempToTarget(const std::filesystem::path& scratch, const std::filesystem::path& target) {
   ThrowIfAbandoned();
   auto copy = std::make_unique<TPartialFile>(target);
-  CopyInto(scratch, *copy);
+  // A Stop must not wait for a large file to be copied in full.
+  CopyInto(scratch, *copy, [this] { ThrowIfAbandoned(); });
   copy->Finish();
   FileStream = std::move(copy);
 }

@@ -33,6 +33,8 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
  public:
   static constexpr int kReadTimeoutMs = 60000;
   static constexpr const char* kScratchFileName = "temp.subfile";
+  // Far above any subtitle archive; a larger answer is a failed download.
+  static constexpr std::int64_t kMaxBodySize = std::int64_t{256} << 20;
 
   // `programDir` holds the scratch file; `sites` names SubDb's host.
   static std::shared_ptr<TDownloadThread> Create(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
@@ -60,6 +62,7 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   // The end notification.
   std::function<void(TDownloadThread&)> OnTerminate;
   int ReadTimeoutMs = kReadTimeoutMs;
+  std::int64_t MaxBodySize = kMaxBodySize;
 
   // Once abandoned (user-interface thread) the worker touches no file but
   // its own partial.

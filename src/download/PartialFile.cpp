@@ -108,11 +108,12 @@ void WriteAll(const TFileDescriptor& out, std::string_view bytes, const std::fil
   }
 }
 
-void CopyInto(const std::filesystem::path& from, TPartialFile& to) {
+void CopyInto(const std::filesystem::path& from, TPartialFile& to, const std::function<void()>& beforeEachChunk) {
   std::ifstream in(from, std::ios::binary);
   if (!in) throw TDownloadFileError("cannot open " + from.string());
   std::array<char, kCopyChunk> buffer{};
   while (in) {
+    if (beforeEachChunk) beforeEachChunk();
     in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
     to.Write(std::string_view(buffer.data(), static_cast<std::size_t>(in.gcount())));
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string_view>
 
@@ -68,6 +69,8 @@ TFileDescriptor CreateTruncated(const std::filesystem::path& file);
 void WriteAll(const TFileDescriptor& out, std::string_view bytes, const std::filesystem::path& file);
 
 // Copies `from` into `to` in full; TDownloadFileError when it cannot.
-void CopyInto(const std::filesystem::path& from, TPartialFile& to);
+// `beforeEachChunk` may throw to stop a long copy.
+void CopyInto(const std::filesystem::path& from, TPartialFile& to,
+              const std::function<void()>& beforeEachChunk = {});
 
 }  // namespace velkaro

@@ -168,8 +168,8 @@ void Notify(const std::function<void(TTransferDirection, std::int64_t)>& handler
 class TTransfer {
  public:
   TTransfer(TResponse& response, const TTransferHandlers& handlers, const TByteSink& sink,
-            std::optional<std::int64_t> uploadSize)
-      : Response_(response), Handlers_(handlers), Sink_(sink), UploadSize_(uploadSize) {}
+            std::optional<std::int64_t> uploadSize, std::int64_t maxBodySize)
+      : Response_(response), Handlers_(handlers), Sink_(sink), UploadSize_(uploadSize), MaxBodySize_(maxBodySize) {}
 
   // Runs a step that may throw (the sink, a handler) inside a C callback: the exception
   // is kept for the caller and the callback reports failure, which ends the transfer.
@@ -212,6 +212,7 @@ class TTransfer {
     // An error answer's body is no content of the caller's: it is read and dropped.
     if (Response_.IsError() || chunk.empty()) return;
     BeginReading();
+    ThrowIfOverLimit(Received_ + static_cast<std::int64_t>(chunk.size()));
     if (Sink_) Sink_(chunk);
     Received_ += static_cast<std::int64_t>(chunk.size());
     Notify(Handlers_.Progress, TTransferDirection::Reading, Received_);
@@ -239,8 +240,16 @@ class TTransfer {
 
   void BeginReading() {
     if (ReadingBegun_ || Response_.IsError()) return;
+    // A stated length over the limit fails before any byte reaches the sink.
+    ThrowIfOverLimit(Response_.ContentLength());
     ReadingBegun_ = true;
     Notify(Handlers_.Begin, TTransferDirection::Reading, Response_.ContentLength());
+  }
+
+  void ThrowIfOverLimit(std::int64_t bodySize) const {
+    if (MaxBodySize_ > 0 && bodySize > MaxBodySize_) {
+      throw THttpError("response body larger than " + std::to_string(MaxBodySize_) + " bytes");
+    }
   }
 
   void EndWriting() {
@@ -253,6 +262,7 @@ class TTransfer {
   const TTransferHandlers& Handlers_;
   const TByteSink& Sink_;
   std::optional<std::int64_t> UploadSize_;
+  std::int64_t MaxBodySize_;
   std::int64_t Received_ = 0;
   std::int64_t Sent_ = 0;
   bool ReadingBegun_ = false;
@@ -343,6 +353,7 @@ struct THttpClient::TImpl {
   std::string Referer;
   TTransferHandlers Handlers;
   std::shared_ptr<TCancelToken> Token;
+  std::int64_t MaxBodySize = 0;
   std::atomic<bool> Aborted{false};
 
   TResponse Response;
@@ -389,7 +400,7 @@ void THttpClient::TImpl::Perform(const std::string& url, std::optional<std::stri
 
   std::optional<std::int64_t> uploadSize;
   if (postBody) uploadSize = static_cast<std::int64_t>(postBody->size());
-  TTransfer transfer(Response, Handlers, sink, uploadSize);
+  TTransfer transfer(Response, Handlers, sink, uploadSize, MaxBodySize);
   BindCallbacks(transfer);
 
   TLoopEnd loopEnd = TLoopEnd::MultiFailed;
@@ -532,6 +543,8 @@ void THttpClient::SetReferer(const std::string& referer) { Impl_->Referer = refe
 void THttpClient::SetTransferHandlers(TTransferHandlers handlers) { Impl_->Handlers = std::move(handlers); }
 
 void THttpClient::SetCancelToken(std::shared_ptr<TCancelToken> token) { Impl_->Token = std::move(token); }
+
+void THttpClient::SetMaxBodySize(std::int64_t bytes) { Impl_->MaxBodySize = std::max<std::int64_t>(bytes, 0); }
 
 std::string THttpClient::Get(const std::string& url) {
   std::string body;

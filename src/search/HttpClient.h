@@ -87,6 +87,8 @@ class THttpClient {
   void SetReferer(const std::string& referer);
   void SetTransferHandlers(TTransferHandlers handlers);
   void SetCancelToken(std::shared_ptr<TCancelToken> token);
+  // A response body beyond this many bytes fails the request; 0: no limit.
+  void SetMaxBodySize(std::int64_t bytes);
 
   // A 3xx answer is not followed: it is returned as it stands (its body, often empty).
   std::string Get(const std::string& url);

@@ -62,6 +62,7 @@ void TUpdateThread::Execute() {
     THttpClient client;
     client.SetConnectTimeout(TimeoutMs);
     client.SetReadTimeout(TimeoutMs);
+    client.SetMaxBodySize(MaxReplySize);
     if (UseProxy) client.SetProxy(ProxyHost, ProxyPort);
     client.SetCancelToken(Cancel_);
     CheckVersion(client);

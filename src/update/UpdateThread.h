@@ -59,6 +59,8 @@ class TBannerError : public std::runtime_error {
 class TUpdateThread {
  public:
   static constexpr int kTimeoutMs = 60000;
+  // Each of the maker's replies (version, pointer, configuration, picture) is small.
+  static constexpr std::int64_t kMaxReplySize = std::int64_t{1} << 20;
 
   TUpdateThread(std::shared_ptr<IUiDispatcher> ui, TUpdateView view);
   ~TUpdateThread();
@@ -79,6 +81,7 @@ class TUpdateThread {
   // The window adds decoding every frame to the stream check.
   TGifCheck IsGif = IsWholeGif;
   int TimeoutMs = kTimeoutMs;
+  std::int64_t MaxReplySize = kMaxReplySize;
 
   void Start();
   // User-interface thread: from now on nothing reaches the view, a waiting
