@@ -504,13 +504,14 @@ void TfrmMain::FormClose() {
   }
 }
 
-void TfrmMain::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !Activated_) {
-    Activated_ = true;
-    // After the activation has been handled, so a dialog shown now stacks over the window.
-    QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
-  }
+// On the first show, not the first activation: a window manager that keeps new
+// windows from taking the focus would otherwise hold these steps until a click.
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (Shown_) return;
+  Shown_ = true;
+  // After the show has been handled, so a dialog shown now stacks over the window.
+  QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {

@@ -75,7 +75,7 @@ class TfrmMain final : public QMainWindow {
   QTableView& ListView1() const { return *ListView1_; }
   // The banner area at the tool bar's end.
   QFrame& Panel3() const { return *Panel3_; }
-  // Created at the first activation; null until then.
+  // Created when the window is first shown; null until then.
   TOrdelBanner* Banner() const { return Banner_; }
   QString PanelText(std::size_t panel) const;
   int SortColumn() const { return SortColumn_; }
@@ -101,7 +101,7 @@ class TfrmMain final : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -171,7 +171,7 @@ class TfrmMain final : public QMainWindow {
   std::vector<QAction*> GridOffItems_;
   QAction* mnItemShowSearch_ = nullptr;
   int SortColumn_ = 0;
-  bool Activated_ = false;
+  bool Shown_ = false;
   struct TPendingBanner {
     std::string Link;
     std::string Gif;

@@ -204,11 +204,11 @@ class MainWindowTest : public QObject {
     QCOMPARE(window.Panel3().size(), QSize(152, 53));
   }
 
-  void withoutSettingsFileItReportsAtStartActivationAndExit() {
-    TfrmMain& window = H->OpenShown();
+  void withoutSettingsFileItReportsAtStartFirstShowAndExit() {
+    TfrmMain& window = H->Open();
     QCOMPARE(H->Prompt.Errors.size(), 1u);
     QVERIFY(!window.ListView1().showGrid());
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.show();
     QTRY_COMPARE(H->Prompt.Errors.size(), 2u);
     for (const char* item : {"mnItemShowSearch", "mnItemHideSearch", "mmItemShowSearch", "mmItemHideSearch"}) {
       QVERIFY2(!H->Action(item).isChecked(), item);
@@ -240,6 +240,29 @@ class MainWindowTest : public QObject {
     QCoreApplication::processEvents();
     QCOMPARE(H->Dialogs, (std::vector<QString>{QStringLiteral("velkaro::TfrmAllSearch"), QStringLiteral("velkaro::TfrmAboutBox")}));
     QVERIFY(H->Prompt.Errors.empty());
+  }
+
+  // Window managers that prevent focus stealing never activate a new window:
+  // the window here never hears of an activation.
+  void startUpStepsRunOnTheFirstShowWithoutActivation() {
+    struct TNoActivation final : QObject {
+      bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowActivate;
+      }
+    } noActivation;
+    H->WriteSettings("0", "-1");
+    TfrmMain& window = H->Open();
+    window.installEventFilter(&noActivation);
+    window.show();
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QVERIFY(window.Banner() != nullptr);
+    // Hidden and shown again: the start-up steps do not run twice.
+    window.hide();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();
+    QCOMPARE(H->Dialogs.size(), 1u);
+    window.removeEventFilter(&noActivation);
   }
 
   void startUpChoiceIsWrittenOnClose() {

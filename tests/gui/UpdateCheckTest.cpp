@@ -124,7 +124,7 @@ class UpdateCheckTest : public QObject {
     QCOMPARE(H->MakerRequests(), 0u);
   }
 
-  void theBannerWaitsForTheWindowsFirstActivation() {
+  void theBannerWaitsForTheWindowsFirstShow() {
     TfrmMain& window = H->Open();
     // Never shown yet: the check ends before the banner exists.
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel0(), QString::fromUtf8("Yeni sürüm yok"), kCheckTimeoutMs);
