@@ -37,6 +37,7 @@ constexpr TFilmRow kFilms[] = {
     {"Fast & Loud", 2002},                                // 7
     {"Star Voyage II: The Return", 2000},                 // 8
     {"The Matrix", 1999},                                 // 9
+    {"Fast & Furious", 2001},                             // 10
 };
 
 constexpr TSubtitleRow kSubtitles[] = {
@@ -68,6 +69,8 @@ constexpr TSubtitleRow kSubtitles[] = {
     {9, "Turkish", "23.976", 2, "SubRip", {2000, 1, 15}, "kemal", "the.matrix.tr.rar"},
     {9, "Turkish", "25", 1, "MicroDVD", {2003, 5, 9}, "zeynep", "matrix_tr_25fps.srt"},
     {9, "Hungarian", "23.976", 2, "SubViewer", {2001, 9, 30}, "\xF6zg\xFCr", "the.matrix.hu.ace"},
+    {10, "English", "23.976", 1, "SubRip", {2001, 11, 20}, "johnny", "Fast.and.Furious.2001.EN.srt"},
+    {10, "Turkish", "25", 2, "MicroDVD", {2002, 2, 11}, "kemal", "fast.furious.tr.zip"},
 };
 
 struct TLanguageTag {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -192,6 +193,28 @@ TEST_F(SearchSessionThreads, StopWhileTheBoxIsUpStartsNothingMore) {
   Ui->ProcessUntil([] { return false; }, 200ms);
   EXPECT_TRUE(Sim.Requests().empty());
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+}
+
+TEST_F(SearchSessionThreads, FilmWithAmpersandIsAskedForWholeOnEverySite) {
+  TSearchChoices choices;
+  choices.TickAll();
+  choices.Film = "Fast & Furious";
+  choices.FormatItem = "All";
+  ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+  std::vector<std::string> sitesWithRows;
+  EXPECT_EQ(Session->Rows().Count(), 2u * kSiteCount);
+  for (const auto& row : Session->Rows().All()) {
+    EXPECT_EQ(row.Column(0), "Fast & Furious");
+    for (int id = 0; id < kSiteCount; ++id) {
+      const auto& site = Session->Sites()[static_cast<SiteId>(id)];
+      if (row.Column(1).starts_with(site.Base()) && std::ranges::find(sitesWithRows, site.Name) == sitesWithRows.end()) {
+        sitesWithRows.push_back(site.Name);
+      }
+    }
+  }
+  EXPECT_EQ(sitesWithRows.size(), static_cast<std::size_t>(kSiteCount));
 }
 
 TEST_F(SearchSessionThreads, SearchCommandOrderAndChoices) {
