@@ -58,6 +58,9 @@ TEST(DownloadRequest, ProposedFileName) {
   EXPECT_EQ(ProposedFileName("Heat", "", "", ".srt"), "Heat__CD__FPS_VK.srt");
   // What the sites send never makes a path of the name.
   EXPECT_EQ(ProposedFileName("AC/DC", "1", "25", "./../../x"), "AC_DC_1_CD_25_FPS_VK._.._.._x");
+  // Nor cuts it short at a NUL byte.
+  EXPECT_EQ(ProposedFileName(std::string("Heat\0.srt", 9), std::string("1\0", 2), "25", ".zip"),
+            "Heat_.srt_1__CD_25_FPS_VK.zip");
 }
 
 TEST(DownloadRequest, ExtensionFromContentDisposition) {

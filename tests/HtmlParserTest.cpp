@@ -129,7 +129,8 @@ INSTANTIATE_TEST_SUITE_P(
     Tokenizer, References,
     testing::Values(TDecodeCase{"&amp;lt;", "&lt;"}, TDecodeCase{"&lt;", "<"}, TDecodeCase{"a&nbsp;b", "a b"},
                     TDecodeCase{"&#9;", " "}, TDecodeCase{"&#65 B", "AB"}, TDecodeCase{"&#x41;", "A"},
-                    TDecodeCase{"&#X41;", "A"}, TDecodeCase{"&#1000;", "&#1000;"}, TDecodeCase{"&#x100;", "&#x100;"},
+                    TDecodeCase{"&#X41;", "A"}, TDecodeCase{"&#xe9;", "\xE9"}, TDecodeCase{"&#XfD;", "\xFD"},
+                    TDecodeCase{"&#1000;", "&#1000;"}, TDecodeCase{"&#x100;", "&#x100;"},
                     TDecodeCase{"AT&T", "AT&T"}, TDecodeCase{"&amp x", "&amp x"},
                     // Short numbers outside the table stay as written.
                     TDecodeCase{"&#350;", "&#350;"}, TDecodeCase{"&#-5;", "&#-5;"}, TDecodeCase{"&#999;", "&#999;"},

@@ -55,10 +55,11 @@ TEST_F(ProxyFile, StrictReadingForStartUpAndDownloads) {
   EXPECT_TRUE(on.UseProxy);
   EXPECT_EQ(on.Host, "proxy.local");
   EXPECT_EQ(on.Port, 3128);
-  Write("0\r\nwhatever\r\n");
-  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
-  Write("\r\n");
-  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
+  // Only a first line of exactly "1" switches the proxy on.
+  for (const char* off : {"0\r\nwhatever\r\n", "1 \r\nproxy.local:3128\r\n", " 1\r\nproxy.local:3128\r\n", "\r\n"}) {
+    Write(off);
+    EXPECT_FALSE(ReadProxySetting(File).UseProxy) << off;
+  }
   for (const char* broken : {"", "1\r\n", "1\r\nhostonly\r\n", "1\r\nhost:port\r\n", "1\r\nhost:\r\n"}) {
     Write(broken);
     EXPECT_THROW(ReadProxySetting(File), TProxyFileError) << broken;

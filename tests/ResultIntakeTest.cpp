@@ -54,6 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
                     TFilterCase{2, "", "All", Record("02", "", ""), false},
                     TFilterCase{2, "", "All", Record("2 ", "", ""), false},
                     TFilterCase{-3, "", "All", Record("-3", "", ""), true},
+                    // 0 is a count like any other, not "any".
+                    TFilterCase{0, "", "All", Record("0", "", ""), true},
+                    TFilterCase{0, "", "All", Record("1", "", ""), false},
+                    TFilterCase{0, "", "All", Record("", "", ""), false},
                     TFilterCase{-1, "23,976", "All", Record("", "23,976", ""), true},
                     TFilterCase{-1, "23.976", "All", Record("", "23,976", ""), false},
                     TFilterCase{-1, "", "SubRip", Record("", "", "  subrip \t"), true},

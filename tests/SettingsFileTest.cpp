@@ -65,7 +65,7 @@ TEST_F(SettingsFile, WholeFileWriteIsTenCrLfLines) {
 TEST_F(SettingsFile, BooleanTexts) {
   for (const char* yes : {"-1", "1", "2", "True", "TRUE", "true", "0,5", "1.0"}) EXPECT_EQ(ReadBoolean(yes), true) << yes;
   for (const char* no : {"0", "False", "FALSE", "false", "0,0", "-0"}) EXPECT_EQ(ReadBoolean(no), false) << no;
-  for (const char* bad : {"", "yes", " 1", "1 ", "Truee", "1,2,3", "-", "\x01"}) EXPECT_FALSE(ReadBoolean(bad).has_value()) << bad;
+  for (const char* bad : {"", "yes", " 1", "1 ", "Truee", "1,2,3", "-", "\x01", "1-", "0+", "-+1", "1,-5"}) EXPECT_FALSE(ReadBoolean(bad).has_value()) << bad;
 }
 
 TEST_F(SettingsFile, ReadersStopAtTheFirstFailure) {

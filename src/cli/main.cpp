@@ -12,6 +12,7 @@
 #include "CodePage.h"
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
+#include "RowFormat.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "TextHelpers.h"
@@ -36,56 +37,6 @@ struct TConsolePrompt final : IUserPrompt {
     return false;
   }
 };
-
-// Backslash, tab, CR and LF escaped so that every row stays one line.
-std::string TabField(std::string_view text) {
-  std::string out;
-  for (char c : Cp1254ToUtf8(text)) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
-
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (char c : Cp1254ToUtf8(text)) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-constexpr const char* kJsonKeys[kColumnCount] = {"filmName", "url",       "language", "fps",
-                                                 "cdCount",  "dateAdded", "uploader", "format"};
-
-std::string RowLine(const TResultRow& row, bool json) {
-  std::string line;
-  if (json) {
-    line = "{\"icon\":" + std::to_string(static_cast<int>(row.Icon));
-    for (int column = 0; column < kColumnCount; ++column) {
-      line += ",\"" + std::string(kJsonKeys[column]) + "\":" + JsonString(row.Column(column));
-    }
-    return line + "}";
-  }
-  line = std::to_string(static_cast<int>(row.Icon));
-  for (int column = 0; column < kColumnCount; ++column) line += "\t" + TabField(row.Column(column));
-  return line;
-}
 
 struct TSearchArgs {
   TSearchChoices Choices;

@@ -1,0 +1,178 @@
+// velkaro-cli run as a program against the stand-in sites: each test copies
+// the built binary into a fresh folder with its settings and a proxy file
+// pointing at the stand-ins, as a user's portable folder would hold them.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "CodePage.h"
+#include "FileContent.h"
+#include "ProxyFile.h"
+#include "SearchSession.h"
+#include "TestSupport.h"
+#include "TextHelpers.h"
+#include "sitesim/SimServer.h"
+
+extern char** environ;
+
+namespace velkaro {
+namespace {
+
+struct TRun {
+  int Status = -1;  // exit status; 128 + signal when killed
+  std::string Out;
+  std::string Err;
+};
+
+// Backslash, tab and a line break around Turkish letters: the row must still
+// come out as one line. Searched for by "Sekme", which no other film holds.
+const std::string kOddFilm = "Ters\\B\xF6l\xFC\tSekme\r\n\xDE\xF0\xDD\xFD";
+// The tokenizer makes a space of the line break before the row is made.
+const std::string kOddFilmField = "Ters\\\\Bölü\\tSekme Şğİı";
+const std::string kOddFilmJson = "\"filmName\":\"Ters\\\\Bölü\\u0009Sekme Şğİı\"";
+// Every site lists the film once.
+constexpr std::size_t kOddFilmRows = 5;
+
+sim::TCatalogue CatalogueWithOddFilm() {
+  sim::TCatalogue catalogue = sim::TCatalogue::Standard();
+  catalogue.AddFilm({kOddFilm, 2010});
+  catalogue.AddSubtitle({0, 0, "Turkish", "25", 1, "SubRip", {2010, 3, 4}, "\xE7\xFDnar", "ters.bolu.tr.srt"});
+  return catalogue;
+}
+
+std::vector<std::string> OutputLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (const auto& line : SplitText(text, "\n")) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+class CommandLine : public testing::Test {
+ protected:
+  void SetUp() override {
+    Sim.Start();
+    std::filesystem::copy_file(VELKARO_CLI, Program);
+    std::filesystem::copy_file(VELKARO_DEFAULT_SETTINGS, Dir.Path() / "conf.vkcf");
+    std::ofstream(Dir.Path() / kProxyFileName, std::ios::binary)
+        << "1\r\n" << sim::TSimServer::kLoopback << ":" << Sim.Port() << "\r\n";
+  }
+
+  // Runs the copy with `args`; its output goes to files in the folder.
+  TRun Run(const std::vector<std::string>& args) const {
+    const auto outFile = Dir.Path() / "stdout.txt";
+    const auto errFile = Dir.Path() / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> argvText{Program.string()};
+    argvText.insert(argvText.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : argvText) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    pid_t child = 0;
+    const int error = posix_spawn(&child, Program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "waitpid");
+    }
+    TRun run;
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.Out = ReadFileContent(outFile).value_or("");
+    run.Err = ReadFileContent(errFile).value_or("");
+    return run;
+  }
+
+  test::TTempDir Dir;
+  std::filesystem::path Program = Dir.Path() / "velkaro-cli";
+  sim::TSimServer Sim{CatalogueWithOddFilm()};
+};
+
+TEST_F(CommandLine, PlainRowsStayOneLineEach) {
+  const TRun run = Run({"search", "Sekme"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto rows = OutputLines(run.Out);
+  ASSERT_EQ(rows.size(), kOddFilmRows) << run.Out;
+  for (const auto& row : rows) {
+    const auto fields = SplitText(row, "\t");
+    ASSERT_EQ(fields.size(), 9u) << row;
+    EXPECT_EQ(fields[1], kOddFilmField) << row;
+  }
+  EXPECT_EQ(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+}
+
+TEST_F(CommandLine, JsonRowsKeepUtf8AndEscapeTheRest) {
+  const TRun run = Run({"search", "--json", "Sekme"});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto rows = OutputLines(run.Out);
+  ASSERT_EQ(rows.size(), kOddFilmRows) << run.Out;
+  for (const auto& row : rows) {
+    EXPECT_TRUE(row.starts_with("{\"icon\":") && row.ends_with("}")) << row;
+    EXPECT_NE(row.find(kOddFilmJson), std::string::npos) << row;
+    EXPECT_NE(row.find("\"uploader\":\"çınar\""), std::string::npos) << row;
+  }
+}
+
+TEST_F(CommandLine, FailedSiteExitsWithOne) {
+  Sim.AddFault(SiteId::SubDb, sim::TFault::ErrorStatus());
+  const TRun run = Run({"search", "Matrix"});
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  // The other sites' rows still come.
+  EXPECT_FALSE(run.Out.empty());
+  EXPECT_NE(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+}
+
+TEST_F(CommandLine, BadUsageExitsWithTwo) {
+  const std::vector<std::vector<std::string>> usages = {
+      {},
+      {"find", "Matrix"},
+      {"search"},
+      {"search", "Matrix", "Heat"},
+      {"search", "--cd", "two", "Matrix"},
+      {"search", "--sites", "Nowhere", "Matrix"},
+      {"search", "Matrix", "--lang"},
+      {"download"},
+      {"download", "--film", "Matrix"},
+  };
+  for (const auto& args : usages) {
+    const TRun run = Run(args);
+    const std::string shown = args.empty() ? "(none)" : args.front() + " ...";
+    EXPECT_EQ(run.Status, 2) << shown;
+    EXPECT_TRUE(run.Out.empty()) << shown;
+    EXPECT_TRUE(run.Err.starts_with("usage:")) << shown;
+  }
+  EXPECT_TRUE(Sim.Requests().empty());
+}
+
+TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
+  const TRun found = Run({"search", "--sites", "Podnapisi", "Sekme"});
+  ASSERT_EQ(found.Status, 0) << found.Err;
+  const auto rows = OutputLines(found.Out);
+  ASSERT_FALSE(rows.empty());
+  const std::string url = SplitText(rows.front(), "\t").at(2);
+
+  const auto out = Dir.Path() / "out";
+  std::filesystem::create_directory(out);
+  Sim.ClearRequests();
+  const TRun run = Run({"download", "--url", url, "--film", "Sekme", "--out", out.string()});
+  EXPECT_EQ(run.Status, 3) << run.Err;
+  EXPECT_EQ(run.Out, url + "\n");
+  EXPECT_TRUE(std::filesystem::is_empty(out));
+  EXPECT_TRUE(Sim.Requests().empty());
+}
+
+}  // namespace
+}  // namespace velkaro
