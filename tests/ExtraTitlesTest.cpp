@@ -5,7 +5,9 @@
 
 #include "Dispatcher.h"
 #include "SearchThread.h"
+#include "SiteSearch.h"
 #include "adapters/ExtraTitles.h"
+#include "adapters/SiteAdapters.h"
 
 namespace velkaro {
 namespace {
@@ -92,7 +94,7 @@ class ExtraTitlesResultPage : public testing::Test {
     std::vector<TSubtitleInfo> records;
     thread->OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); };
     thread->Tokenize(SplitLines(html));
-    ParseExtraTitles(*thread);
+    WalkCurrentPage(kExtraTitlesAdapter, *thread);
     return records;
   }
 };

@@ -18,7 +18,9 @@
 #include "Dispatcher.h"
 #include "HttpClient.h"
 #include "SearchThread.h"
+#include "SiteSearch.h"
 #include "adapters/ExtraTitles.h"
+#include "adapters/SiteAdapters.h"
 #include "sitesim/Catalogue.h"
 #include "sitesim/ExtraTitlesSite.h"
 #include "sitesim/Html.h"
@@ -234,7 +236,7 @@ std::vector<TSubtitleInfo> ParseResultPage(const std::string& page) {
   std::vector<TSubtitleInfo> records;
   thread->OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); };
   thread->Tokenize(SplitLines(page));
-  ParseExtraTitles(*thread);
+  WalkCurrentPage(kExtraTitlesAdapter, *thread);
   return records;
 }
 

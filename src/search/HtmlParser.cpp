@@ -140,7 +140,7 @@ constexpr std::size_t kLargestArenaBlock = std::size_t{32} << 20;
 }  // namespace
 
 TMissingToken::TMissingToken(std::ptrdiff_t index)
-    : std::out_of_range("token index out of range: " + std::to_string(index)) {}
+    : std::out_of_range("token index out of range: " + std::to_string(index)), Index_(index) {}
 
 std::string DecodeReferences(std::string_view text) {
   std::string out(text.size(), '\0');

@@ -47,6 +47,11 @@ struct THTMLText {
 class TMissingToken : public std::out_of_range {
  public:
   explicit TMissingToken(std::ptrdiff_t index);
+  // The position asked for.
+  std::ptrdiff_t Index() const { return Index_; }
+
+ private:
+  std::ptrdiff_t Index_;
 };
 
 class THTMLToken {

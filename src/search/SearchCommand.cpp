@@ -1,11 +1,7 @@
 #include "SearchCommand.h"
 
 #include "TextHelpers.h"
-#include "adapters/DivxForever.h"
-#include "adapters/DivxSubtitles.h"
-#include "adapters/ExtraTitles.h"
-#include "adapters/Podnapisi.h"
-#include "adapters/SubDb.h"
+#include "adapters/SiteAdapters.h"
 
 namespace velkaro {
 
@@ -47,14 +43,7 @@ std::string FpsOf(const TSearchChoices& choices) {
 }  // namespace
 
 std::string BuildSiteQuery(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum) {
-  switch (site) {
-    case SiteId::ExtraTitles: return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(language), maximum);
-    case SiteId::DivxSubtitles: return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(language));
-    case SiteId::DivxForever: return BuildDivxForeverQuery(film, DivxForeverLanguageCode(language));
-    case SiteId::SubDb: return BuildSubDbQuery(film, SubDbLanguage(language));
-    case SiteId::Podnapisi: return BuildPodnapisiQuery(film, PodnapisiLanguageCode(language));
-  }
-  return {};
+  return SiteAdapterFor(site).BuildQuery(film, language, maximum);
 }
 
 std::string BadMaximumMessage(const TSiteTable& sites) {

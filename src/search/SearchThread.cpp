@@ -1,5 +1,8 @@
 #include "SearchThread.h"
 
+#include <chrono>
+
+#include "SiteSearch.h"
 #include "adapters/SiteAdapters.h"
 
 namespace velkaro {
@@ -7,6 +10,18 @@ namespace velkaro {
 namespace {
 constexpr const char* kFormContentType = "application/x-www-form-urlencoded";
 constexpr const char* kCompressedEncodings = "gzip, deflate";
+
+using TClock = std::chrono::steady_clock;
+
+std::string MillisecondsSince(TClock::time_point start) {
+  return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - start).count()) + " ms";
+}
+
+// What a diagnostic line says of a failed request: the status when the server gave one.
+std::string FailureOf(const THttpError& error) {
+  return error.Status() != 0 ? "HTTP " + std::to_string(error.Status()) : std::string(error.what());
+}
+
 }  // namespace
 
 std::shared_ptr<TSearchThread> TSearchThread::Create(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites) {
@@ -41,40 +56,64 @@ std::unique_ptr<THttpClient> TSearchThread::NewClient() const {
   return client;
 }
 
-void TSearchThread::Run() {
-  try {
-    SiteSearchFor(SiteId)(*this);
-  } catch (...) {
-    // Any failure ends this site's search quietly; the records handed over stay.
-  }
-}
+void TSearchThread::Run() { RunSiteSearch(SiteAdapterFor(SiteId), *this); }
 
-TLines TSearchThread::FetchPage(const TPageRequest& request) { return TryFetchPage(request).value_or(TLines{}); }
-
-std::optional<TLines> TSearchThread::TryFetchPage(const TPageRequest& request) {
+std::optional<TLines> TSearchThread::TryFetchPage(const TPageRequest& request, std::string* failure) {
   ThrowIfAbandoned();
+  const bool post = request.Method == TPageRequest::TMethod::Post;
+  const std::string url = Site().Base() + request.Path;
+  const auto started = TClock::now();
   std::string body;
+  const auto fail = [&](std::string reason) -> std::optional<TLines> {
+    Log(std::string(post ? "POST " : "GET ") + url + " -> failed after " + MillisecondsSince(started) + ": " + reason);
+    ErrorLabel = Site().ErrorLabel();
+    AddErrorMarker();
+    if (failure) *failure = std::move(reason);
+    return std::nullopt;
+  };
   try {
-    const std::string url = Site().Base() + request.Path;
     if (request.Compressed) Client->SetAcceptEncoding(kCompressedEncodings);
-    if (request.Method == TPageRequest::TMethod::Post) {
+    if (post) {
       Client->SetContentType(kFormContentType);
       body = Client->Post(url, request.Body);
     } else {
       body = Client->Get(url);
     }
-    if (request.Compressed) body = InflateGzipBody(body);
-  } catch (const THttpError&) {
+  } catch (const THttpError& error) {
     ThrowIfAbandoned();
-    ErrorLabel = Site().ErrorLabel();
-    AddErrorMarker();
-    return std::nullopt;
-  } catch (const TInflateError&) {
-    ErrorLabel = Site().ErrorLabel();
-    AddErrorMarker();
-    return std::nullopt;
+    return fail(FailureOf(error));
+  }
+  Log(std::string(post ? "POST " : "GET ") + url + " -> " + std::to_string(Client->LastStatus()) + ", " +
+      std::to_string(body.size()) + " bytes, " + MillisecondsSince(started));
+  if (request.Compressed) {
+    try {
+      body = InflateGzipBody(body);
+    } catch (const TInflateError& error) {
+      return fail(std::string("answer did not inflate: ") + error.what());
+    }
   }
   return SplitLines(body);
+}
+
+std::optional<std::string> TSearchThread::FetchDetailPage(const std::string& url) {
+  ThrowIfAbandoned();
+  const auto started = TClock::now();
+  try {
+    auto client = NewClient();
+    std::string body = client->Get(url);
+    Log("GET " + url + " -> " + std::to_string(client->LastStatus()) + ", " + std::to_string(body.size()) +
+        " bytes, " + MillisecondsSince(started));
+    return body;
+  } catch (const THttpError& error) {
+    // The record goes out without its details; a Stop, though, ends the search.
+    ThrowIfAbandoned();
+    Log("GET " + url + " -> failed after " + MillisecondsSince(started) + ": " + FailureOf(error));
+    return std::nullopt;
+  }
+}
+
+void TSearchThread::Log(std::string_view line) const {
+  if (Diagnostics) Diagnostics->Write("[" + Site().Name + "] " + std::string(line));
 }
 
 const THTMLParser& TSearchThread::Tokenize(TLines lines) {
@@ -82,19 +121,6 @@ const THTMLParser& TSearchThread::Tokenize(TLines lines) {
   Parser->SetLines(std::move(lines));
   Parser->Parse();
   return *Parser;
-}
-
-void TSearchThread::FollowNumberedPages(std::int64_t pageCount, TLines (*fetch)(TSearchThread&),
-                                        void (*parse)(TSearchThread&)) {
-  constexpr std::string_view kPageKey = "page=";
-  for (std::int64_t page = 2; page <= pageCount; ++page) {
-    ThrowIfAbandoned();
-    const auto key = QueryText.find(kPageKey);
-    if (key != std::string::npos) QueryText.resize(key + kPageKey.size());
-    QueryText += std::to_string(page);
-    Tokenize(fetch(*this));
-    parse(*this);
-  }
 }
 
 void TSearchThread::HandOverRecord(TSubtitleInfo& record) {

@@ -6,24 +6,17 @@
 #include <optional>
 #include <string>
 
+#include "Diagnostics.h"
 #include "Dispatcher.h"
 #include "HtmlParser.h"
 #include "HttpClient.h"
 #include "Sites.h"
-#include "WorkerThread.h"
 #include "SubtitleInfo.h"
+#include "WorkerThread.h"
+#include "adapters/SiteAdapter.h"
 #include "ThreadManager.h"
 
 namespace velkaro {
-
-// What a site's page fetch sends: a path below the site base, as GET or as a form POST.
-struct TPageRequest {
-  enum class TMethod { Get, Post };
-  TMethod Method = TMethod::Get;
-  std::string Path;
-  std::string Body;          // the form body of a POST
-  bool Compressed = false;   // asks for gzip and inflates the answer as a gzip member
-};
 
 // Thrown on the worker once the search was abandoned, to end it at once.
 struct TSearchAbandoned {};
@@ -55,30 +48,30 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   // Connect and read time-out of every client of this search.
   int TimeoutMs = kTimeoutMs;
 
+  // Diagnostics of this search; none unless set before the start.
+  std::shared_ptr<TDiagnostics> Diagnostics;
+
   // Once abandoned (user-interface thread) it hands over nothing and adds no marker.
   void Start();
 
-  // --- for the site adapters, on the worker thread ---
+  // --- for the search driver, on the worker thread ---
   const TSiteInfo& Site() const { return Sites_[SiteId]; }
   const TSiteInfo& SiteOf(velkaro::SiteId id) const { return Sites_[id]; }
-  // The body as lines; on a failed request (or body that does not inflate) adds
-  // the site's error marker and returns nothing.
-  std::optional<TLines> TryFetchPage(const TPageRequest& request);
-  // TryFetchPage with a failure read as a page without lines.
-  TLines FetchPage(const TPageRequest& request);
+  // A result page through Client, as lines. On a failed request (or a body
+  // that does not inflate) adds the site's marker, puts the reason in
+  // `failure` and returns nothing.
+  std::optional<TLines> TryFetchPage(const TPageRequest& request, std::string* failure = nullptr);
+  // A record's detail page through a client of its own; nothing when the
+  // request fails. A Stop ends the search here too.
+  std::optional<std::string> FetchDetailPage(const std::string& url);
   // Replaces Parser by a fresh tokenizer over `lines` and tokenizes them.
   const THTMLParser& Tokenize(TLines lines);
-  // Pages 2..`pageCount` of a site whose query ends in its page number: each
-  // cuts QueryText after its first "page=", appends the number, then fetches,
-  // tokenizes and parses. A page that fails has added its marker and the loop
-  // goes on; Stop ends it at once.
-  void FollowNumberedPages(std::int64_t pageCount, TLines (*fetch)(TSearchThread&), void (*parse)(TSearchThread&));
   // Runs OnRecord with `record` on the user-interface thread and waits for it.
   void HandOverRecord(TSubtitleInfo& record);
   void AddErrorMarker();
-  // A client of its own for a detail page: same time-outs, proxy and abort as Client.
-  std::unique_ptr<THttpClient> NewClient() const;
   void ThrowIfAbandoned() const;
+  // A diagnostic line about this search, labelled with its site.
+  void Log(std::string_view line) const;
 
   // The thread body: the site's search under the catch-all.
   void Run();
@@ -86,6 +79,8 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
  private:
   TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites);
   void ConfigureClient(THttpClient& client) const;
+  // A client of its own for a detail page: same time-outs, proxy and abort as Client.
+  std::unique_ptr<THttpClient> NewClient() const;
 
   TSiteTable Sites_;
 };

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "../SearchThread.h"
 #include "SiteAdapters.h"
+#include "TokenScan.h"
 
 namespace velkaro {
 
@@ -86,19 +86,9 @@ bool IsDetailLine(const THTMLToken& token) {
   return text && Contains(text->Text, "-") && Contains(text->Text, "fps") && Contains(text->Text, "CD");
 }
 
-bool IsDateLabel(const THTMLToken& token) {
-  const auto* text = token.AsText();
-  return text && Contains(text->Text, kDateLabel);
-}
-
 bool IsRow2Cell(const THTMLToken& token) {
   const auto* td = token.TagNamed("TD");
   return td && td->ParamNamed(0, "CLASS") && TrimView(td->Params[0].Value) == "row2";
-}
-
-bool IsLink(const THTMLToken& token) {
-  const auto* a = token.TagNamed("A");
-  return a && a->ParamNamed(0, "HREF");
 }
 
 std::string_view LanguageName(std::string_view code) {
@@ -117,39 +107,8 @@ std::string_view FormatName(std::string_view extension) {
   return {};
 }
 
-// "The first matching token from position `from` on", for starts that never
-// go back from one question to the next, as a page's rows ask them: the last
-// answer also holds for every later start up to it, so each token is tested
-// at most once per page, and no table is allocated.
-class TForwardScan {
- public:
-  static constexpr std::ptrdiff_t kNone = -1;
-
-  TForwardScan(const THTMLParser& page, std::function<bool(std::ptrdiff_t)> matches)
-      : Page_(page), Matches_(std::move(matches)) {}
-
-  std::ptrdiff_t From(std::ptrdiff_t from) {
-    from = std::max<std::ptrdiff_t>(from, 0);
-    if (from < Start_ || (Found_ != kNone && Found_ < from)) {
-      // A start that goes back is answered afresh: right, if not as cheap.
-      Found_ = kNone;
-      for (auto i = from; i < static_cast<std::ptrdiff_t>(Page_.Count()); ++i) {
-        if (Matches_(i)) {
-          Found_ = i;
-          break;
-        }
-      }
-    }
-    Start_ = from;
-    return Found_;
-  }
-
- private:
-  const THTMLParser& Page_;
-  const std::function<bool(std::ptrdiff_t)> Matches_;
-  std::ptrdiff_t Start_ = std::numeric_limits<std::ptrdiff_t>::max();  // nothing asked yet
-  std::ptrdiff_t Found_ = kNone;  // the first match at or after Start_
-};
+// Position predicates: the uploader cell looks at the token after it.
+using TPositionScan = TForwardScan<std::function<bool(std::ptrdiff_t)>>;
 
 // Everything a row reads lies at or after its link, and the rows ask from
 // ever later positions: forward scans that keep their place make the page
@@ -160,18 +119,18 @@ class TResultPage {
   TResultPage(const THTMLParser& page, std::string_view filmName)
       : Page_(page),
         Film_(filmName),
-        NextTitle_(page,
+        NextTitle_(page.Tokens(),
                    [this](std::ptrdiff_t i) {
                      const auto* text = Page_.Item(i).AsText();
                      return text && Film_.FoundIn(text->Text);
                    }),
-        NextDetailLine_(page, [this](std::ptrdiff_t i) { return IsDetailLine(Page_.Item(i)); }),
-        NextDateLabel_(page, [this](std::ptrdiff_t i) { return IsDateLabel(Page_.Item(i)); }),
-        NextText_(page, [this](std::ptrdiff_t i) { return Page_.Item(i).IsText(); }),
-        NextUploaderCell_(page, [this](std::ptrdiff_t i) {
+        NextDetailLine_(page.Tokens(), [this](std::ptrdiff_t i) { return IsDetailLine(Page_.Item(i)); }),
+        NextDateLabel_(page.Tokens(), [this](std::ptrdiff_t i) { return TextContains(Page_.Item(i), kDateLabel); }),
+        NextText_(page.Tokens(), [this](std::ptrdiff_t i) { return Page_.Item(i).IsText(); }),
+        NextUploaderCell_(page.Tokens(), [this](std::ptrdiff_t i) {
           // A "row2" cell followed by a link; one standing last also stops the
           // scan, which then reads past the end.
-          return IsRow2Cell(Page_.Item(i)) && (!Page_.Has(i + 1) || IsLink(Page_.Item(i + 1)));
+          return IsRow2Cell(Page_.Item(i)) && (!Page_.Has(i + 1) || IsLinkTag(Page_.Item(i + 1)));
         }) {
     const auto& tokens = page.Tokens();
     for (std::size_t i = tokens.size(); i-- > 0;) {
@@ -185,10 +144,10 @@ class TResultPage {
 
   void FillRow(std::ptrdiff_t p, TSubtitleInfo& record) {
     const auto title = NextTitle_.From(p + 1);
-    record.FilmName = Page_.TextOrName(title != TForwardScan::kNone ? title : p + kTitleFallback);
+    record.FilmName = Page_.TextOrName(title != TPositionScan::kNone ? title : p + kTitleFallback);
 
     const auto line = NextDetailLine_.From(p + kDetailFallback);
-    const auto& details = DetailsAt(line != TForwardScan::kNone ? line : p + kDetailFallback);
+    const auto& details = DetailsAt(line != TPositionScan::kNone ? line : p + kDetailFallback);
     record.Fps = details.Fps;
     record.CdCount = details.CdCount;
     record.Format = details.Format;
@@ -204,12 +163,12 @@ class TResultPage {
   // last text is what stays.
   void FillUploaderAndDate(std::ptrdiff_t p, TSubtitleInfo& record) {
     const auto cell = NextUploaderCell_.From(p);
-    if (cell == TForwardScan::kNone) return;
+    if (cell == TPositionScan::kNone) return;
     Page_.Item(cell + 1);  // a "row2" cell standing last ends the search
     const auto uploader = NextText_.From(cell + 2);
-    if (uploader != TForwardScan::kNone) {
+    if (uploader != TPositionScan::kNone) {
       const auto label = NextDateLabel_.From(uploader + 1);
-      if (label != TForwardScan::kNone) {
+      if (label != TPositionScan::kNone) {
         record.Uploader = Page_.Item(uploader).AsText()->Text;
         record.DateAdded = DateAt(label);
         return;
@@ -238,28 +197,24 @@ class TResultPage {
 
   const THTMLParser& Page_;
   const TFoldedNeedle Film_;
-  TForwardScan NextTitle_;
-  TForwardScan NextDetailLine_;
-  TForwardScan NextDateLabel_;
-  TForwardScan NextText_;
-  TForwardScan NextUploaderCell_;
-  std::ptrdiff_t LastText_ = TForwardScan::kNone;
+  TPositionScan NextTitle_;
+  TPositionScan NextDetailLine_;
+  TPositionScan NextDateLabel_;
+  TPositionScan NextText_;
+  TPositionScan NextUploaderCell_;
+  std::ptrdiff_t LastText_ = TPositionScan::kNone;
   bool TrailingRow2Cell_ = false;
 
-  std::ptrdiff_t DetailsIndex_ = TForwardScan::kNone;
+  std::ptrdiff_t DetailsIndex_ = TPositionScan::kNone;
   TDivxForeverDetails Details_;
-  std::ptrdiff_t DateIndex_ = TForwardScan::kNone;
+  std::ptrdiff_t DateIndex_ = TPositionScan::kNone;
   std::string Date_;
 };
 
 }  // namespace
 
 std::string DivxForeverLanguageCode(std::string_view item) {
-  const auto trimmed = TrimView(item);
-  for (const auto& entry : kLanguageCodes) {
-    if (entry.Item == trimmed) return std::string(entry.Code);
-  }
-  return {};
+  return LookUpItem(kLanguageCodes, item, std::string());
 }
 
 std::string BuildDivxForeverQuery(std::string_view film, std::string_view languageCode) {
@@ -300,15 +255,6 @@ std::string NormaliseDivxForeverDate(std::string_view label) {
   return date;
 }
 
-TLines FetchDivxForever(TSearchThread& thread) {
-  TPageRequest request;
-  request.Method = TPageRequest::TMethod::Post;
-  request.Path = kSearchPath;
-  request.Body = thread.QueryText;
-  request.Compressed = true;
-  return thread.FetchPage(request);
-}
-
 void WalkDivxForeverResults(const THTMLParser& page, std::string_view filmName, const std::string& siteBase,
                             const TRecordSink& onRecord) {
   TResultPage rows(page, filmName);
@@ -323,16 +269,19 @@ void WalkDivxForeverResults(const THTMLParser& page, std::string_view filmName, 
   }
 }
 
-void ParseDivxForever(TSearchThread& thread) {
-  WalkDivxForeverResults(*thread.Parser, thread.FilmName, thread.Site().Base(),
-                         [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
-}
-
-void SearchDivxForever(TSearchThread& thread) {
-  TLines lines = FetchDivxForever(thread);
-  if (lines.empty()) return;
-  thread.Tokenize(std::move(lines));
-  ParseDivxForever(thread);
-}
+const TSiteAdapter kDivxForeverAdapter{
+    .Id = SiteId::DivxForever,
+    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
+      return BuildDivxForeverQuery(film, DivxForeverLanguageCode(item));
+    },
+    .FirstRequest = [](std::string_view query) {
+      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), true};
+    },
+    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+      WalkDivxForeverResults(page, context.FilmName, context.SiteBase, onRecord);
+    },
+    .ReadDetail = nullptr,
+    .Paging = {},
+};
 
 }  // namespace velkaro

@@ -8,15 +8,10 @@
 
 namespace velkaro {
 
-class TSearchThread;
-
 // "All" -> "all", "English" -> "EN", ...; any other item gives "".
 std::string DivxForeverLanguageCode(std::string_view item);
 std::string BuildDivxForeverQuery(std::string_view film, std::string_view languageCode);
 
-// The one result page, inflated; no lines (and the site's marker) on failure.
-TLines FetchDivxForever(TSearchThread& thread);
-void ParseDivxForever(TSearchThread& thread);
 
 // The result page walk: one record per subtitle link, in page order. The title
 // is the first text after the link holding `filmName` (ASCII case folded).

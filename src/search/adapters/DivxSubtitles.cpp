@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "../SearchThread.h"
 #include "SiteAdapters.h"
+#include "TokenScan.h"
 
 namespace velkaro {
 
@@ -97,25 +97,13 @@ std::string_view FormBodyValue(std::string_view body, std::string_view key) {
 }  // namespace
 
 std::int32_t DivxSubtitlesLanguageCode(std::string_view item) {
-  const auto trimmed = TrimView(item);
-  for (const auto& entry : kLanguageCodes) {
-    if (entry.Item == trimmed) return entry.Code;
-  }
-  return kAllLanguages;
+  return LookUpItem(kLanguageCodes, item, kAllLanguages);
 }
 
 std::string BuildDivxSubtitlesQuery(std::string_view film, std::int32_t languageCode) {
   return "_language=" + std::to_string(languageCode) +
          "&_format=-1&_date=-1&_grade=-2&_character=-1&_free=" + UrlEncode(film) +
          "&firstSearch=true&pageNo=1&recPerPage=" + std::to_string(kDivxSubtitlesFirstPageRows);
-}
-
-TLines FetchDivxSubtitles(TSearchThread& thread) {
-  TPageRequest request;
-  request.Method = TPageRequest::TMethod::Post;
-  request.Path = kSearchPath;
-  request.Body = thread.QueryText;
-  return thread.FetchPage(request);
 }
 
 void WalkDivxSubtitlesResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
@@ -158,29 +146,6 @@ std::string ReadDivxSubtitlesFps(const THTMLParser& page) {
   return fps;
 }
 
-std::string DivxSubtitlesFps(TSearchThread& thread, const std::string& url) {
-  thread.ThrowIfAbandoned();
-  std::string body;
-  try {
-    body = thread.NewClient()->Get(url);
-  } catch (const THttpError&) {
-    // The record goes out without a frame rate; a Stop, though, ends the search.
-    thread.ThrowIfAbandoned();
-    return {};
-  }
-  THTMLParser page;
-  page.SetText(body);
-  page.Parse();
-  return ReadDivxSubtitlesFps(page);
-}
-
-void ParseDivxSubtitles(TSearchThread& thread) {
-  WalkDivxSubtitlesResults(*thread.Parser, thread.Site().Base(), [&thread](TSubtitleInfo& record) {
-    record.Fps = DivxSubtitlesFps(thread, record.Url);
-    thread.HandOverRecord(record);
-  });
-}
-
 std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page) {
   std::int32_t total = 0;
   for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(page.Count()); ++i) {
@@ -212,25 +177,32 @@ std::string DivxSubtitlesPagePath(std::string_view queryText, std::int64_t page)
   return path;
 }
 
-void SearchDivxSubtitles(TSearchThread& thread) {
-  std::int64_t pages = 0;
-  {
-    const TLines firstPage = FetchDivxSubtitles(thread);
-    if (firstPage.empty()) return;
-    thread.Tokenize(firstPage);
-    ParseDivxSubtitles(thread);
-    pages = DivxSubtitlesPageCount(DivxSubtitlesTotal(firstPage));
-  }
-  for (std::int64_t page = 2; page <= pages; ++page) {
-    // On the search's own client, which sends back the cookie the first answer set.
-    TPageRequest request;
-    request.Path = DivxSubtitlesPagePath(thread.QueryText, page);
-    auto lines = thread.TryFetchPage(request);
-    // A lost page is reported, and ends the search with what came so far.
-    if (!lines) return;
-    thread.Tokenize(std::move(*lines));
-    ParseDivxSubtitles(thread);
-  }
-}
+const TSiteAdapter kDivxSubtitlesAdapter{
+    .Id = SiteId::DivxSubtitles,
+    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
+      return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(item));
+    },
+    // The site sets a cookie in its first answer, which the further pages send back.
+    .FirstRequest = [](std::string_view query) {
+      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), false};
+    },
+    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+      WalkDivxSubtitlesResults(page, context.SiteBase, onRecord);
+    },
+    .ReadDetail = [](const THTMLParser& page, const std::string&, TSubtitleInfo& record) {
+      record.Fps = ReadDivxSubtitlesFps(page);
+    },
+    .Paging =
+        {
+            .PageCount = [](const THTMLParser& firstPage) {
+              return DivxSubtitlesPageCount(ReadDivxSubtitlesTotal(firstPage));
+            },
+            .CountBeforeWalk = false,
+            .PageRequest = [](std::string_view query, std::int64_t page) {
+              return TPageRequest{TPageRequest::TMethod::Get, DivxSubtitlesPagePath(query, page), "", false};
+            },
+            .LostPageEndsSearch = true,
+        },
+};
 
 }  // namespace velkaro

@@ -9,8 +9,6 @@
 
 namespace velkaro {
 
-class TSearchThread;
-
 // Rows the first request asks for, and rows every further page is assumed to
 // hold. The site answers both as asked, so rows 41 to 50 of a search are
 // never requested.
@@ -20,25 +18,18 @@ inline constexpr int kDivxSubtitlesPageRows = 50;
 std::int32_t DivxSubtitlesLanguageCode(std::string_view item);
 std::string BuildDivxSubtitlesQuery(std::string_view film, std::int32_t languageCode);
 
-// The first result page: a form POST of QueryText.
-TLines FetchDivxSubtitles(TSearchThread& thread);
-// One record per result row of the thread's Parser, each completed by its
-// detail page and handed over before the next row is read.
-void ParseDivxSubtitles(TSearchThread& thread);
-// The cleaned frame rate of a detail page; empty when the request fails.
-std::string DivxSubtitlesFps(TSearchThread& thread, const std::string& url);
-// The result count the first page states; 0 without one. Throws
-// TConvertError for a count that is not a number, TMissingToken for a
-// statement at the very top of the page.
-std::int32_t DivxSubtitlesTotal(const TLines& lines);
-
 // The result page walk: every field but Fps, one record per result link.
 void WalkDivxSubtitlesResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord);
 // The frame rate of a tokenized detail page, cleaned; the last label wins.
 std::string ReadDivxSubtitlesFps(const THTMLParser& page);
 // "23.976 FPS" -> "23.976", "25FPS" -> "25", "N/A" -> "", "25" -> "25".
 std::string CleanDivxSubtitlesFps(std::string_view text);
+// The result count the first page states; 0 without one. Throws
+// TConvertError for a count that is not a number, TMissingToken for a
+// statement at the very top of the page.
 std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page);
+// The same from a fresh tokenizer over a first page's lines.
+std::int32_t DivxSubtitlesTotal(const TLines& lines);
 // Pages of 50 that `total` results fill, the last one partly.
 std::int64_t DivxSubtitlesPageCount(std::int64_t total);
 // Path of result page `page` (2 and up) below the site base, built from the

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "../SearchThread.h"
+#include "SiteAdapters.h"
 #include "TokenScan.h"
 
 namespace velkaro {
@@ -52,11 +52,6 @@ bool IsTitleSpan(const THTMLToken& token) {
   return span && span->ParamNamed(0, "CLASS") && span->Params[0].Value == "'mf2'";
 }
 
-bool IsLink(const THTMLToken& token) {
-  const auto* a = token.TagNamed("A");
-  return a && a->ParamNamed(0, "HREF");
-}
-
 // A detail-page label, the distance of its value and where the value goes.
 struct TDetailLabel {
   std::string_view Label;
@@ -75,11 +70,7 @@ const TDetailLabel kDetailLabels[] = {
 }  // namespace
 
 std::int32_t ExtraTitlesLanguageCode(std::string_view item) {
-  const auto trimmed = TrimView(item);
-  for (const auto& entry : kLanguageCodes) {
-    if (entry.Item == trimmed) return entry.Code;
-  }
-  return -1;
+  return LookUpItem(kLanguageCodes, item, std::int32_t{-1});
 }
 
 std::string BuildExtraTitlesQuery(std::string_view film, std::int32_t languageCode, std::int32_t maxResults) {
@@ -110,14 +101,6 @@ std::string ConvertExtraTitlesDate(std::string_view text) {
   return result;
 }
 
-TLines FetchExtraTitles(TSearchThread& thread) {
-  TPageRequest request;
-  request.Method = TPageRequest::TMethod::Post;
-  request.Path = kSearchPath;
-  request.Body = thread.QueryText;
-  return thread.FetchPage(request);
-}
-
 void ReadExtraTitlesDetails(const THTMLParser& page, const std::string& siteBase, TSubtitleInfo& record) {
   for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(page.Count()); ++k) {
     const THTMLToken& token = page.Item(k);
@@ -139,26 +122,10 @@ void ReadExtraTitlesDetails(const THTMLParser& page, const std::string& siteBase
   }
 }
 
-void ExtraTitlesDetails(TSearchThread& thread, TSubtitleInfo& record) {
-  thread.ThrowIfAbandoned();
-  std::string body;
-  try {
-    if (record.Url.empty()) return;
-    body = thread.NewClient()->Get(record.Url);
-  } catch (const THttpError&) {
-    thread.ThrowIfAbandoned();
-    return;
-  }
-  THTMLParser page;
-  page.SetText(body);
-  page.Parse();
-  ReadExtraTitlesDetails(page, thread.Site().Base(), record);
-}
-
 void WalkExtraTitlesResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
   const auto& tokens = page.Tokens();
-  const TNextMatch nextSpan(tokens, IsTitleSpan);
-  const TNextMatch nextLink(tokens, IsLink);
+  TForwardScan nextSpan(tokens, IsTitleSpan);
+  TForwardScan nextLink(tokens, IsLinkTag);
   const std::string recordBase = siteBase + std::string(kRecordPath);
 
   for (std::ptrdiff_t i = 0; i < static_cast<std::ptrdiff_t>(tokens.size()); ++i) {
@@ -168,10 +135,10 @@ void WalkExtraTitlesResults(const THTMLParser& page, const std::string& siteBase
       if (!IsFlagPair(*img, j)) continue;
       TSubtitleInfo record;
       record.Language = img->Params[j + 1].Value;
-      if (const auto span = nextSpan.From(i + 1); span != TNextMatch::kNone && page.Has(span + 1)) {
+      if (const auto span = nextSpan.From(i + 1); span != nextSpan.kNone && page.Has(span + 1)) {
         record.FilmName = page.TextOrName(span + 1);
       }
-      if (const auto link = nextLink.From(i + 1); link != TNextMatch::kNone) {
+      if (const auto link = nextLink.From(i + 1); link != nextLink.kNone) {
         const std::string_view href = page.Item(link).AsTag()->Params[0].Value;
         if (Contains(href, "rid=")) record.Url = recordBase + std::string(After(href, "rid="));
       }
@@ -180,18 +147,19 @@ void WalkExtraTitlesResults(const THTMLParser& page, const std::string& siteBase
   }
 }
 
-void ParseExtraTitles(TSearchThread& thread) {
-  WalkExtraTitlesResults(*thread.Parser, thread.Site().Base(), [&thread](TSubtitleInfo& record) {
-    ExtraTitlesDetails(thread, record);
-    thread.HandOverRecord(record);
-  });
-}
-
-void SearchExtraTitles(TSearchThread& thread) {
-  TLines lines = FetchExtraTitles(thread);
-  if (lines.empty()) return;
-  thread.Tokenize(std::move(lines));
-  ParseExtraTitles(thread);
-}
+const TSiteAdapter kExtraTitlesAdapter{
+    .Id = SiteId::ExtraTitles,
+    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t maximum) {
+      return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(item), maximum);
+    },
+    .FirstRequest = [](std::string_view query) {
+      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), false};
+    },
+    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+      WalkExtraTitlesResults(page, context.SiteBase, onRecord);
+    },
+    .ReadDetail = ReadExtraTitlesDetails,
+    .Paging = {},
+};
 
 }  // namespace velkaro

@@ -9,15 +9,8 @@
 
 namespace velkaro {
 
-class TSearchThread;
-
 std::int32_t ExtraTitlesLanguageCode(std::string_view item);
 std::string BuildExtraTitlesQuery(std::string_view film, std::int32_t languageCode, std::int32_t maxResults);
-
-TLines FetchExtraTitles(TSearchThread& thread);
-void ParseExtraTitles(TSearchThread& thread);
-// Completes `record` from its detail page; a failed request leaves it as it is.
-void ExtraTitlesDetails(TSearchThread& thread, TSubtitleInfo& record);
 
 // The result page walk: one record per flag image, before its detail page.
 void WalkExtraTitlesResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord);

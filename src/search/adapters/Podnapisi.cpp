@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "../SearchThread.h"
 #include "SiteAdapters.h"
+#include "TokenScan.h"
 #include "TokenWalks.h"
 
 namespace velkaro {
@@ -11,7 +11,7 @@ namespace velkaro {
 namespace {
 
 struct TLanguage {
-  std::string_view Name;
+  std::string_view Item;
   std::int32_t Code;
 };
 
@@ -45,16 +45,12 @@ bool IsDownloadIcon(const THTMLToken& token) {
 }  // namespace
 
 std::int32_t PodnapisiLanguageCode(std::string_view item) {
-  const auto trimmed = TrimView(item);
-  for (const auto& language : kLanguages) {
-    if (language.Name == trimmed) return language.Code;
-  }
-  return kUnknownLanguageCode;
+  return LookUpItem(kLanguages, item, kUnknownLanguageCode);
 }
 
 std::string_view PodnapisiLanguageName(std::int32_t code) {
   for (const auto& language : kLanguages) {
-    if (language.Code == code) return language.Name;
+    if (language.Code == code) return language.Item;
   }
   return {};
 }
@@ -112,32 +108,37 @@ std::int32_t ReadPodnapisiPageCount(const THTMLParser& page) {
   return ToInt(TextBefore(page.TextOrName(icon.Position() + 1), 1, "page"));
 }
 
-TLines FetchPodnapisi(TSearchThread& thread) {
-  TPageRequest request;
-  // The base ends in "/" and QueryText begins with one: the path goes out as
-  // "//index.php/...", the form the site has always been sent.
-  request.Path = thread.QueryText;
-  request.Compressed = true;
-  return thread.FetchPage(request);
+namespace {
+
+// The base ends in "/" and the query begins with one: the path goes out as
+// "//index.php/...", the form the site has always been sent.
+TPageRequest PodnapisiRequest(std::string_view query) {
+  return TPageRequest{TPageRequest::TMethod::Get, std::string(query), "", true};
 }
 
-void ParsePodnapisi(TSearchThread& thread) {
-  WalkPodnapisiResults(*thread.Parser, thread.Site().Base(),
-                       [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
-}
+}  // namespace
 
-void SearchPodnapisi(TSearchThread& thread) {
-  TLines lines = FetchPodnapisi(thread);
-  if (lines.empty()) return;
-  thread.Tokenize(std::move(lines));
-  // Read before the first page is parsed: a page without a readable pager
-  // yields nothing at all.
-  const std::int32_t pageCount = ReadPodnapisiPageCount(*thread.Parser);
-  ParsePodnapisi(thread);
-  if (pageCount > 1) {
-    thread.QueryText += "&page=1";
-    thread.FollowNumberedPages(pageCount, &FetchPodnapisi, &ParsePodnapisi);
-  }
-}
+const TSiteAdapter kPodnapisiAdapter{
+    .Id = SiteId::Podnapisi,
+    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
+      return BuildPodnapisiQuery(film, PodnapisiLanguageCode(item));
+    },
+    .FirstRequest = PodnapisiRequest,
+    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+      WalkPodnapisiResults(page, context.SiteBase, onRecord);
+    },
+    .ReadDetail = nullptr,
+    .Paging =
+        {
+            .PageCount = [](const THTMLParser& firstPage) -> std::int64_t { return ReadPodnapisiPageCount(firstPage); },
+            // A page without a readable pager yields nothing at all.
+            .CountBeforeWalk = true,
+            // Later pages add their number to the first page's query.
+            .PageRequest = [](std::string_view query, std::int64_t page) {
+              return PodnapisiRequest(NumberedPageQuery(std::string(query) + "&page=1", page));
+            },
+            .LostPageEndsSearch = false,
+        },
+};
 
 }  // namespace velkaro

@@ -13,8 +13,6 @@
 
 namespace velkaro {
 
-class TSearchThread;
-
 // The code sent for a dialog language item; 100 for an item the site map lacks.
 std::int32_t PodnapisiLanguageCode(std::string_view item);
 // The language name for a code read from a result page; empty for an unknown code.
@@ -22,10 +20,6 @@ std::string_view PodnapisiLanguageName(std::int32_t code);
 // The path and query of the first result page, beginning with "/".
 std::string BuildPodnapisiQuery(std::string_view film, std::int32_t languageCode);
 
-// One result page for QueryText, inflated and split; no lines (and a marker) on failure.
-TLines FetchPodnapisi(TSearchThread& thread);
-// Hands over one record per result row of the thread's current page.
-void ParsePodnapisi(TSearchThread& thread);
 
 // The result page walk: one record per download icon, each passed to
 // `onRecord` before the next row is read. Throws TMissingToken or

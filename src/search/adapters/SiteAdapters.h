@@ -1,20 +1,17 @@
 #pragma once
 
-#include "../SubtitleInfo.h"
+#include "SiteAdapter.h"
 
 namespace velkaro {
 
-class TSearchThread;
+// One per site, each in the site's own file.
+extern const TSiteAdapter kDivxForeverAdapter;
+extern const TSiteAdapter kExtraTitlesAdapter;
+extern const TSiteAdapter kPodnapisiAdapter;
+extern const TSiteAdapter kDivxSubtitlesAdapter;
+extern const TSiteAdapter kSubDbAdapter;
 
-// A site's whole search on its thread: first page, parse, further pages.
-using TSiteSearch = void (*)(TSearchThread&);
-
-TSiteSearch SiteSearchFor(SiteId id);
-
-void SearchDivxForever(TSearchThread& thread);
-void SearchExtraTitles(TSearchThread& thread);
-void SearchPodnapisi(TSearchThread& thread);
-void SearchDivxSubtitles(TSearchThread& thread);
-void SearchSubDb(TSearchThread& thread);
+// The adapter of a site; throws std::out_of_range for an id no site has.
+const TSiteAdapter& SiteAdapterFor(SiteId id);
 
 }  // namespace velkaro

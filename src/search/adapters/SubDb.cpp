@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "../SearchThread.h"
 #include "SiteAdapters.h"
+#include "TokenScan.h"
 
 namespace velkaro {
 
@@ -68,36 +68,6 @@ bool IsDownloadLink(const THTMLToken& token) {
   const auto* a = token.TagNamed("A");
   return a && a->Params.size() >= 2 && a->Params[1].Name == "HREF" && Contains(a->Params[1].Value, kDownloadMark);
 }
-
-bool IsDateLabel(const THTMLToken& token) {
-  const auto* text = token.AsText();
-  return text && Contains(text->Text, kDateLabel);
-}
-
-// The first token at or after a row that matches, for rows asked in
-// increasing order: the search resumes where the last one stopped, so all
-// rows together look at each token once.
-template <typename Predicate>
-class TForwardMatch {
- public:
-  TForwardMatch(const THTMLTokens& tokens, Predicate matches) : Tokens_(tokens), Matches_(matches) {}
-
-  // kNone when no token from `row` on matches.
-  std::ptrdiff_t From(std::ptrdiff_t row) {
-    if (Found_ >= row) return Found_;
-    const auto count = static_cast<std::ptrdiff_t>(Tokens_.size());
-    for (Next_ = std::max(Next_, row); Next_ < count; ++Next_) {
-      if (Matches_(Tokens_[static_cast<std::size_t>(Next_)])) return Found_ = Next_++;
-    }
-    return kNone;
-  }
-
- private:
-  const THTMLTokens& Tokens_;
-  Predicate Matches_;
-  std::ptrdiff_t Found_ = kNone;
-  std::ptrdiff_t Next_ = 0;
-};
 
 // The labels a row reads run from its "title:" to the first "Thanks to:" at
 // or after it (the page end without one), and the last occurrence of each
@@ -237,8 +207,8 @@ std::int64_t SubDbPageCount(const TLines& lines) {
 void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
   const auto& tokens = page.Tokens();
   TRowLabels labels(tokens);
-  TForwardMatch nextLink(tokens, IsDownloadLink);
-  TForwardMatch nextDate(tokens, IsDateLabel);
+  TForwardScan nextLink(tokens, IsDownloadLink);
+  TForwardScan nextDate(tokens, [](const THTMLToken& token) { return TextContains(token, kDateLabel); });
   const std::string downloadBase = siteBase + std::string(kDownloadFolder);
 
   for (std::ptrdiff_t row = 0; row < static_cast<std::ptrdiff_t>(tokens.size()); ++row) {
@@ -256,26 +226,33 @@ void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, cons
   }
 }
 
-TLines FetchSubDb(TSearchThread& thread) {
-  TPageRequest request;
-  request.Method = TPageRequest::TMethod::Get;
-  request.Path = RequestPath(thread.QueryText);
-  request.Compressed = true;
-  return thread.FetchPage(request);
+namespace {
+
+TPageRequest SubDbRequest(std::string_view query) {
+  return TPageRequest{TPageRequest::TMethod::Get, RequestPath(query), "", true};
 }
 
-void ParseSubDb(TSearchThread& thread) {
-  WalkSubDbResults(*thread.Parser, thread.Site().Base(),
-                   [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
-}
+}  // namespace
 
-void SearchSubDb(TSearchThread& thread) {
-  TLines lines = FetchSubDb(thread);
-  if (lines.empty()) return;
-  thread.Tokenize(std::move(lines));
-  ParseSubDb(thread);
-  // The first page's tokens again: a fresh tokenizer over the same lines makes the same ones.
-  thread.FollowNumberedPages(ReadSubDbPageCount(*thread.Parser), &FetchSubDb, &ParseSubDb);
-}
+const TSiteAdapter kSubDbAdapter{
+    .Id = SiteId::SubDb,
+    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
+      return BuildSubDbQuery(film, SubDbLanguage(item));
+    },
+    .FirstRequest = SubDbRequest,
+    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+      WalkSubDbResults(page, context.SiteBase, onRecord);
+    },
+    .ReadDetail = nullptr,
+    .Paging =
+        {
+            .PageCount = ReadSubDbPageCount,
+            .CountBeforeWalk = false,
+            .PageRequest = [](std::string_view query, std::int64_t page) {
+              return SubDbRequest(NumberedPageQuery(query, page));
+            },
+            .LostPageEndsSearch = false,
+        },
+};
 
 }  // namespace velkaro

@@ -9,8 +9,6 @@
 
 namespace velkaro {
 
-class TSearchThread;
-
 inline constexpr std::int64_t kSubDbPageSize = 20;
 
 // "All" gives the encoded "[all languages]"; any other item its text
@@ -18,10 +16,6 @@ inline constexpr std::int64_t kSubDbPageSize = 20;
 std::string SubDbLanguage(std::string_view item);
 std::string BuildSubDbQuery(std::string_view film, std::string_view language);
 
-// GET of the site base + QueryText; the body is inflated as a gzip member.
-TLines FetchSubDb(TSearchThread& thread);
-// Hands over one record per result row of the thread's Parser.
-void ParseSubDb(TSearchThread& thread);
 // The number of result pages a first page states, from a fresh tokenizer over its lines.
 std::int64_t SubDbPageCount(const TLines& lines);
 

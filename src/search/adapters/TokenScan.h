@@ -1,34 +1,84 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
-#include <vector>
+#include <string_view>
+#include <type_traits>
 
 #include "../HtmlParser.h"
+#include "../TextHelpers.h"
+
+// What the site walks share: one forward scan and the token tests more than
+// one site makes.
 
 namespace velkaro {
 
-// "The first token from position i on that matches" for every i, from one
-// backward pass: rows that each search forward keep the page parse linear.
-class TNextMatch {
+// "The first token at or after `from` that matches", asked for positions in
+// non-decreasing order as a page's rows ask them: the scan goes on where the
+// last one stopped, so all rows together test each token at most once. A
+// position before the last one asked is answered afresh, correctly if not as
+// cheaply. The predicate takes a token, or a position where it needs to look
+// at the tokens around it.
+template <typename Predicate>
+class TForwardScan {
  public:
   static constexpr std::ptrdiff_t kNone = -1;
 
-  template <typename Predicate>
-  TNextMatch(const THTMLTokens& tokens, Predicate matches) : Next_(tokens.size() + 1, kNone) {
-    for (std::size_t i = tokens.size(); i-- > 0;) {
-      Next_[i] = matches(tokens[i]) ? static_cast<std::ptrdiff_t>(i) : Next_[i + 1];
-    }
-  }
+  TForwardScan(const THTMLTokens& tokens, Predicate matches) : Tokens_(tokens), Matches_(std::move(matches)) {}
 
   // kNone when no token at or after `from` matches.
-  std::ptrdiff_t From(std::ptrdiff_t from) const {
-    if (from < 0) from = 0;
-    if (static_cast<std::size_t>(from) >= Next_.size()) return kNone;
-    return Next_[static_cast<std::size_t>(from)];
+  std::ptrdiff_t From(std::ptrdiff_t from) {
+    from = std::max<std::ptrdiff_t>(from, 0);
+    if (from < Asked_) {
+      Scanned_ = from;
+      Found_ = kNone;
+    }
+    Asked_ = from;
+    if (Found_ >= from) return Found_;
+    const auto count = static_cast<std::ptrdiff_t>(Tokens_.size());
+    for (Scanned_ = std::max(Scanned_, from); Scanned_ < count; ++Scanned_) {
+      if (Matches(Scanned_)) return Found_ = Scanned_++;
+    }
+    return Found_ = kNone;
   }
 
  private:
-  std::vector<std::ptrdiff_t> Next_;
+  bool Matches(std::ptrdiff_t at) const {
+    if constexpr (std::is_invocable_r_v<bool, const Predicate&, const THTMLToken&>) {
+      return Matches_(Tokens_[static_cast<std::size_t>(at)]);
+    } else {
+      return Matches_(at);
+    }
+  }
+
+  const THTMLTokens& Tokens_;
+  Predicate Matches_;
+  std::ptrdiff_t Asked_ = 0;
+  std::ptrdiff_t Scanned_ = 0;  // tokens before this one hold no match after Found_
+  std::ptrdiff_t Found_ = kNone;
 };
+
+// An "A" tag whose first attribute is its HREF.
+inline bool IsLinkTag(const THTMLToken& token) {
+  const auto* a = token.TagNamed("A");
+  return a && a->ParamNamed(0, "HREF");
+}
+
+// A text token containing `needle` (case counts).
+inline bool TextContains(const THTMLToken& token, std::string_view needle) {
+  const auto* text = token.AsText();
+  return text && Contains(text->Text, needle);
+}
+
+// The code a site's table gives the dialog's item (trimmed, compared
+// exactly), or `otherwise`. Table rows have an `Item` and a `Code`.
+template <typename Table, typename Code>
+Code LookUpItem(const Table& table, std::string_view item, Code otherwise) {
+  const auto trimmed = TrimView(item);
+  for (const auto& entry : table) {
+    if (entry.Item == trimmed) return Code(entry.Code);
+  }
+  return otherwise;
+}
 
 }  // namespace velkaro

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+// What the engine did, line by line, for whoever asked to see it: each
+// request a search makes and how each site's search ended. Nothing is
+// written unless a sink is set, and no line replaces a text the user sees.
+
+namespace velkaro {
+
+class TDiagnostics {
+ public:
+  using TWriter = std::function<void(std::string_view line)>;
+
+  explicit TDiagnostics(TWriter writer) : Writer_(std::move(writer)) {}
+
+  // From any thread; lines never interleave.
+  void Write(std::string_view line) {
+    std::lock_guard lock(Mutex_);
+    if (Writer_) Writer_(line);
+  }
+
+ private:
+  std::mutex Mutex_;
+  TWriter Writer_;
+};
+
+}  // namespace velkaro

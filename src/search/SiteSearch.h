@@ -1,0 +1,20 @@
+#pragma once
+
+#include "SearchThread.h"
+#include "adapters/SiteAdapter.h"
+
+// The one search driver: any site's search, from its first request to its
+// last record, as the site's adapter describes it.
+
+namespace velkaro {
+
+// The whole search on `thread`, under the catch-all: a failure ends this
+// site's search quietly, keeping the records handed over; a lost page has
+// added its marker. The end is reported to the thread's diagnostics.
+void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread);
+
+// The records of the thread's current page, each completed from its detail
+// page and handed over before the next is read; how many there were.
+std::size_t WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread);
+
+}  // namespace velkaro
