@@ -5,6 +5,10 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +24,7 @@
 #include "SearchSession.h"
 #include "TestSupport.h"
 #include "TextHelpers.h"
+#include "sitesim/Html.h"
 #include "sitesim/SimServer.h"
 
 extern char** environ;
@@ -67,14 +72,12 @@ class CommandLine : public testing::Test {
         << "1\r\n" << sim::TSimServer::kLoopback << ":" << Sim.Port() << "\r\n";
   }
 
-  // Runs the copy with `args`; its output goes to files in the folder.
-  TRun Run(const std::vector<std::string>& args) const {
-    const auto outFile = Dir.Path() / "stdout.txt";
-    const auto errFile = Dir.Path() / "stderr.txt";
+  // Starts the copy with `args`; its output goes to files in the folder.
+  pid_t Spawn(const std::vector<std::string>& args) const {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 1, OutFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, ErrFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> argvText{Program.string()};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -85,16 +88,25 @@ class CommandLine : public testing::Test {
     const int error = posix_spawn(&child, Program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
+    return child;
+  }
+
+  TRun Wait(pid_t child) const {
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
       if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "waitpid");
     }
     TRun run;
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.Out = ReadFileContent(outFile).value_or("");
-    run.Err = ReadFileContent(errFile).value_or("");
+    run.Out = ReadFileContent(OutFile()).value_or("");
+    run.Err = ReadFileContent(ErrFile()).value_or("");
     return run;
   }
+
+  TRun Run(const std::vector<std::string>& args) const { return Wait(Spawn(args)); }
+
+  std::filesystem::path OutFile() const { return Dir.Path() / "stdout.txt"; }
+  std::filesystem::path ErrFile() const { return Dir.Path() / "stderr.txt"; }
 
   test::TTempDir Dir;
   std::filesystem::path Program = Dir.Path() / "velkaro-cli";
@@ -172,6 +184,42 @@ TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
   EXPECT_EQ(run.Out, url + "\n");
   EXPECT_TRUE(std::filesystem::is_empty(out));
   EXPECT_TRUE(Sim.Requests().empty());
+}
+
+// A failed site, a page whose layout is not recognised and a search stopped
+// by Ctrl+C each say why they ended, before the final status line.
+TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
+  Sim.AddFault(SiteId::SubDb, sim::TFault::ErrorStatus(500));
+  Sim.AddFault(SiteId::Podnapisi, sim::TFault::ReplaceBody(sim::GzipMember("<html><body>no pager</body></html>")));
+  auto gate = std::make_shared<sim::TGate>();
+  Sim.AddFault(SiteId::ExtraTitles, sim::TFault::Hold(gate));
+  const pid_t child = Spawn({"search", "--verbose", "--sites", "ExtraTitles,SubDb,Podnapisi", "Matrix"});
+  // Stopped once the two other sites have ended.
+  const auto ended = [&] {
+    const std::string err = ReadFileContent(ErrFile()).value_or("");
+    return Contains(err, "[SubDb] HTTP") && Contains(err, "[Podnapisi] page layout");
+  };
+  for (int i = 0; i < 3000 && !ended(); ++i) usleep(10000);
+  kill(child, SIGINT);
+  const TRun run = Wait(child);
+  gate->Open();
+  EXPECT_EQ(run.Status, 130);
+  const auto lines = OutputLines(run.Err);
+  const auto has = [&](const std::string& text) {
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line == text; });
+  };
+  EXPECT_TRUE(has("[SubDb] HTTP 500 on page 1 (0 records)")) << run.Err;
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.starts_with("[Podnapisi] page layout not recognised: token ") &&
+           line.ends_with(" missing in the page count of page 1 (0 records before it)");
+  })) << run.Err;
+  EXPECT_TRUE(has("[ExtraTitles] stopped")) << run.Err;
+  EXPECT_TRUE(lines.back().starts_with(Cp1254ToUtf8(kSearchFailed))) << run.Err;
+
+  // Without --verbose the same search says nothing but the status.
+  Sim.ClearFaults();
+  const TRun quiet = Run({"search", "--sites", "SubDb", "Matrix"});
+  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Cp1254ToUtf8(kSearchClean)});
 }
 
 }  // namespace

@@ -226,22 +226,36 @@ TEST_F(DivxSubtitlesSearch, BadPagesEndTheSearchKeepingEarlierRecords) {
     std::size_t Records;
     std::size_t PageRequests;
     std::size_t Markers;
+    // How the diagnostics tell the end: a start and an end of the last line.
+    const char* EndStart;
+    const char* EndEnd;
   };
   const TCase cases[] = {
-      {"empty first page", {TFault::ReplaceBody("").When("searchedsubtitles")}, 0, 1, 0},
-      {"total not a number", {TFault::ReplaceBody(notANumber).When("searchedsubtitles")}, 40, 1, 0},
-      {"row cut short", {TFault::ReplaceBody(cutShort).When("searchedsubtitles")}, 2, 1, 0},
-      {"third page fails", {TFault::ErrorStatus(500).When("starts=100")}, 90, 3, 1},
-      {"second page reset", {TFault::ResetMidBody().When("starts=50")}, 40, 2, 1},
+      {"empty first page", {TFault::ReplaceBody("").When("searchedsubtitles")}, 0, 1, 0, "finished with 0 records",
+       ""},
+      {"total not a number", {TFault::ReplaceBody(notANumber).When("searchedsubtitles")}, 40, 1, 0,
+       "page layout not recognised: '120+' is not a valid integer value in the page count of page 1",
+       "(40 records before it)"},
+      {"row cut short", {TFault::ReplaceBody(cutShort).When("searchedsubtitles")}, 2, 1, 0,
+       "page layout not recognised: token ", " missing in the row walk of page 1 (2 records before it)"},
+      {"third page fails", {TFault::ErrorStatus(500).When("starts=100")}, 90, 3, 1, "HTTP 500 on page 3 (90 records)",
+       ""},
+      {"second page reset", {TFault::ResetMidBody().When("starts=50")}, 40, 2, 1, "", " on page 2 (40 records)"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     Reset();
     for (const auto& fault : c.Faults) Sim.AddFault(SiteId::DivxSubtitles, fault);
-    RunToEnd(NewThread(kSeries, "", false));
+    auto thread = NewThread(kSeries, "", false);
+    std::vector<std::string> lines;
+    thread->Diagnostics = std::make_shared<TDiagnostics>([&](std::string_view line) { lines.emplace_back(line); });
+    RunToEnd(thread);
     EXPECT_EQ(Records.size(), c.Records);
     EXPECT_EQ(PageRequests().size(), c.PageRequests);
     EXPECT_EQ(Registry.Errors, std::vector<std::string>(c.Markers, DirectMarker()));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(lines.back().starts_with(std::string("[DivxSubtitles] ") + c.EndStart)) << lines.back();
+    EXPECT_TRUE(lines.back().ends_with(c.EndEnd)) << lines.back();
   }
 }
 

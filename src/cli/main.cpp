@@ -1,5 +1,7 @@
 // velkaro-cli: the search engine without a window.
 
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -23,10 +25,13 @@ namespace {
 constexpr int kExitClean = 0;
 constexpr int kExitMarkers = 1;
 constexpr int kExitUsage = 2;
+// As a shell reports a program ended by SIGINT.
+constexpr int kExitInterrupted = 130;
+constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--json] FILM\n";
+    "                          [--max TEXT] [--json] [--verbose] FILM\n";
 
 // Message boxes become lines on stderr.
 struct TConsolePrompt final : IUserPrompt {
@@ -41,6 +46,7 @@ struct TConsolePrompt final : IUserPrompt {
 struct TSearchArgs {
   TSearchChoices Choices;
   bool Json = false;
+  bool Verbose = false;
 };
 
 bool ApplySites(std::string_view list, TSearchChoices& choices) {
@@ -91,8 +97,8 @@ std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& 
   bool haveFilm = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto arg = args[i];
-    if (arg == "--json") {
-      parsed.Json = true;
+    if (arg == "--json" || arg == "--verbose") {
+      (arg == "--json" ? parsed.Json : parsed.Verbose) = true;
       continue;
     }
     if (!arg.starts_with("--")) {
@@ -110,6 +116,10 @@ std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& 
   return parsed;
 }
 
+// Ctrl+C does what "Durdur" does; the rows found so far stay printed.
+volatile std::sig_atomic_t Interrupted = 0;
+extern "C" void OnInterrupt(int) { Interrupted = 1; }
+
 int Search(const std::vector<std::string_view>& args) {
   const auto parsed = ParseSearchArgs(args);
   if (!parsed) {
@@ -118,17 +128,31 @@ int Search(const std::vector<std::string_view>& args) {
   }
   auto ui = std::make_shared<TQueueDispatcher>();
   TConsolePrompt prompt;
-  TSearchSession session(ui, prompt);
-  TResultRows::TListener printer;
-  printer.AfterAppend = [&](std::size_t row) {
-    std::cout << RowLine(session.Rows()[row], parsed->Json) << '\n' << std::flush;
-  };
-  session.Rows().SetListener(std::move(printer));
-  if (!RunSearchCommand(session, parsed->Choices, prompt)) return kExitUsage;
-  while (!session.Idle()) ui->WaitAndProcess(std::chrono::seconds(1));
-
-  const std::string& status = session.Panel(TSearchSession::kStatusPanel);
+  std::string status;
+  {
+    TSearchSession session(ui, prompt);
+    TResultRows::TListener printer;
+    printer.AfterAppend = [&](std::size_t row) {
+      std::cout << RowLine(session.Rows()[row], parsed->Json) << '\n' << std::flush;
+    };
+    session.Rows().SetListener(std::move(printer));
+    if (parsed->Verbose) {
+      session.Diagnostics =
+          std::make_shared<TDiagnostics>([](std::string_view line) { std::cerr << Cp1254ToUtf8(line) << '\n'; });
+    }
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+    if (!RunSearchCommand(session, parsed->Choices, prompt)) return kExitUsage;
+    while (!session.Idle()) {
+      ui->WaitAndProcess(kInterruptPoll);
+      if (Interrupted && !session.Idle()) session.Stop();
+    }
+    status = session.Panel(TSearchSession::kStatusPanel);
+  }
+  // The session has waited for every worker, so their last diagnostics are out
+  // and the status is the last line.
   std::cerr << Cp1254ToUtf8(status) << '\n';
+  if (Interrupted) return kExitInterrupted;
   return status == kSearchClean ? kExitClean : kExitMarkers;
 }
 

@@ -54,6 +54,7 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   thread->FilmName = std::move(filmName);
   thread->SiteId = site;
   thread->QueryText = std::move(queryText);
+  thread->Diagnostics = Diagnostics;
   ThreadManager.Threads.push_back(thread.get());
   UpdateSearchStatus();
   // The box runs an event loop of its own, in which earlier searches may end:

@@ -33,6 +33,8 @@ class TSearchSession {
 
   TAdvancedSearchOptions SearchOptions;
   TThreadManager ThreadManager;
+  // Given to every search launched from now on; none by default.
+  std::shared_ptr<TDiagnostics> Diagnostics;
 
   bool Idle() const { return Idle_; }
   const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }

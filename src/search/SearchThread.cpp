@@ -135,6 +135,7 @@ void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
       },
       [this] { return Abandoned(); });
   CurrentRecord = nullptr;
+  ++HandedOver_;
 }
 
 void TSearchThread::AddErrorMarker() {

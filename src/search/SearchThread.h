@@ -68,6 +68,7 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   const THTMLParser& Tokenize(TLines lines);
   // Runs OnRecord with `record` on the user-interface thread and waits for it.
   void HandOverRecord(TSubtitleInfo& record);
+  std::size_t RecordsHandedOver() const { return HandedOver_; }
   void AddErrorMarker();
   void ThrowIfAbandoned() const;
   // A diagnostic line about this search, labelled with its site.
@@ -83,6 +84,7 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   std::unique_ptr<THttpClient> NewClient() const;
 
   TSiteTable Sites_;
+  std::size_t HandedOver_ = 0;
 };
 
 }  // namespace velkaro

@@ -16,7 +16,11 @@ class TSiteSearch {
   void Run() {
     try {
       Search();
-      Thread_.Log("finished with " + Records() + LostPages());
+      if (EndedBy_.empty()) {
+        Thread_.Log("finished with " + Records() + LostPages());
+      } else {
+        Thread_.Log(EndedBy_ + " (" + Records() + ")" + LostPages());
+      }
     } catch (const TSearchAbandoned&) {
       Thread_.Log("stopped");
     } catch (const TMissingToken& error) {
@@ -31,7 +35,8 @@ class TSiteSearch {
  private:
   void Search() {
     auto lines = Fetch(Site_.FirstRequest(Thread_.QueryText));
-    if (!lines || lines->empty()) return;
+    if (!lines) return EndOnLostPage();
+    if (lines->empty()) return;
     const THTMLParser& firstPage = Thread_.Tokenize(std::move(*lines));
     const TPaging& paging = Site_.Paging;
     std::int64_t pageCount = 1;
@@ -42,12 +47,18 @@ class TSiteSearch {
       Thread_.ThrowIfAbandoned();
       auto more = Fetch(paging.PageRequest(Thread_.QueryText, Page_));
       if (!more) {
-        if (paging.LostPageEndsSearch) return;
+        if (paging.LostPageEndsSearch) return EndOnLostPage();
         continue;
       }
       Thread_.Tokenize(std::move(*more));
       Walk();
     }
+  }
+
+  // The loss that ended the search is told first, not among the others.
+  void EndOnLostPage() {
+    EndedBy_ = Lost_.back();
+    Lost_.pop_back();
   }
 
   std::optional<TLines> Fetch(const TPageRequest& request) {
@@ -64,7 +75,7 @@ class TSiteSearch {
     return count;
   }
 
-  void Walk() { RecordCount_ += WalkCurrentPage(Site_, Thread_); }
+  void Walk() { WalkCurrentPage(Site_, Thread_); }
 
   void NotRecognised(const std::string& what) {
     const std::string where = Step_.empty() ? "the row walk" : Step_;
@@ -72,7 +83,10 @@ class TSiteSearch {
                 " (" + Records() + " before it)" + LostPages());
   }
 
-  std::string Records() const { return std::to_string(RecordCount_) + (RecordCount_ == 1 ? " record" : " records"); }
+  std::string Records() const {
+    const auto count = Thread_.RecordsHandedOver();
+    return std::to_string(count) + (count == 1 ? " record" : " records");
+  }
 
   std::string LostPages() const {
     std::string text;
@@ -83,8 +97,8 @@ class TSiteSearch {
   const TSiteAdapter& Site_;
   TSearchThread& Thread_;
   std::int64_t Page_ = 1;
-  std::size_t RecordCount_ = 0;
   std::vector<std::string> Lost_;
+  std::string EndedBy_;
   std::string Step_;  // what was being read when not the row walk
 };
 
@@ -103,15 +117,12 @@ void ReadDetailPage(const TSiteAdapter& site, TSearchThread& thread, TSubtitleIn
 
 void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread) { TSiteSearch(site, thread).Run(); }
 
-std::size_t WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread) {
+void WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread) {
   const TWalkContext context{thread.Site().Base(), thread.FilmName};
-  std::size_t records = 0;
   site.Walk(*thread.Parser, context, [&](TSubtitleInfo& record) {
     if (site.ReadDetail) ReadDetailPage(site, thread, record);
     thread.HandOverRecord(record);
-    ++records;
   });
-  return records;
 }
 
 }  // namespace velkaro

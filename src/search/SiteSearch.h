@@ -14,7 +14,7 @@ namespace velkaro {
 void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread);
 
 // The records of the thread's current page, each completed from its detail
-// page and handed over before the next is read; how many there were.
-std::size_t WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread);
+// page and handed over before the next is read.
+void WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread);
 
 }  // namespace velkaro
