@@ -7,8 +7,6 @@ cd "$(dirname "$0")/.."
 
 jobs="${JOBS:-2}"
 fuzz_seconds="${FUZZ_SECONDS:-30}"
-# Suites that start threads; they also run under ThreadSanitizer.
-threaded_suites="${THREADED_SUITES:-*Thread*:*Dispatcher*:*Http*:*SiteSim*:*Search*}"
 
 step() { printf '\n=== %s\n' "$*"; }
 
@@ -33,11 +31,11 @@ cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure
 
-step "ThreadSanitizer (threaded suites)"
+step "ThreadSanitizer (every test labelled threaded)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=thread -DVELKARO_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target velkaro_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  build-tsan/bin/velkaro_tests --gtest_filter="$threaded_suites"
+  ctest --test-dir build-tsan -L threaded --output-on-failure
 
 step "fuzz targets (${fuzz_seconds} s each)"
 configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
