@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: menus, tool bar, keys, the
 // result list, start-up and exit, and a real search against the stand-in sites.
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -512,6 +513,24 @@ class MainWindowTest : public QObject {
                          "Eklenme Tarihi:  05.01.2005\r\n"
                          "Altyaz\xFD Format\xFD:  SubRip\r\n"
                          "Ekleyen:  \r\n"));
+  }
+
+  // Qt's tester checks every notification the list model sends against what
+  // it then reports, after each add, delete, sort and clear.
+  void resultModelStaysConsistentThroughEveryChange() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QAbstractItemModelTester tester(window.ListView1().model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    for (const char* film : {"b", "a", "c", "a"}) H->Add(Record(film));
+    H->Select(1);
+    H->Action("mmItemDeleteSelected").trigger();
+    H->ClickHeader(0);
+    H->Action("btnSort1").trigger();
+    QCOMPARE(window.ListView1().model()->rowCount(), 3);
+    H->Action("mmItemClearAll").trigger();
+    QCOMPARE(window.ListView1().model()->rowCount(), 0);
+    H->Add(Record("d"));
+    QCOMPARE(window.ListView1().model()->rowCount(), 1);
   }
 
   void deletingTheSelectedRowKeepsTheCountPanel() {
