@@ -1,5 +1,7 @@
 #include "DownloadCommand.h"
 
+#include "ExitStatus.h"
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -12,6 +14,7 @@
 #include "Dispatcher.h"
 #include "DownloadRequest.h"
 #include "DownloadThread.h"
+#include "ExitStatus.h"
 #include "ProxyFile.h"
 #include "Sites.h"
 #include "TextHelpers.h"
@@ -19,11 +22,6 @@
 namespace velkaro {
 
 namespace {
-
-constexpr int kExitSaved = 0;
-constexpr int kExitNotSaved = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitBrowser = 3;
 
 // The row's texts as the window reads them, in code page 1254.
 struct TDownloadArgs {
@@ -89,7 +87,7 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
     proxy = ReadProxySetting(ExecutableDir() / kProxyFileName);
   } catch (const TProxyFileError& error) {
     std::cerr << TerminalText(error.what()) << '\n';
-    return kExitNotSaved;
+    return kExitFailed;
   }
 
   auto ui = std::make_shared<TQueueDispatcher>();
@@ -114,11 +112,11 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
 
   if (!saved) {
     if (!thread->FailureText().empty()) std::cerr << thread->FailureText() << '\n';
-    return kExitNotSaved;
+    return kExitFailed;
   }
   std::cout << thread->SavePath.string() << '\n';
   std::cerr << TerminalText(DownloadedMessage(args->Film, args->Fps, args->Cd, args->Date)) << '\n';
-  return kExitSaved;
+  return kExitClean;
 }
 
 }  // namespace velkaro

@@ -14,6 +14,7 @@
 #include "CodePage.h"
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
+#include "ExitStatus.h"
 #include "RowFormat.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
@@ -22,11 +23,6 @@
 namespace velkaro {
 namespace {
 
-constexpr int kExitClean = 0;
-constexpr int kExitMarkers = 1;
-constexpr int kExitUsage = 2;
-// As a shell reports a program ended by SIGINT.
-constexpr int kExitInterrupted = 130;
 constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
@@ -153,7 +149,7 @@ int Search(const std::vector<std::string_view>& args) {
   // and the status is the last line.
   std::cerr << Cp1254ToUtf8(status) << '\n';
   if (Interrupted) return kExitInterrupted;
-  return status == kSearchClean ? kExitClean : kExitMarkers;
+  return status == kSearchClean ? kExitClean : kExitFailed;
 }
 
 struct TCommand {

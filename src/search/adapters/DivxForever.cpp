@@ -13,13 +13,9 @@ namespace velkaro {
 
 namespace {
 
-struct TLanguageCode {
-  std::string_view Item;  // the dialog's item, and the name a result row gets back
-  std::string_view Code;
-};
-
-// "Dutch" is not in the dialog's list, but the site shows its code on rows.
-constexpr TLanguageCode kLanguageCodes[] = {
+// Items are also the names result rows get back. "Dutch" is not in the
+// dialog's list, but the site shows its code on rows.
+constexpr TItemCode<std::string_view> kLanguageCodes[] = {
     {"All", "all"},  {"English", "EN"}, {"Germany", "DE"}, {"Italy", "IT"},
     {"Spanish", "SP"}, {"Dutch", "NL"},  {"French", "FR"},  {"Turkish", "TR"},
 };
@@ -269,19 +265,21 @@ void WalkDivxForeverResults(const THTMLParser& page, std::string_view filmName, 
   }
 }
 
-const TSiteAdapter kDivxForeverAdapter{
-    .Id = SiteId::DivxForever,
-    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
-      return BuildDivxForeverQuery(film, DivxForeverLanguageCode(item));
-    },
-    .FirstRequest = [](std::string_view query) {
-      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), true};
-    },
-    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
-      WalkDivxForeverResults(page, context.FilmName, context.SiteBase, onRecord);
-    },
-    .ReadDetail = nullptr,
-    .Paging = {},
-};
+namespace {
+
+std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t) {
+  return BuildDivxForeverQuery(film, DivxForeverLanguageCode(item));
+}
+
+TPageRequest FirstRequest(std::string_view query) { return PostForm(kSearchPath, query, true); }
+
+// Rows are told apart by the film name as typed.
+void Walk(const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+  WalkDivxForeverResults(page, context.FilmName, context.SiteBase, onRecord);
+}
+
+}  // namespace
+
+const TSiteAdapter kDivxForeverAdapter{SiteId::DivxForever, BuildQuery, FirstRequest, Walk, nullptr, {}};
 
 }  // namespace velkaro

@@ -10,13 +10,8 @@ namespace velkaro {
 
 namespace {
 
-struct TLanguageCode {
-  std::string_view Item;
-  std::int32_t Code;
-};
-
 // In the order of the dialog's language list; "All" and anything unknown ask for every language.
-constexpr TLanguageCode kLanguageCodes[] = {
+constexpr TItemCode<std::int32_t> kLanguageCodes[] = {
     {"All", -1},
     {"Turkish", 22},
     {"English", 2},
@@ -156,12 +151,7 @@ std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page) {
   return total;
 }
 
-std::int32_t DivxSubtitlesTotal(const TLines& lines) {
-  THTMLParser page;
-  page.SetLines(lines);
-  page.Parse();
-  return ReadDivxSubtitlesTotal(page);
-}
+std::int32_t DivxSubtitlesTotal(const TLines& lines) { return ReadTokenized(lines, ReadDivxSubtitlesTotal); }
 
 std::int64_t DivxSubtitlesPageCount(std::int64_t total) {
   return total / kDivxSubtitlesPageRows + (total % kDivxSubtitlesPageRows != 0 ? 1 : 0);
@@ -177,32 +167,31 @@ std::string DivxSubtitlesPagePath(std::string_view queryText, std::int64_t page)
   return path;
 }
 
-const TSiteAdapter kDivxSubtitlesAdapter{
-    .Id = SiteId::DivxSubtitles,
-    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
-      return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(item));
-    },
-    // The site sets a cookie in its first answer, which the further pages send back.
-    .FirstRequest = [](std::string_view query) {
-      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), false};
-    },
-    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
-      WalkDivxSubtitlesResults(page, context.SiteBase, onRecord);
-    },
-    .ReadDetail = [](const THTMLParser& page, const std::string&, TSubtitleInfo& record) {
-      record.Fps = ReadDivxSubtitlesFps(page);
-    },
-    .Paging =
-        {
-            .PageCount = [](const THTMLParser& firstPage) {
-              return DivxSubtitlesPageCount(ReadDivxSubtitlesTotal(firstPage));
-            },
-            .CountBeforeWalk = false,
-            .PageRequest = [](std::string_view query, std::int64_t page) {
-              return TPageRequest{TPageRequest::TMethod::Get, DivxSubtitlesPagePath(query, page), "", false};
-            },
-            .LostPageEndsSearch = true,
-        },
-};
+namespace {
+
+std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t) {
+  return BuildDivxSubtitlesQuery(film, DivxSubtitlesLanguageCode(item));
+}
+
+// The site sets a cookie in its first answer, which the further pages send back.
+TPageRequest FirstRequest(std::string_view query) { return PostForm(kSearchPath, query, false); }
+
+void ReadDetail(const THTMLParser& page, const std::string&, TSubtitleInfo& record) {
+  record.Fps = ReadDivxSubtitlesFps(page);
+}
+
+std::int64_t PageCount(const THTMLParser& firstPage) {
+  return DivxSubtitlesPageCount(ReadDivxSubtitlesTotal(firstPage));
+}
+
+TPageRequest PageRequest(std::string_view query, std::int64_t page) {
+  return GetPath(DivxSubtitlesPagePath(query, page), false);
+}
+
+}  // namespace
+
+const TSiteAdapter kDivxSubtitlesAdapter{SiteId::DivxSubtitles, BuildQuery, FirstRequest,
+                                         WalkFromBase<WalkDivxSubtitlesResults>, ReadDetail,
+                                         TPaging{PageCount, false, PageRequest, true}};
 
 }  // namespace velkaro

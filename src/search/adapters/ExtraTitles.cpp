@@ -9,13 +9,8 @@ namespace velkaro {
 
 namespace {
 
-struct TLanguageCode {
-  std::string_view Item;
-  std::int32_t Code;
-};
-
 // "Finnish" shares French's 6: the site gives Finnish no code of its own that we know of.
-constexpr TLanguageCode kLanguageCodes[] = {
+constexpr TItemCode<std::int32_t> kLanguageCodes[] = {
     {"All", 0},           {"Chinese GB Code", 32},   {"French", 6},    {"Albanian", 42},
     {"Bulgarian", 14},    {"Bulgarian_English", 15}, {"Croatian", 17}, {"Japanese", 39},
     {"Czech", 2},         {"English", 1},            {"English_German", 18}, {"Estonian", 35},
@@ -147,19 +142,17 @@ void WalkExtraTitlesResults(const THTMLParser& page, const std::string& siteBase
   }
 }
 
-const TSiteAdapter kExtraTitlesAdapter{
-    .Id = SiteId::ExtraTitles,
-    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t maximum) {
-      return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(item), maximum);
-    },
-    .FirstRequest = [](std::string_view query) {
-      return TPageRequest{TPageRequest::TMethod::Post, std::string(kSearchPath), std::string(query), false};
-    },
-    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
-      WalkExtraTitlesResults(page, context.SiteBase, onRecord);
-    },
-    .ReadDetail = ReadExtraTitlesDetails,
-    .Paging = {},
-};
+namespace {
+
+std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t maximum) {
+  return BuildExtraTitlesQuery(film, ExtraTitlesLanguageCode(item), maximum);
+}
+
+TPageRequest FirstRequest(std::string_view query) { return PostForm(kSearchPath, query, false); }
+
+}  // namespace
+
+const TSiteAdapter kExtraTitlesAdapter{SiteId::ExtraTitles, BuildQuery, FirstRequest,
+                                       WalkFromBase<WalkExtraTitlesResults>, ReadExtraTitlesDetails, {}};
 
 }  // namespace velkaro

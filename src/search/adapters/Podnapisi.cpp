@@ -10,13 +10,8 @@ namespace velkaro {
 
 namespace {
 
-struct TLanguage {
-  std::string_view Item;
-  std::int32_t Code;
-};
-
 // In the order of the dialog's language list; read both ways.
-constexpr TLanguage kLanguages[] = {
+constexpr TItemCode<std::int32_t> kLanguages[] = {
     {"All", 0},       {"Turkish", 30},   {"English", 2},   {"Albanian", 29},  {"Bulgarian", 33},
     {"Chinese GB Code", 17},             {"Croatian", 38}, {"Czech", 7},      {"Estonian", 20},
     {"Finnish", 31},  {"French", 8},     {"Germany", 5},   {"Hungary", 15},   {"Italy", 9},
@@ -110,35 +105,25 @@ std::int32_t ReadPodnapisiPageCount(const THTMLParser& page) {
 
 namespace {
 
+std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t) {
+  return BuildPodnapisiQuery(film, PodnapisiLanguageCode(item));
+}
+
 // The base ends in "/" and the query begins with one: the path goes out as
 // "//index.php/...", the form the site has always been sent.
-TPageRequest PodnapisiRequest(std::string_view query) {
-  return TPageRequest{TPageRequest::TMethod::Get, std::string(query), "", true};
+TPageRequest Request(std::string_view query) { return GetPath(std::string(query), true); }
+
+// A page without a readable pager yields nothing at all, so it is read first.
+std::int64_t PageCount(const THTMLParser& firstPage) { return ReadPodnapisiPageCount(firstPage); }
+
+// Later pages add their number to the first page's query.
+TPageRequest PageRequest(std::string_view query, std::int64_t page) {
+  return Request(NumberedPageQuery(std::string(query) + "&page=1", page));
 }
 
 }  // namespace
 
-const TSiteAdapter kPodnapisiAdapter{
-    .Id = SiteId::Podnapisi,
-    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
-      return BuildPodnapisiQuery(film, PodnapisiLanguageCode(item));
-    },
-    .FirstRequest = PodnapisiRequest,
-    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
-      WalkPodnapisiResults(page, context.SiteBase, onRecord);
-    },
-    .ReadDetail = nullptr,
-    .Paging =
-        {
-            .PageCount = [](const THTMLParser& firstPage) -> std::int64_t { return ReadPodnapisiPageCount(firstPage); },
-            // A page without a readable pager yields nothing at all.
-            .CountBeforeWalk = true,
-            // Later pages add their number to the first page's query.
-            .PageRequest = [](std::string_view query, std::int64_t page) {
-              return PodnapisiRequest(NumberedPageQuery(std::string(query) + "&page=1", page));
-            },
-            .LostPageEndsSearch = false,
-        },
-};
+const TSiteAdapter kPodnapisiAdapter{SiteId::Podnapisi, BuildQuery, Request, WalkFromBase<WalkPodnapisiResults>,
+                                     nullptr, TPaging{PageCount, true, PageRequest, false}};
 
 }  // namespace velkaro

@@ -55,6 +55,20 @@ struct TSiteAdapter {
   TPaging Paging{};
 };
 
+// A form POST of `query` to `path`, and a GET of `path`.
+inline TPageRequest PostForm(std::string_view path, std::string_view query, bool compressed) {
+  return TPageRequest{TPageRequest::TMethod::Post, std::string(path), std::string(query), compressed};
+}
+inline TPageRequest GetPath(std::string path, bool compressed) {
+  return TPageRequest{TPageRequest::TMethod::Get, std::move(path), {}, compressed};
+}
+
+// The walk of a site whose rows need only the site base.
+template <void (*WalkResults)(const THTMLParser&, const std::string&, const TRecordSink&)>
+void WalkFromBase(const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
+  WalkResults(page, context.SiteBase, onRecord);
+}
+
 // The query of result page `page`: `query` cut after its first "page=" and
 // the page number put there (appended to a query without one).
 std::string NumberedPageQuery(std::string_view query, std::int64_t page);

@@ -197,12 +197,7 @@ std::int64_t ReadSubDbPageCount(const THTMLParser& page) {
   return count;
 }
 
-std::int64_t SubDbPageCount(const TLines& lines) {
-  THTMLParser page;
-  page.SetLines(lines);
-  page.Parse();
-  return ReadSubDbPageCount(page);
-}
+std::int64_t SubDbPageCount(const TLines& lines) { return ReadTokenized(lines, ReadSubDbPageCount); }
 
 void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
   const auto& tokens = page.Tokens();
@@ -228,31 +223,17 @@ void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, cons
 
 namespace {
 
-TPageRequest SubDbRequest(std::string_view query) {
-  return TPageRequest{TPageRequest::TMethod::Get, RequestPath(query), "", true};
+std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t) {
+  return BuildSubDbQuery(film, SubDbLanguage(item));
 }
+
+TPageRequest Request(std::string_view query) { return GetPath(RequestPath(query), true); }
+
+TPageRequest PageRequest(std::string_view query, std::int64_t page) { return Request(NumberedPageQuery(query, page)); }
 
 }  // namespace
 
-const TSiteAdapter kSubDbAdapter{
-    .Id = SiteId::SubDb,
-    .BuildQuery = [](std::string_view film, std::string_view item, std::int32_t) {
-      return BuildSubDbQuery(film, SubDbLanguage(item));
-    },
-    .FirstRequest = SubDbRequest,
-    .Walk = [](const THTMLParser& page, const TWalkContext& context, const TRecordSink& onRecord) {
-      WalkSubDbResults(page, context.SiteBase, onRecord);
-    },
-    .ReadDetail = nullptr,
-    .Paging =
-        {
-            .PageCount = ReadSubDbPageCount,
-            .CountBeforeWalk = false,
-            .PageRequest = [](std::string_view query, std::int64_t page) {
-              return SubDbRequest(NumberedPageQuery(query, page));
-            },
-            .LostPageEndsSearch = false,
-        },
-};
+const TSiteAdapter kSubDbAdapter{SiteId::SubDb, BuildQuery, Request, WalkFromBase<WalkSubDbResults>, nullptr,
+                                 TPaging{ReadSubDbPageCount, false, PageRequest, false}};
 
 }  // namespace velkaro

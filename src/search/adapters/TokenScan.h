@@ -70,8 +70,24 @@ inline bool TextContains(const THTMLToken& token, std::string_view needle) {
   return text && Contains(text->Text, needle);
 }
 
+// What `read` makes of `lines` tokenized afresh.
+template <typename Read>
+auto ReadTokenized(const TLines& lines, Read read) {
+  THTMLParser page;
+  page.SetLines(lines);
+  page.Parse();
+  return read(page);
+}
+
+// A row of a site's table of the dialog's items and the site's codes for them.
+template <typename TCode>
+struct TItemCode {
+  std::string_view Item;
+  TCode Code;
+};
+
 // The code a site's table gives the dialog's item (trimmed, compared
-// exactly), or `otherwise`. Table rows have an `Item` and a `Code`.
+// exactly), or `otherwise`.
 template <typename Table, typename Code>
 Code LookUpItem(const Table& table, std::string_view item, Code otherwise) {
   const auto trimmed = TrimView(item);
