@@ -89,11 +89,9 @@ void TDownloadThread::Execute() {
 
 void TDownloadThread::PrepareClient() {
   Client = std::make_unique<THttpClient>();
-  // Only the read time-out: the connect attempt keeps the client's own limit.
-  Client->SetReadTimeout(ReadTimeoutMs);
-  Client->SetMaxBodySize(MaxBodySize);
-  Client->SetCancelToken(Cancel_);
-  if (UseProxy) Client->SetProxy(ProxyHost, ProxyPort);
+  // No connect time-out of its own: a download keeps libcurl's limit, as it always has.
+  TClientSettings{0, ReadTimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, MaxBodySize, Cancel_}.ApplyTo(
+      *Client);
   Client->SetReferer(Referer);
   Client->SetTransferHandlers({
       .Begin = [this](TTransferDirection direction, std::int64_t total) { HttpWorkBegin(direction, total); },

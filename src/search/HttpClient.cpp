@@ -521,6 +521,14 @@ std::string THttpClient::TImpl::ErrorText(CURLcode result) const {
 
 // ---------------------------------------------------------------------------
 
+void TClientSettings::ApplyTo(THttpClient& client) const {
+  client.SetConnectTimeout(ConnectTimeoutMs);
+  client.SetReadTimeout(ReadTimeoutMs);
+  if (!ProxyHost.empty()) client.SetProxy(ProxyHost, ProxyPort);
+  client.SetMaxBodySize(MaxBodySize);
+  client.SetCancelToken(Cancel);
+}
+
 THttpClient::THttpClient() : Impl_(std::make_unique<TImpl>()) {}
 
 THttpClient::~THttpClient() = default;

@@ -65,6 +65,18 @@ class TCancelToken {
   std::vector<THttpClient*> Running_;
 };
 
+// What the clients of one worker share, applied to each by one call.
+struct TClientSettings {
+  int ConnectTimeoutMs = 0;     // 0: libcurl's own limit
+  int ReadTimeoutMs = 0;        // the longest silence; 0: none
+  std::string ProxyHost;        // empty: straight to the server
+  int ProxyPort = 0;
+  std::int64_t MaxBodySize = 0;  // 0: no limit
+  std::shared_ptr<TCancelToken> Cancel;
+
+  void ApplyTo(THttpClient& client) const;
+};
+
 class THttpClient {
  public:
   static constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";

@@ -44,10 +44,7 @@ void TSearchThread::ThrowIfAbandoned() const {
 }
 
 void TSearchThread::ConfigureClient(THttpClient& client) const {
-  client.SetConnectTimeout(TimeoutMs);
-  client.SetReadTimeout(TimeoutMs);
-  if (UseProxy) client.SetProxy(ProxyHost, ProxyPort);
-  client.SetCancelToken(Cancel_);
+  TClientSettings{TimeoutMs, TimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, 0, Cancel_}.ApplyTo(client);
 }
 
 std::unique_ptr<THttpClient> TSearchThread::NewClient() const {

@@ -60,11 +60,8 @@ void TUpdateThread::Join() {
 void TUpdateThread::Execute() {
   try {
     THttpClient client;
-    client.SetConnectTimeout(TimeoutMs);
-    client.SetReadTimeout(TimeoutMs);
-    client.SetMaxBodySize(MaxReplySize);
-    if (UseProxy) client.SetProxy(ProxyHost, ProxyPort);
-    client.SetCancelToken(Cancel_);
+    TClientSettings{TimeoutMs, TimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, MaxReplySize, Cancel_}
+        .ApplyTo(client);
     CheckVersion(client);
     FetchBanner(client);
   } catch (const TAbandoned&) {
