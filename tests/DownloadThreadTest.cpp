@@ -233,7 +233,7 @@ TEST_F(DownloadThread, StopDuringTheScratchCopyEndsItAndKeepsTheUsersFile) {
   std::thread copier([&] {
     try {
       thread->CopyTempToTarget(Scratch(), target);
-    } catch (const TDownloadAbandoned&) {
+    } catch (const TWorkerAbandoned&) {
       stopped = true;
     }
   });

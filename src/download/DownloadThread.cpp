@@ -42,10 +42,6 @@ void TDownloadThread::Start() {
   StartWorker(shared_from_this(), &TDownloadThread::Run);
 }
 
-void TDownloadThread::ThrowIfAbandoned() const {
-  if (Abandoned()) throw TDownloadAbandoned{};
-}
-
 bool TDownloadThread::AsksAfterTransfer() const {
   return SavePath.empty() || Contains(Url, Sites_[SiteId::SubDb].BareHost());
 }
@@ -68,7 +64,7 @@ bool TDownloadThread::CommitTarget() {
 void TDownloadThread::Run() {
   try {
     Execute();
-  } catch (const TDownloadAbandoned&) {
+  } catch (const TWorkerAbandoned&) {
     FileStream.reset();
   } catch (const std::exception& error) {
     if (!Abandoned()) FailureText_ = error.what();

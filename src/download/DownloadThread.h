@@ -15,9 +15,6 @@
 
 namespace velkaro {
 
-// Thrown on the worker once the download was stopped, to end it at once.
-struct TDownloadAbandoned {};
-
 // The worker behind one download window. Two paths:
 // - direct, for a job whose target is chosen: the body streams into a
 //   partial file beside the target;
@@ -99,7 +96,6 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   void SubDbPath();
   void PrepareClient();
   void ShowProgress();
-  void ThrowIfAbandoned() const;
 
   std::filesystem::path ProgramDir_;
   TSiteTable Sites_;

@@ -39,10 +39,6 @@ void TSearchThread::Start() {
   StartWorker(shared_from_this(), &TSearchThread::Run);
 }
 
-void TSearchThread::ThrowIfAbandoned() const {
-  if (Abandoned()) throw TSearchAbandoned{};
-}
-
 void TSearchThread::ConfigureClient(THttpClient& client) const {
   TClientSettings{TimeoutMs, TimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, 0, Cancel_}.ApplyTo(client);
 }

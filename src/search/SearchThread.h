@@ -18,9 +18,6 @@
 
 namespace velkaro {
 
-// Thrown on the worker once the search was abandoned, to end it at once.
-struct TSearchAbandoned {};
-
 // One search against one site on a worker thread of its own. Created, filled
 // in, then started; it keeps itself alive until its end notification has run
 // on the user-interface thread.
@@ -70,7 +67,6 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   void HandOverRecord(TSubtitleInfo& record);
   std::size_t RecordsHandedOver() const { return HandedOver_; }
   void AddErrorMarker();
-  void ThrowIfAbandoned() const;
   // A diagnostic line about this search, labelled with its site.
   void Log(std::string_view line) const;
 

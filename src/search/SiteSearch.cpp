@@ -21,7 +21,7 @@ class TSiteSearch {
       } else {
         Thread_.Log(EndedBy_ + " (" + Records() + ")" + LostPages());
       }
-    } catch (const TSearchAbandoned&) {
+    } catch (const TWorkerAbandoned&) {
       Thread_.Log("stopped");
     } catch (const TMissingToken& error) {
       NotRecognised("token " + std::to_string(error.Index()) + " missing");

@@ -10,6 +10,9 @@
 
 namespace velkaro {
 
+// Thrown on a worker once it was abandoned, to end its body at once.
+struct TWorkerAbandoned {};
+
 // The life of a worker that reports to the user-interface thread: started
 // once, abandonable from the user-interface thread (its transfers then fail at
 // once and its end notification is dropped), joined by whoever owns it. The
@@ -24,6 +27,10 @@ class TWorkerThread {
     Cancel_->Cancel();
   }
   bool Abandoned() const { return Abandoned_.load(std::memory_order_acquire); }
+  // On the worker: TWorkerAbandoned once abandoned.
+  void ThrowIfAbandoned() const {
+    if (Abandoned()) throw TWorkerAbandoned{};
+  }
   // Waits for the thread body to end (never from the worker itself).
   void Join() {
     if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
