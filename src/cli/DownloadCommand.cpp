@@ -12,6 +12,7 @@
 #include "Dispatcher.h"
 #include "DownloadRequest.h"
 #include "DownloadThread.h"
+#include "ProgramFiles.h"
 #include "ProxyFile.h"
 #include "Sites.h"
 #include "TextHelpers.h"
@@ -84,16 +85,17 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
     return kExitBrowser;
   }
 
+  const TProgramFiles files = TProgramFiles::OfThisProgram();
   TProxySetting proxy;
   try {
-    proxy = ReadProxySetting(ExecutableDir() / kProxyFileName);
+    proxy = ReadProxySetting(files.PathOf(TProgramFile::Proxy));
   } catch (const TProxyFileError& error) {
     std::cerr << TerminalText(error.what()) << '\n';
     return kExitNotSaved;
   }
 
   auto ui = std::make_shared<TQueueDispatcher>();
-  auto thread = TDownloadThread::Create(ui, ExecutableDir(), sites);
+  auto thread = TDownloadThread::Create(ui, files, sites);
   thread->UseProxy = proxy.UseProxy;
   thread->ProxyHost = proxy.Host;
   thread->ProxyPort = proxy.Port;
