@@ -42,7 +42,7 @@ void BM_AddResultFromFiveThreads(benchmark::State& state) {
   for (auto _ : state) {
     auto ui = std::make_shared<TQueueDispatcher>();
     TSilentPrompt prompt;
-    TSearchSession session(ui, prompt, TSiteTable::Defaults(), ".");
+    TSearchSession session(ui, prompt, TSiteTable::Defaults(), TProgramFiles::InFolder("."));
     session.SearchOptions.Format = "All";
     const std::size_t before = mallinfo2().uordblks;
     std::atomic<int> finished{0};

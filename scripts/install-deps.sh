@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
+  desktop-file-utils appstream lintian dpkg-dev file
 )
 
 missing=()

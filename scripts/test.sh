@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs every test: a normal build, an
+# Installs the dependencies, builds, and runs every test: a normal build, the
+# installed program and its Debian package (scripts/check-install.sh), an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under
 # ThreadSanitizer, and each fuzz target for a short run.
 set -euo pipefail
@@ -24,6 +25,9 @@ configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure
 build/bin/velkaro_bench --benchmark_min_time=0.01 >/dev/null
+
+step "installed program and Debian package"
+scripts/check-install.sh build
 
 step "AddressSanitizer + UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=address -DVELKARO_BENCH=OFF

@@ -14,10 +14,15 @@
 #include "SimServer.h"
 #include "TextHelpers.h"
 
+// The installed copy is called velkaro-sitesim.
+#ifndef SITESIM_NAME
+#define SITESIM_NAME "sitesim"
+#endif
+
 namespace {
 
 constexpr const char* kUsage =
-    "usage: sitesim [--port N] [--port-file FILE] [--generate COUNT] [--newest VERSION]\n"
+    "usage: " SITESIM_NAME " [--port N] [--port-file FILE] [--generate COUNT] [--newest VERSION]\n"
     "  --port N          listen on 127.0.0.1:N (default: a free port)\n"
     "  --port-file FILE  write the port number to FILE once listening\n"
     "  --generate COUNT  add the film \"Generated Film\" with COUNT subtitles\n"
@@ -85,7 +90,7 @@ int main(int argc, char** argv) {
   try {
     arguments = ParseArguments(argc, argv);
   } catch (const TUsageError& e) {
-    std::cerr << "sitesim: " << e.what() << "\n" << kUsage;
+    std::cerr << SITESIM_NAME ": " << e.what() << "\n" << kUsage;
     return 2;
   }
 
@@ -103,14 +108,14 @@ int main(int argc, char** argv) {
     velkaro::sim::TSimServer server(std::move(catalogue));
     if (arguments.Newest) server.UpdateSite().SetVersionText(*arguments.Newest);
     server.Start(arguments.Port);
-    std::cout << "sitesim listening on " << velkaro::sim::TSimServer::kLoopback << ":" << server.Port() << std::endl;
+    std::cout << SITESIM_NAME " listening on " << velkaro::sim::TSimServer::kLoopback << ":" << server.Port() << std::endl;
     if (arguments.PortFile) WritePortFile(*arguments.PortFile, server.Port());
 
     int received = 0;
     sigwait(&stopSignals, &received);
     server.Stop();
   } catch (const std::exception& e) {
-    std::cerr << "sitesim: " << e.what() << "\n";
+    std::cerr << SITESIM_NAME ": " << e.what() << "\n";
     return 1;
   }
   return 0;

@@ -68,7 +68,7 @@ class CommandLine : public testing::Test {
     Sim.Start();
     std::filesystem::copy_file(VELKARO_CLI, Program);
     std::filesystem::copy_file(VELKARO_DEFAULT_SETTINGS, Dir.Path() / "conf.vkcf");
-    std::ofstream(Dir.Path() / kProxyFileName, std::ios::binary)
+    std::ofstream(Dir.Path() / "proxy.txt", std::ios::binary)
         << "1\r\n" << sim::TSimServer::kLoopback << ":" << Sim.Port() << "\r\n";
   }
 

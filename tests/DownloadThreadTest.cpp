@@ -87,7 +87,7 @@ class DownloadThread : public testing::Test {
   // A job as the window fills it in, its user-interface steps recorded.
   std::shared_ptr<TDownloadThread> NewThread(const std::string& url, std::filesystem::path target = {}) {
     Ended = 0;
-    auto thread = TDownloadThread::Create(Dispatcher, ProgramDir.Path(), Sites);
+    auto thread = TDownloadThread::Create(Dispatcher, TProgramFiles::InFolder(ProgramDir.Path()), Sites);
     thread->Url = url;
     thread->Referer = RouteDownload(url, Sites).Referer;
     thread->SavePath = std::move(target);

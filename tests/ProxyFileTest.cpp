@@ -14,7 +14,7 @@ class ProxyFile : public testing::Test {
   void Write(const std::string& content) const { std::ofstream(File, std::ios::binary) << content; }
 
   test::TTempDir Dir;
-  std::filesystem::path File = Dir.Path() / kProxyFileName;
+  std::filesystem::path File = Dir.Path() / "proxy.txt";
 };
 
 TEST_F(ProxyFile, LaunchReading) {

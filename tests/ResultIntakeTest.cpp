@@ -102,7 +102,7 @@ class SessionRows : public testing::Test {
 
   test::TRecordingPrompt Prompt;
   test::TTempDir Dir;
-  TSearchSession Session{std::make_shared<TQueueDispatcher>(), Prompt, TSiteTable::Defaults(), Dir.Path()};
+  TSearchSession Session{std::make_shared<TQueueDispatcher>(), Prompt, TSiteTable::Defaults(), TProgramFiles::InFolder(Dir.Path())};
 };
 
 TEST_F(SessionRows, RowsAndCountPanel) {

@@ -28,7 +28,7 @@ class SearchSessionThreads : public testing::Test {
  protected:
   void SetUp() override {
     Sim.Start();
-    Session = std::make_unique<TSearchSession>(Ui, Prompt, Sim.DirectSites(), ProgramDir.Path());
+    Session = std::make_unique<TSearchSession>(Ui, Prompt, Sim.DirectSites(), TProgramFiles::InFolder(ProgramDir.Path()));
     // The dialog always sets the format before a search.
     Session->SearchOptions.Format = "All";
   }

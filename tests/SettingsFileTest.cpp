@@ -41,7 +41,7 @@ class SettingsFile : public testing::Test {
   }
 
   test::TTempDir Dir;
-  TSettingsFile File = TSettingsFile::Beside(Dir.Path());
+  TSettingsFile File = TSettingsFile::Of(TProgramFiles::InFolder(Dir.Path()));
 };
 
 TEST_F(SettingsFile, WholeFileWriteIsTenCrLfLines) {

@@ -59,7 +59,7 @@ class UpdateThreadTest : public testing::Test {
   void SetUp() override { Sim.Start(); }
 
   sim::TUpdateSite& Maker() { return Sim.UpdateSite(); }
-  std::filesystem::path BannerFile() const { return Dir.Path() / kBannerFileName; }
+  std::filesystem::path BannerFile() const { return Dir.Path() / "rek.gif"; }
 
   // A check not yet started, straight at the stand-in's port.
   std::unique_ptr<TUpdateThread> NewCheck() {
@@ -73,7 +73,7 @@ class UpdateThreadTest : public testing::Test {
     view.HandOverBanner = [this](std::string link, std::string gif) { Banners.emplace_back(link, gif); };
     auto check = std::make_unique<TUpdateThread>(Ui, std::move(view));
     check->UpdateHost = Sim.DirectSites().UpdateHost();
-    check->ProgramDir = Dir.Path();
+    check->Files = TProgramFiles::InFolder(Dir.Path());
     return check;
   }
 

@@ -82,7 +82,7 @@ struct TShownWindow {
   TScratchDir Dir;
   TSilentPrompt Prompt;
   TfrmMain Window{TMainWindowDeps{.Prompt = Prompt,
-                                  .ProgramDir = Dir.Path,
+                                  .Files = TProgramFiles::InFolder(Dir.Path),
                                   .Sites = TSiteTable::Defaults(),
                                   .Locale = QLocale(QStringLiteral("tr_TR"))}};
 
@@ -183,7 +183,7 @@ void BM_WindowToFirstPaint(benchmark::State& state) {
     timer.start();
     TScratchDir dir;
     TSilentPrompt prompt;
-    TfrmMain window(TMainWindowDeps{.Prompt = prompt, .ProgramDir = dir.Path});
+    TfrmMain window(TMainWindowDeps{.Prompt = prompt, .Files = TProgramFiles::InFolder(dir.Path)});
     // The list is painted last and fills most of the window.
     TFirstPaint watcher;
     window.ListView1().viewport()->installEventFilter(&watcher);

@@ -15,6 +15,7 @@
 #include "DownloadRequest.h"
 #include "DownloadThread.h"
 #include "ExitStatus.h"
+#include "ProgramFiles.h"
 #include "ProxyFile.h"
 #include "Sites.h"
 #include "TextHelpers.h"
@@ -82,16 +83,17 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
     return kExitBrowser;
   }
 
+  const TProgramFiles files = TProgramFiles::OfThisProgram();
   TProxySetting proxy;
   try {
-    proxy = ReadProxySetting(ExecutableDir() / kProxyFileName);
+    proxy = ReadProxySetting(files.PathOf(TProgramFile::Proxy));
   } catch (const TProxyFileError& error) {
     std::cerr << TerminalText(error.what()) << '\n';
     return kExitFailed;
   }
 
   auto ui = std::make_shared<TQueueDispatcher>();
-  auto thread = TDownloadThread::Create(ui, ExecutableDir(), sites);
+  auto thread = TDownloadThread::Create(ui, files, sites);
   thread->UseProxy = proxy.UseProxy;
   thread->ProxyHost = proxy.Host;
   thread->ProxyPort = proxy.Port;

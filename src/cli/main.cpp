@@ -15,6 +15,7 @@
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
+#include "ProgramVersion.h"
 #include "RowFormat.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
@@ -171,9 +172,17 @@ constexpr TCommand kCommands[] = {
 
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (args.size() == 1 && args[0] == "--help") {
+    std::cout << velkaro::kUsage << velkaro::kDownloadUsage << velkaro::kInfoUsage;
+    return 0;
+  }
+  if (args.size() == 1 && args[0] == "--version") {
+    std::cout << "velkaro " << velkaro::kProgramVersion << '\n';
+    return 0;
+  }
   for (const auto& command : velkaro::kCommands) {
     if (!args.empty() && args[0] == command.Name) return command.Run({args.begin() + 1, args.end()});
   }
-  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage;
+  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage << velkaro::kInfoUsage;
   return velkaro::kExitUsage;
 }

@@ -28,14 +28,14 @@ void RemoveQuietly(const std::filesystem::path& file) {
 }  // namespace
 
 std::shared_ptr<TDownloadThread> TDownloadThread::Create(std::shared_ptr<IUiDispatcher> ui,
-                                                         std::filesystem::path programDir, TSiteTable sites) {
-  return std::shared_ptr<TDownloadThread>(new TDownloadThread(std::move(ui), std::move(programDir), std::move(sites)));
+                                                         TProgramFiles files, TSiteTable sites) {
+  return std::shared_ptr<TDownloadThread>(new TDownloadThread(std::move(ui), std::move(files), std::move(sites)));
 }
 
-TDownloadThread::TDownloadThread(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
+TDownloadThread::TDownloadThread(std::shared_ptr<IUiDispatcher> ui, TProgramFiles files,
                                  TSiteTable sites)
     : TWorkerThread(std::move(ui)),
-      ProgramDir_(std::move(programDir)),
+      Files_(std::move(files)),
       Sites_(std::move(sites)) {}
 
 void TDownloadThread::Start() {

@@ -10,6 +10,7 @@
 #include "Dispatcher.h"
 #include "HttpClient.h"
 #include "PartialFile.h"
+#include "ProgramFiles.h"
 #include "Sites.h"
 #include "WorkerThread.h"
 
@@ -19,7 +20,7 @@ namespace velkaro {
 // - direct, for a job whose target is chosen: the body streams into a
 //   partial file beside the target;
 // - ask-after, for SubDb addresses and jobs without a target: the body goes
-//   into the scratch file "temp.subfile" in the program's folder, the
+//   into the scratch file "temp.subfile" (TProgramFile::Scratch), the
 //   extension comes from the response's Content-Disposition, the user is
 //   asked for the target on the user-interface thread, and the scratch file
 //   is copied into a partial file beside it.
@@ -29,12 +30,11 @@ namespace velkaro {
 class TDownloadThread final : public TWorkerThread, public std::enable_shared_from_this<TDownloadThread> {
  public:
   static constexpr int kReadTimeoutMs = 60000;
-  static constexpr const char* kScratchFileName = "temp.subfile";
   // Far above any subtitle archive; a larger answer is a failed download.
   static constexpr std::int64_t kMaxBodySize = std::int64_t{256} << 20;
 
-  // `programDir` holds the scratch file; `sites` names SubDb's host.
-  static std::shared_ptr<TDownloadThread> Create(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir,
+  // `files` says where the scratch file is; `sites` names SubDb's host.
+  static std::shared_ptr<TDownloadThread> Create(std::shared_ptr<IUiDispatcher> ui, TProgramFiles files,
                                                  TSiteTable sites = ConfiguredSites());
 
   bool SaveAccepted = false;
@@ -85,11 +85,11 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   std::string FetchSubDbFile(const std::string& url);
   void AskSubDbSavePath();
   void CopyTempToTarget(const std::filesystem::path& scratch, const std::filesystem::path& target);
-  std::filesystem::path ScratchPath() const { return ProgramDir_ / kScratchFileName; }
+  std::filesystem::path ScratchPath() const { return Files_.PathOf(TProgramFile::Scratch); }
   bool AsksAfterTransfer() const;
 
  private:
-  TDownloadThread(std::shared_ptr<IUiDispatcher> ui, std::filesystem::path programDir, TSiteTable sites);
+  TDownloadThread(std::shared_ptr<IUiDispatcher> ui, TProgramFiles files, TSiteTable sites);
   // Execute under the catch-all: every failure ends the download quietly.
   void Run();
   void DirectPath();
@@ -97,7 +97,7 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   void PrepareClient();
   void ShowProgress();
 
-  std::filesystem::path ProgramDir_;
+  TProgramFiles Files_;
   TSiteTable Sites_;
   // The target's partial file: being written, or complete and waiting to be
   // moved in; empty after a failure. Worker-owned until the body has ended.

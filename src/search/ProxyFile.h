@@ -6,12 +6,11 @@
 #include <stdexcept>
 #include <string>
 
-// "proxy.txt" beside the executable: line 1 "1" turns the proxy on, line 2
+// "proxy.txt" (TProgramFile::Proxy): line 1 "1" turns the proxy on, line 2
 // holds "host:port". Every reader opens the file when it needs it.
 
 namespace velkaro {
 
-inline constexpr const char* kProxyFileName = "proxy.txt";
 inline constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
 inline constexpr const char* kProxyFileEmpty = "Proxy dosyas\xFD bo\xFE.";
 

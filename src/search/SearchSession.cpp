@@ -8,8 +8,8 @@
 namespace velkaro {
 
 TSearchSession::TSearchSession(std::shared_ptr<IUiDispatcher> ui, IUserPrompt& prompt, TSiteTable sites,
-                               std::filesystem::path programDir)
-    : Ui_(std::move(ui)), Prompt_(prompt), Sites_(std::move(sites)), ProgramDir_(std::move(programDir)) {}
+                               TProgramFiles files)
+    : Ui_(std::move(ui)), Prompt_(prompt), Sites_(std::move(sites)), Files_(std::move(files)) {}
 
 TSearchSession::~TSearchSession() {
   std::vector<std::shared_ptr<TSearchThread>> alive;
@@ -42,7 +42,7 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   SetIdle(false);
   auto thread = NewThread();
 
-  const TLaunchProxy proxy = ReadLaunchProxy(ProgramDir_ / kProxyFileName);
+  const TLaunchProxy proxy = ReadLaunchProxy(Files_.PathOf(TProgramFile::Proxy));
   thread->UseProxy = proxy.UseProxy;
   thread->ProxyHost = proxy.Host;
   const auto port = ParseInt(proxy.PortText);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <array>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Dispatcher.h"
+#include "ProgramFiles.h"
 #include "ResultRows.h"
 #include "SearchThread.h"
 #include "Sites.h"
@@ -25,7 +25,7 @@ class TSearchSession {
   enum TPanel : std::size_t { kVersionPanel = 0, kCountPanel = 1, kStatusPanel = 2, kPanelCount = 3 };
 
   TSearchSession(std::shared_ptr<IUiDispatcher> ui, IUserPrompt& prompt, TSiteTable sites = ConfiguredSites(),
-                 std::filesystem::path programDir = ExecutableDir());
+                 TProgramFiles files = TProgramFiles::OfThisProgram());
   // Abandons every search still running and waits for its thread.
   ~TSearchSession();
   TSearchSession(const TSearchSession&) = delete;
@@ -42,7 +42,7 @@ class TSearchSession {
   TResultRows& Rows() { return Rows_; }
   const TResultRows& Rows() const { return Rows_; }
   const TSiteTable& Sites() const { return Sites_; }
-  const std::filesystem::path& ProgramDir() const { return ProgramDir_; }
+  const TProgramFiles& Files() const { return Files_; }
 
   // The window hears of what it must redraw.
   std::function<void(std::size_t panel)> OnPanelChanged;
@@ -68,7 +68,7 @@ class TSearchSession {
   std::shared_ptr<IUiDispatcher> Ui_;
   IUserPrompt& Prompt_;
   TSiteTable Sites_;
-  std::filesystem::path ProgramDir_;
+  TProgramFiles Files_;
   bool Idle_ = true;
   std::array<std::string, kPanelCount> Panels_{"", "0", ""};
   TResultRows Rows_;

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <utility>
 
+#include "ProgramFiles.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -106,15 +107,8 @@ std::optional<SiteId> SiteIdFromName(std::string_view name) {
   return std::nullopt;
 }
 
-std::filesystem::path ExecutableDir() {
-  std::error_code ec;
-  const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) return std::filesystem::current_path();
-  return exe.parent_path();
-}
-
 const TSiteTable& ConfiguredSites() {
-  static const TSiteTable table = TSiteTable::FromFile(ExecutableDir() / "sites.txt");
+  static const TSiteTable table = TSiteTable::FromFile(TProgramFiles::OfThisProgram().PathOf(TProgramFile::Sites));
   return table;
 }
 

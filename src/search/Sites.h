@@ -60,10 +60,8 @@ std::optional<SiteId> SiteIdFromName(std::string_view name);  // case-insensitiv
 // A host without its leading "www.".
 std::string BareHost(std::string_view host);
 
-// The folder of the running executable, where every program file lives.
-std::filesystem::path ExecutableDir();
-
-// The table the program runs with: defaults plus sites.txt beside the executable.
+// The table the program runs with: defaults plus the program's sites.txt
+// (ProgramFiles.h says where that is).
 const TSiteTable& ConfiguredSites();
 
 }  // namespace velkaro

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "ProgramFiles.h"
 #include "TextHelpers.h"
 
-// "conf.vkcf" beside the executable: ten lines in a fixed order, code page
+// "conf.vkcf" (TProgramFile::Settings): ten lines in a fixed order, code page
 // 1254, CR LF after every line. Every reader and writer opens, works and
 // closes the file on its own; nothing is cached.
 
 namespace velkaro {
 
-inline constexpr const char* kSettingsFileName = "conf.vkcf";
 inline constexpr const char* kBadSettingsFile = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
 
 enum TSettingsLine : int {
@@ -55,7 +55,7 @@ std::optional<bool> ReadBoolean(std::string_view text);
 class TSettingsFile {
  public:
   explicit TSettingsFile(std::filesystem::path path) : Path_(std::move(path)) {}
-  static TSettingsFile Beside(const std::filesystem::path& programDir) { return TSettingsFile(programDir / kSettingsFileName); }
+  static TSettingsFile Of(const TProgramFiles& files) { return TSettingsFile(files.PathOf(TProgramFile::Settings)); }
   const std::filesystem::path& Path() const { return Path_; }
 
   // Replaces the file with exactly ten lines. False when it cannot be

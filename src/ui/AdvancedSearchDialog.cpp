@@ -125,13 +125,13 @@ std::string SelectedItem(const QComboBox* list) {
 }  // namespace
 
 TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
-                             std::function<TMainWindowFlags()> currentFlags, std::filesystem::path programDir,
+                             std::function<TMainWindowFlags()> currentFlags, const TProgramFiles& files,
                              QWidget* parent)
     : TFormDialog(parent),
       Session_(session),
       Prompt_(prompt),
       CurrentFlags_(std::move(currentFlags)),
-      Settings_(TSettingsFile::Beside(programDir)) {
+      Settings_(TSettingsFile::Of(files)) {
   setObjectName(QStringLiteral("frmAllSearch"));
   setWindowTitle(QStringLiteral("Gelişmiş Arama"));
   setWindowIcon(ProgramIcon());

@@ -29,7 +29,7 @@ class TfrmAllSearch final : public TFormDialog {
 
  public:
   TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt, std::function<TMainWindowFlags()> currentFlags,
-                std::filesystem::path programDir, QWidget* parent = nullptr);
+                const TProgramFiles& files, QWidget* parent = nullptr);
 
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;

@@ -102,10 +102,10 @@ void TfrmDownloader::showEvent(QShowEvent* event) {
 }
 
 void TfrmDownloader::FormShow() {
-  DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.ProgramDir, Deps_.Sites);
+  DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.Files, Deps_.Sites);
   TDownloadThread& thread = *DownloadThread;
   try {
-    const TProxySetting proxy = ReadProxySetting(Deps_.ProgramDir / kProxyFileName);
+    const TProxySetting proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
     thread.UseProxy = proxy.UseProxy;
     thread.ProxyHost = proxy.Host;
     thread.ProxyPort = proxy.Port;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "ProgramFiles.h"
 #include "SaveDialog.h"
 #include "Sites.h"
 #include "UserPrompt.h"
@@ -23,8 +24,8 @@ class TQtDispatcher;
 
 struct TDownloaderDeps {
   IUserPrompt& Prompt;
-  // proxy.txt and the scratch file live here.
-  std::filesystem::path ProgramDir;
+  // Says where proxy.txt and the scratch file are.
+  TProgramFiles Files;
   TSiteTable Sites;
   // Asks for a SubDb target; empty: a save dialog of the window's own.
   TSaveDialogRunner SaveDialog = {};

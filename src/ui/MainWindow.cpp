@@ -45,7 +45,6 @@ namespace {
 constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
 constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
 constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
-constexpr const char* kReadMeFile = "BENIOKU.txt";
 
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
@@ -131,7 +130,7 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
     : QMainWindow(parent),
       Deps_(std::move(deps)),
       Dispatcher_(std::make_shared<TQtDispatcher>(this)),
-      Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.ProgramDir)),
+      Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.Files)),
       Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowIcon(ProgramIcon());
@@ -435,7 +434,7 @@ void TfrmMain::UpdateCommands() {
 // ---------------------------------------------------------------- start and exit
 
 void TfrmMain::FormCreate() {
-  const auto grid = TSettingsFile::Beside(Deps_.ProgramDir).ReadFlag(kLineGrid);
+  const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
   if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
   ListView1_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
@@ -448,7 +447,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::StartUpdateCheck() {
   TProxySetting proxy;
   try {
-    proxy = ReadProxySetting(Deps_.ProgramDir / kProxyFileName);
+    proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
   } catch (const TProxyFileError& error) {
     // The check does not start; panel 0 keeps saying it is checking.
     Deps_.Prompt.ShowError(error.what());
@@ -468,7 +467,7 @@ void TfrmMain::StartUpdateCheck() {
   UpdateThread_->ProxyHost = proxy.Host;
   UpdateThread_->ProxyPort = proxy.Port;
   UpdateThread_->UpdateHost = Deps_.Sites.UpdateHost();
-  UpdateThread_->ProgramDir = Deps_.ProgramDir;
+  UpdateThread_->Files = Deps_.Files;
   UpdateThread_->IsGif = IsShowableGif;
   UpdateThread_->Start();
 }
@@ -489,7 +488,7 @@ void TfrmMain::FormActivate() {
   Banner_ = new TOrdelBanner(Panel3_, [this](const QUrl& url) { OpenUrl(url); });
   Banner_->show();
   ShowPendingBanner();
-  const auto atStart = TSettingsFile::Beside(Deps_.ProgramDir).ReadFlag(kLineDialogAtStart);
+  const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
     return;
@@ -499,7 +498,7 @@ void TfrmMain::FormActivate() {
 }
 
 void TfrmMain::FormClose() {
-  if (!TSettingsFile::Beside(Deps_.ProgramDir).RewriteFlag(kLineDialogAtStart, mnItemShowSearch_->isChecked())) {
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, mnItemShowSearch_->isChecked())) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
   }
 }
@@ -563,7 +562,7 @@ void TfrmMain::ShowModal(QDialog& dialog) {
 }
 
 void TfrmMain::AdvancedSearch() {
-  ShowModal<TfrmAllSearch>(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.ProgramDir);
+  ShowModal<TfrmAllSearch>(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files);
 }
 
 void TfrmMain::StopSearch() {
@@ -589,7 +588,7 @@ void TfrmMain::StartDownload() {
   }
   // Filled in completely before it is shown: showing it starts the worker.
   TfrmDownloader window(
-      {.Prompt = Deps_.Prompt, .ProgramDir = Deps_.ProgramDir, .Sites = Deps_.Sites, .SaveDialog = Deps_.SaveDialog},
+      {.Prompt = Deps_.Prompt, .Files = Deps_.Files, .Sites = Deps_.Sites, .SaveDialog = Deps_.SaveDialog},
       this);
   window.Referer = route.Referer;
   window.Url = info.Url;
@@ -666,7 +665,7 @@ void TfrmMain::ShowProperties() {
 void TfrmMain::SetGrid(bool on) {
   ListView1_->setShowGrid(on);
   UpdateCommands();
-  if (!TSettingsFile::Beside(Deps_.ProgramDir).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
 }
 
 void TfrmMain::SetDialogAtStart(bool show) {
@@ -674,7 +673,7 @@ void TfrmMain::SetDialogAtStart(bool show) {
   for (QAction* item : HideItems_) item->setChecked(!show);
 }
 
-void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.ProgramDir, Deps_.Prompt); }
+void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.Files, Deps_.Prompt); }
 
 void TfrmMain::ShowAbout() {
   ShowModal<TfrmAboutBox>(std::function<void(const QUrl&)>([this](const QUrl& url) { OpenUrl(url); }));
@@ -688,7 +687,7 @@ void TfrmMain::OpenUrl(const QUrl& url) {
   }
 }
 
-void TfrmMain::ShowReadMe() { OpenUrl(QUrl::fromLocalFile(QFile::decodeName((Deps_.ProgramDir / kReadMeFile).c_str()))); }
+void TfrmMain::ShowReadMe() { OpenUrl(QUrl::fromLocalFile(QFile::decodeName(Deps_.Files.PathOf(TProgramFile::ReadMe).c_str()))); }
 
 void TfrmMain::ShowWebSite() { OpenUrl(QUrl(QString::fromLatin1(kMakerWebSite))); }
 

@@ -15,6 +15,7 @@
 
 #include "MainWindowFlags.h"
 #include "SaveDialog.h"
+#include "ProgramFiles.h"
 #include "ProgramVersion.h"
 #include "SearchSession.h"
 #include "Sites.h"
@@ -42,8 +43,8 @@ enum class TEnableRule { Selected, Rows, Searching, Idle };
 // What the window reaches outside itself; tests put their own in.
 struct TMainWindowDeps {
   IUserPrompt& Prompt;
-  // conf.vkcf, proxy.txt and BENIOKU.txt live here.
-  std::filesystem::path ProgramDir = ExecutableDir();
+  // Where conf.vkcf, proxy.txt, rek.gif, the scratch file and BENIOKU.txt are.
+  TProgramFiles Files = TProgramFiles::OfThisProgram();
   TSiteTable Sites = ConfiguredSites();
   // The user's short date format, for sorting by date.
   QLocale Locale = QLocale::system();

@@ -39,9 +39,9 @@ void DefaultIfBlank(QLineEdit* edit, const QString& fallback) {
 
 }  // namespace
 
-TfrmProxyOptions::TfrmProxyOptions(std::filesystem::path programDir, IUserPrompt& prompt, QWidget* parent)
+TfrmProxyOptions::TfrmProxyOptions(const TProgramFiles& files, IUserPrompt& prompt, QWidget* parent)
     : TFormDialog(parent),
-      File_(std::move(programDir) / kProxyFileName),
+      File_(files.PathOf(TProgramFile::Proxy)),
       Prompt_(prompt) {
   setObjectName(QStringLiteral("frmProxyOptions"));
   setWindowTitle(QStringLiteral("Proxy Ayarları"));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "ProgramFiles.h"
 #include "UserPrompt.h"
 
 class QCheckBox;
@@ -20,7 +21,7 @@ class TfrmProxyOptions final : public TFormDialog {
   Q_OBJECT
 
  public:
-  TfrmProxyOptions(std::filesystem::path programDir, IUserPrompt& prompt, QWidget* parent = nullptr);
+  TfrmProxyOptions(const TProgramFiles& files, IUserPrompt& prompt, QWidget* parent = nullptr);
 
   void CheckBox1Click();
   void Button1Click() override;

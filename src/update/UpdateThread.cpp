@@ -90,7 +90,7 @@ void TUpdateThread::FetchBanner(THttpClient& client) {
   BannerImage.clear();
   client.Get(lines[0], [this](std::string_view bytes) { BannerImage.append(bytes); });
   // Written aside and renamed: a failed write leaves the last banner whole.
-  if (!ReplaceFileContent(ProgramDir / kBannerFileName, BannerImage)) throw TBannerError("cannot write rek.gif");
+  if (!ReplaceFileContent(Files.PathOf(TProgramFile::Banner), BannerImage)) throw TBannerError("cannot write rek.gif");
   if (!IsGif(BannerImage)) throw TBannerError("banner image is not a GIF");
   RunOnUi([link = std::move(BannerLink), gif = std::move(BannerImage)](TUpdateView& view) mutable {
     view.HandOverBanner(std::move(link), std::move(gif));

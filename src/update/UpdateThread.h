@@ -2,7 +2,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -13,6 +12,7 @@
 #include "Dispatcher.h"
 #include "GifCheck.h"
 #include "HttpClient.h"
+#include "ProgramFiles.h"
 #include "Sites.h"
 #include "UserPrompt.h"
 
@@ -25,7 +25,6 @@ namespace velkaro {
 inline constexpr const char* kVersionPath = "/vk/versiyon.php";
 inline constexpr const char* kBannerPointerPath = "/vk/banner_config_link.txt";
 inline constexpr const char* kDownloadPage = "http://www.velkaro.net/indir.php";
-inline constexpr const char* kBannerFileName = "rek.gif";
 
 // Status panel 0 and the question, code page 1254.
 inline constexpr const char* kNoNewVersion = "Yeni s\xFCr\xFCm yok";
@@ -76,8 +75,8 @@ class TUpdateThread {
 
   // The maker's host ("www.velkaro.net", may carry ":port").
   std::string UpdateHost = ConfiguredSites().UpdateHost();
-  // Where "rek.gif" is written.
-  std::filesystem::path ProgramDir = ExecutableDir();
+  // Says where "rek.gif" is written.
+  TProgramFiles Files = TProgramFiles::OfThisProgram();
   // The window adds decoding every frame to the stream check.
   TGifCheck IsGif = IsWholeGif;
   int TimeoutMs = kTimeoutMs;

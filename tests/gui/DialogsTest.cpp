@@ -78,19 +78,19 @@ class DialogsTest : public QObject {
   std::unique_ptr<TSearchSession> Session;
   TMainWindowFlags Flags;
 
-  std::filesystem::path SettingsPath() const { return Dir->Path() / kSettingsFileName; }
-  std::filesystem::path ProxyPath() const { return Dir->Path() / kProxyFileName; }
+  std::filesystem::path SettingsPath() const { return Dir->Path() / "conf.vkcf"; }
+  std::filesystem::path ProxyPath() const { return Dir->Path() / "proxy.txt"; }
 
   void NewSession(TSiteTable sites = TSiteTable::Defaults()) {
     Session.reset();
-    Session = std::make_unique<TSearchSession>(Dispatcher, Prompt, std::move(sites), Dir->Path());
+    Session = std::make_unique<TSearchSession>(Dispatcher, Prompt, std::move(sites), TProgramFiles::InFolder(Dir->Path()));
   }
 
   std::unique_ptr<TfrmAllSearch> NewSearchDialog() {
-    return std::make_unique<TfrmAllSearch>(*Session, Prompt, [this] { return Flags; }, Dir->Path());
+    return std::make_unique<TfrmAllSearch>(*Session, Prompt, [this] { return Flags; }, TProgramFiles::InFolder(Dir->Path()));
   }
 
-  std::unique_ptr<TfrmProxyOptions> NewProxyDialog() { return std::make_unique<TfrmProxyOptions>(Dir->Path(), Prompt); }
+  std::unique_ptr<TfrmProxyOptions> NewProxyDialog() { return std::make_unique<TfrmProxyOptions>(TProgramFiles::InFolder(Dir->Path()), Prompt); }
 
   // Lines 0 to 7 of a settings file with every site unticked except `ticked` (file order).
   static std::vector<std::string> DialogLines(const std::string& ticked, const std::string& language,

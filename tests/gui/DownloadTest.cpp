@@ -54,10 +54,10 @@ struct THarness {
 
   THarness() {
     Sim.Start();
-    std::ofstream(ProgramDir.Path() / kSettingsFileName, std::ios::binary) << "-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n\r\n50\r\n0\r\n0\r\n";
+    std::ofstream(ProgramDir.Path() / "conf.vkcf", std::ios::binary) << "-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n\r\n50\r\n0\r\n0\r\n";
     Main = std::make_unique<TfrmMain>(TMainWindowDeps{
         .Prompt = Prompt,
-        .ProgramDir = ProgramDir.Path(),
+        .Files = TProgramFiles::InFolder(ProgramDir.Path()),
         .Sites = Sim.DirectSites(),
         .ShowDialog =
             [this](QDialog& window) {

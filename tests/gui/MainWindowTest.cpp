@@ -14,10 +14,12 @@
 #include <QTableView>
 #include <QTest>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,6 +29,7 @@
 #include "MainWindow.h"
 #include "ResultList.h"
 #include "SettingsFile.h"
+#include "TerminationSignals.h"
 #include "TestSupport.h"
 #include "sitesim/SimServer.h"
 
@@ -36,6 +39,7 @@ namespace {
 constexpr const char* kBadSettings = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
 constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
 constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
+constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
 constexpr int kSearchTimeoutMs = 60000;
 
 TSubtitleInfo Record(std::string film, std::string url = "http://www.extratitles.net/xsubt.subt.link.php?id=1&f=a.zip",
@@ -77,19 +81,21 @@ struct THarness {
   // Download targets asked for; every one is cancelled.
   std::vector<TSaveDialogRequest> SaveRequests;
   TSiteTable Sites = TSiteTable::Defaults();
+  // Empty: every file in Dir, as in a portable folder.
+  std::optional<TProgramFiles> Files;
   std::unique_ptr<TfrmMain> Window;
 
   void WriteSettings(const std::string& grid = "0", const std::string& atStart = "0") {
-    std::ofstream out(Dir.Path() / kSettingsFileName, std::ios::binary);
+    std::ofstream out(Dir.Path() / "conf.vkcf", std::ios::binary);
     for (const char* line : {"-1", "-1", "-1", "-1", "-1", "-1", "", "50"}) out << line << "\r\n";
     out << grid << "\r\n" << atStart << "\r\n";
   }
-  std::vector<std::string> Settings() const { return ReadLines(Dir.Path() / kSettingsFileName); }
+  std::vector<std::string> Settings() const { return ReadLines(Dir.Path() / "conf.vkcf"); }
 
   TfrmMain& Open() {
     Window = std::make_unique<TfrmMain>(TMainWindowDeps{
         .Prompt = Prompt,
-        .ProgramDir = Dir.Path(),
+        .Files = Files.value_or(TProgramFiles::InFolder(Dir.Path())),
         .Sites = Sites,
         .Locale = QLocale(QStringLiteral("tr_TR")),
         .ShowDialog =
@@ -300,11 +306,11 @@ class MainWindowTest : public QObject {
     QVERIFY(H->Prompt.Errors.empty());
 
     // A file that is gone is reported; the grid stays as switched.
-    std::filesystem::remove(H->Dir.Path() / kSettingsFileName);
+    std::filesystem::remove(H->Dir.Path() / "conf.vkcf");
     H->Action("btnGridOn").trigger();
     QVERIFY(H->Window->ListView1().showGrid());
     QCOMPARE(H->Prompt.Errors, std::vector<std::string>{kBadSettings});
-    QVERIFY(!std::filesystem::exists(H->Dir.Path() / kSettingsFileName));
+    QVERIFY(!std::filesystem::exists(H->Dir.Path() / "conf.vkcf"));
   }
 
   void commandsFollowRowsAndSelection() {
@@ -616,6 +622,85 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->Opened.size(), 2u);
     QCOMPARE(H->Opened[0], QUrl::fromLocalFile(QString::fromStdString((H->Dir.Path() / "BENIOKU.txt").string())));
     QCOMPARE(H->Opened[1], QUrl(QStringLiteral("http://www.velkaro.net/")));
+  }
+
+  // Installed in a prefix: the settings in the user's folders, the read-me
+  // from the data folder, nothing beside the executable.
+  TProgramEnvironment InstalledIn(const std::filesystem::path& configHome) {
+    const auto root = H->Dir.Path();
+    std::filesystem::create_directories(root / "prefix" / "bin");
+    std::filesystem::create_directories(root / "prefix" / "share" / "velkaro");
+    std::ofstream(root / "prefix" / "share" / "velkaro" / "conf.vkcf", std::ios::binary)
+        << "-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n\r\n50\r\n0\r\n0\r\n";
+    TProgramEnvironment environment;
+    environment.ExecutableDir = root / "prefix" / "bin";
+    environment.Home = (root / "home").string();
+    environment.XdgConfigHome = configHome.string();
+    environment.XdgCacheHome = (root / "cache").string();
+    return environment;
+  }
+
+  void installedProgramKeepsItsFilesInTheUsersFolders() {
+    const auto root = H->Dir.Path();
+    H->Files = TProgramFiles::For(InstalledIn(root / "config"));
+    QVERIFY(H->Files->CopyDefaultSettings());
+    TfrmMain& window = H->OpenShown();
+    QTRY_VERIFY(window.Banner() != nullptr);  // the first activation has read the start-up choice
+    H->Action("mnItemShowSearch").trigger();
+    H->Drive = [](QDialog& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("Button2"))->click(); };
+    H->Action("mmItemProxy").trigger();
+    H->Action("mmItemReadMe").trigger();
+    QVERIFY(window.close());
+
+    // The proxy file did not exist yet; everything else worked.
+    QCOMPARE(H->Prompt.Errors, std::vector<std::string>{kProxyFileMissing});
+    const auto config = root / "config" / "velkaro";
+    QCOMPARE(ReadLines(config / "conf.vkcf").at(9), std::string("-1"));
+    QCOMPARE(ReadLines(config / "proxy.txt"), (std::vector<std::string>{"0", "127.0.0.1:8080"}));
+    QCOMPARE(H->Opened.at(0),
+             QUrl::fromLocalFile(QString::fromStdString((root / "prefix" / "share" / "velkaro" / "BENIOKU.txt").string())));
+    QVERIFY(std::filesystem::is_empty(root / "prefix" / "bin"));
+    QVERIFY(!std::filesystem::exists(root / "home"));
+  }
+
+  void aSettingsFolderThatCannotBeMadeGivesTheSettingsMessages() {
+    const auto root = H->Dir.Path();
+    std::ofstream(root / "a-file") << "x";
+    H->Files = TProgramFiles::For(InstalledIn(root / "a-file"));
+    QVERIFY(!H->Files->CopyDefaultSettings());
+    TfrmMain& window = H->OpenShown();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_COMPARE(H->Prompt.Errors.size(), 2u);  // start and first activation
+    H->Drive = [](QDialog& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("Button1"))->click(); };
+    H->Action("mmItemProxy").trigger();
+    QVERIFY(window.close());
+
+    const std::string proxyFile = (root / "a-file" / "velkaro" / "proxy.txt").string();
+    QCOMPARE(H->Prompt.Errors, (std::vector<std::string>{kBadSettings, kBadSettings, kProxyFileMissing,
+                                                         proxyFile + " yaz\xFDlam\xFDyor.", kBadSettings}));
+  }
+
+  // "kill" or Ctrl+C: the close box's way out, question and saved start-up choice included.
+  void aTerminationSignalClosesTheWindowAsTheCloseBoxDoes() {
+    H->WriteSettings("0", "0");
+    TfrmMain& window = H->OpenShown();
+    QTRY_VERIFY(window.Banner() != nullptr);
+    CloseOnTerminationSignals(window);
+    H->Action("mnItemShowSearch").trigger();
+    H->Add(Record("Matrix"));
+    H->Prompt.Answer = false;
+    std::raise(SIGTERM);
+    QTRY_COMPARE(H->Prompt.Questions.size(), 1u);
+    QCOMPARE(H->Prompt.Questions[0], std::string(kExitQuestion));
+    QVERIFY(window.isVisible());
+    QCOMPARE(H->Settings().at(9), std::string("0"));
+
+    // Refused once, the next signal is handled again.
+    H->Prompt.Answer = true;
+    std::raise(SIGINT);
+    QTRY_VERIFY(!window.isVisible());
+    QCOMPARE(H->Prompt.Questions.size(), 2u);
+    QCOMPARE(H->Settings().at(9), std::string("-1"));
   }
 
   void rowsArrivingInABurstArePaintedAfterIt() {

@@ -32,7 +32,7 @@ struct THarness {
   }
 
   void WriteProxyFile(const std::string& address) {
-    std::ofstream(Dir.Path() / kProxyFileName, std::ios::binary) << "1\r\n" << address << "\r\n";
+    std::ofstream(Dir.Path() / "proxy.txt", std::ios::binary) << "1\r\n" << address << "\r\n";
   }
 
   // The sites at their real names, reached through the stand-in as the proxy,
@@ -45,7 +45,7 @@ struct THarness {
   TfrmMain& OpenAsIs() {
     Window = std::make_unique<TfrmMain>(TMainWindowDeps{
         .Prompt = Prompt,
-        .ProgramDir = Dir.Path(),
+        .Files = TProgramFiles::InFolder(Dir.Path()),
         .Sites = TSiteTable::Defaults(),
         .ShowDialog = [](QDialog&) {},
         .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
@@ -95,7 +95,7 @@ class UpdateCheckTest : public QObject {
     const QString link = QStringLiteral("http://www.velkaro.net/reklam.php");
     QCOMPARE(window.Banner()->toolTip(), link);
     QVERIFY(H->Prompt.Questions.empty() && H->Prompt.Errors.empty());
-    QVERIFY(std::filesystem::exists(H->Dir.Path() / kBannerFileName));
+    QVERIFY(std::filesystem::exists(H->Dir.Path() / "rek.gif"));
 
     QTest::mouseClick(window.Banner(), Qt::LeftButton);
     QCOMPARE(H->Opened, std::vector<QUrl>{QUrl(link)});
