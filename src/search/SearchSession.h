@@ -33,6 +33,8 @@ class TSearchSession {
 
   TAdvancedSearchOptions SearchOptions;
   TThreadManager ThreadManager;
+  // The video files the last search was started from; empty for a search by name.
+  std::vector<std::filesystem::path> SearchVideos;
 
   bool Idle() const { return Idle_; }
   const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }
