@@ -15,6 +15,7 @@
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "TextHelpers.h"
+#include "VideoCommand.h"
 
 namespace velkaro {
 namespace {
@@ -25,7 +26,7 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--json] FILM\n";
+    "                          [--max TEXT] [--json] [--video PATH]... FILM\n";
 
 // Message boxes become lines on stderr.
 struct TConsolePrompt final : IUserPrompt {
@@ -131,12 +132,19 @@ const TValueOption kValueOptions[] = {
      }},
     {"--format", [](std::string_view v, TSearchChoices& c) { c.FormatItem = Utf8ToCp1254(v); return true; }},
     {"--max", [](std::string_view v, TSearchChoices& c) { c.MaxText = Utf8ToCp1254(v); return true; }},
+    {"--video", [](std::string_view v, TSearchChoices& c) { c.Videos.emplace_back(v); return true; }},
 };
 
-std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args) {
-  TSearchArgs parsed;
-  parsed.Choices.TickAll();
-  parsed.Choices.FormatItem = "All";
+TSearchChoices DefaultChoices() {
+  TSearchChoices choices;
+  choices.TickAll();
+  choices.FormatItem = "All";
+  return choices;
+}
+
+std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args,
+                                           TSearchChoices base = DefaultChoices()) {
+  TSearchArgs parsed{std::move(base)};
   bool haveFilm = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto arg = args[i];
@@ -155,12 +163,16 @@ std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& 
     if (option == std::end(kValueOptions) || i + 1 >= args.size()) return std::nullopt;
     if (!option->Apply(args[++i], parsed.Choices)) return std::nullopt;
   }
-  if (!haveFilm) return std::nullopt;
+  if (!haveFilm && parsed.Choices.Videos.empty()) return std::nullopt;
   return parsed;
 }
 
 int Search(const std::vector<std::string_view>& args) {
-  const auto parsed = ParseSearchArgs(args);
+  auto parsed = ParseSearchArgs(args);
+  // Options given explicitly win over what the videos say.
+  if (parsed && !parsed->Choices.Videos.empty()) {
+    parsed = ParseSearchArgs(args, VideoSearchChoices(parsed->Choices.Videos, DefaultChoices()));
+  }
   if (!parsed) {
     std::cerr << kUsage;
     return kExitUsage;
@@ -193,6 +205,11 @@ constexpr TCommand kCommands[] = {
        if (status == kExitUsage) std::cerr << kUsage << kDownloadUsage;
        return status;
      }},
+    {"video", [](const std::vector<std::string_view>& args) {
+       const int status = RunVideoCommand(args);
+       if (status == kExitUsage) std::cerr << kUsage << kDownloadUsage << kVideoUsage;
+       return status;
+     }},
 };
 
 }  // namespace
@@ -203,6 +220,6 @@ int main(int argc, char** argv) {
   for (const auto& command : velkaro::kCommands) {
     if (!args.empty() && args[0] == command.Name) return command.Run({args.begin() + 1, args.end()});
   }
-  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage;
+  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage << velkaro::kVideoUsage;
   return velkaro::kExitUsage;
 }
