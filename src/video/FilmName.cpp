@@ -94,11 +94,6 @@ constexpr std::string_view kPlaceholderTitles[] = {
     "torrents", "media",   "desktop",  "new folder", "yeni klas\xC3\xB6r", "tmp",   "temp",    "vts",      "main",
 };
 
-constexpr std::string_view kVideoExtensions[] = {
-    "avi", "mkv", "mp4", "m4v", "mov", "mpg",  "mpeg", "wmv", "divx", "xvid", "ogm", "ogv", "flv",
-    "webm", "ts", "m2ts", "mts", "vob", "rm",  "rmvb", "3gp", "asf",  "dat",  "nut", "mxf", "iso",
-};
-
 constexpr std::size_t kMaxOtherExtension = 4;
 constexpr int kFirstYear = 1900;
 constexpr int kLastYear = 2099;

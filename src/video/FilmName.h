@@ -11,6 +11,12 @@
 
 namespace velkaro {
 
+// The extensions of video files, lower case.
+inline constexpr std::string_view kVideoExtensions[] = {
+    "avi", "mkv", "mp4", "m4v", "mov", "mpg",  "mpeg", "wmv", "divx", "xvid", "ogm", "ogv", "flv",
+    "webm", "ts", "m2ts", "mts", "vob", "rm",  "rmvb", "3gp", "asf",  "dat",  "nut", "mxf", "iso",
+};
+
 struct TFilmName {
   std::string Title;
   std::optional<int> Year;
