@@ -8,6 +8,8 @@ namespace velkaro {
 namespace {
 
 constexpr double kMaxFps = 1000;
+// Slower than this is a slide show or a broken header, not a film.
+constexpr double kMinFps = 1;
 // No film is shot faster than this; a time base read as a rate is.
 constexpr double kMaxPlausibleClockRate = 240;
 
@@ -49,7 +51,7 @@ std::string DecimalText(double fps) {
 std::string FpsText(TRate rate, TRate timeBase) {
   if (rate.Num <= 0 || rate.Den <= 0) return {};
   const double fps = Value(rate);
-  if (!std::isfinite(fps) || fps > kMaxFps || fps < 0.0005) return {};
+  if (!std::isfinite(fps) || fps > kMaxFps || fps < kMinFps) return {};
   if (fps > kMaxPlausibleClockRate && IsTimeBase(rate, timeBase)) return {};
   return DecimalText(Snapped(fps));
 }

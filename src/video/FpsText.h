@@ -13,8 +13,8 @@ struct TRate {
   std::int64_t Den = 0;
 };
 
-// Empty for a rate that no film has: zero, negative, undefined, above 1000
-// frames a second, or the stream's time base read as a rate (1000 for a
+// Empty for a rate that no film has: zero, negative, undefined, below one or
+// above 1000 frames a second, or the stream's time base read as a rate (1000 for a
 // millisecond clock, 90000 for a transport stream). `timeBase` may be {0, 0}.
 std::string FpsText(TRate rate, TRate timeBase = {});
 

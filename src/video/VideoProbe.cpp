@@ -105,8 +105,10 @@ std::string StreamFps(const AVStream& stream) {
 
 std::optional<std::int64_t> DurationOf(const AVFormatContext& context, const AVStream& stream) {
   if (context.duration > 0) return context.duration / (AV_TIME_BASE / 1000);
-  if (stream.duration > 0 && stream.time_base.den > 0) {
-    return av_rescale_q(stream.duration, stream.time_base, AVRational{1, 1000});
+  if (stream.duration > 0 && stream.time_base.num > 0 && stream.time_base.den > 0) {
+    // A broken header's time base can push this past the 64-bit range.
+    const std::int64_t ms = av_rescale_q(stream.duration, stream.time_base, AVRational{1, 1000});
+    if (ms >= 0) return ms;
   }
   return std::nullopt;
 }
