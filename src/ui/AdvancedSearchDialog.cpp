@@ -349,8 +349,6 @@ void TfrmAllSearch::ShowVideo(const TVideoFacts& facts) {
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }
 
-QString TfrmAllSearch::VideoStatus() const { return lblVideoStatus->isHidden() ? QString() : lblVideoStatus->text(); }
-
 void TfrmAllSearch::Button1Click() {
   // A custom CD count that is not a number has been reported; the user fixes it here.
   if (RunSearchCommand(Session_, Choices(), Prompt_)) {

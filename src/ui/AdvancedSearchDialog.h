@@ -44,7 +44,6 @@ class TfrmAllSearch final : public TFormDialog {
   // in the status line. Until the user searches or types a name of their own,
   // the settings file keeps the film name it had.
   void ShowVideo(const TVideoFacts& facts);
-  QString VideoStatus() const;
 
   void Button1Click() override;
   void Button2Click() override;
