@@ -47,8 +47,9 @@ configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clan
 cmake --build build-fuzz -j"$jobs" --target fuzzers
 for fuzzer in $(cd build-fuzz/bin && ls fuzz_*); do
   corpus=$(mktemp -d)
-  seeds="fuzz/corpus/${fuzzer#fuzz_}"
-  [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+  for seeds in "fuzz/corpus/${fuzzer#fuzz_}" "build-fuzz/corpus/${fuzzer#fuzz_}"; do
+    if [ -d "$seeds" ]; then cp -r "$seeds"/. "$corpus"/; fi
+  done
   echo "--- $fuzzer"
   "build-fuzz/bin/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=1 \
     "$corpus" 2>&1 | tail -n 12

@@ -20,6 +20,7 @@
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "TextHelpers.h"
+#include "VideoCommand.h"
 
 namespace velkaro {
 namespace {
@@ -28,7 +29,10 @@ constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--json] [--verbose] FILM\n";
+    "                          [--max TEXT] [--json] [--verbose] [--video PATH]... FILM\n";
+
+// Every command's usage, as --help and a wrong call show it.
+std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kInfoUsage; }
 
 // Message boxes become lines on stderr.
 struct TConsolePrompt final : IUserPrompt {
@@ -85,12 +89,19 @@ const TValueOption kValueOptions[] = {
      }},
     {"--format", [](std::string_view v, TSearchChoices& c) { c.FormatItem = Utf8ToCp1254(v); return true; }},
     {"--max", [](std::string_view v, TSearchChoices& c) { c.MaxText = Utf8ToCp1254(v); return true; }},
+    {"--video", [](std::string_view v, TSearchChoices& c) { c.Videos.emplace_back(v); return true; }},
 };
 
-std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args) {
-  TSearchArgs parsed;
-  parsed.Choices.TickAll();
-  parsed.Choices.FormatItem = "All";
+TSearchChoices DefaultChoices() {
+  TSearchChoices choices;
+  choices.TickAll();
+  choices.FormatItem = "All";
+  return choices;
+}
+
+std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args,
+                                           TSearchChoices base = DefaultChoices()) {
+  TSearchArgs parsed{std::move(base)};
   bool haveFilm = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const auto arg = args[i];
@@ -109,7 +120,7 @@ std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& 
     if (option == std::end(kValueOptions) || i + 1 >= args.size()) return std::nullopt;
     if (!option->Apply(args[++i], parsed.Choices)) return std::nullopt;
   }
-  if (!haveFilm) return std::nullopt;
+  if (!haveFilm && parsed.Choices.Videos.empty()) return std::nullopt;
   return parsed;
 }
 
@@ -118,9 +129,13 @@ volatile std::sig_atomic_t Interrupted = 0;
 extern "C" void OnInterrupt(int) { Interrupted = 1; }
 
 int Search(const std::vector<std::string_view>& args) {
-  const auto parsed = ParseSearchArgs(args);
+  auto parsed = ParseSearchArgs(args);
+  // Options given explicitly win over what the videos say.
+  if (parsed && !parsed->Choices.Videos.empty()) {
+    parsed = ParseSearchArgs(args, VideoSearchChoices(parsed->Choices.Videos, DefaultChoices()));
+  }
   if (!parsed) {
-    std::cerr << kUsage;
+    std::cerr << FullUsage();
     return kExitUsage;
   }
   auto ui = std::make_shared<TQueueDispatcher>();
@@ -162,7 +177,12 @@ constexpr TCommand kCommands[] = {
     {"search", Search},
     {"download", [](const std::vector<std::string_view>& args) {
        const int status = RunDownloadCommand(args);
-       if (status == kExitUsage) std::cerr << kUsage << kDownloadUsage;
+       if (status == kExitUsage) std::cerr << FullUsage();
+       return status;
+     }},
+    {"video", [](const std::vector<std::string_view>& args) {
+       const int status = RunVideoCommand(args);
+       if (status == kExitUsage) std::cerr << FullUsage();
        return status;
      }},
 };
@@ -173,7 +193,7 @@ constexpr TCommand kCommands[] = {
 int main(int argc, char** argv) {
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == "--help") {
-    std::cout << velkaro::kUsage << velkaro::kDownloadUsage << velkaro::kInfoUsage;
+    std::cout << velkaro::FullUsage();
     return 0;
   }
   if (args.size() == 1 && args[0] == "--version") {
@@ -183,6 +203,6 @@ int main(int argc, char** argv) {
   for (const auto& command : velkaro::kCommands) {
     if (!args.empty() && args[0] == command.Name) return command.Run({args.begin() + 1, args.end()});
   }
-  std::cerr << velkaro::kUsage << velkaro::kDownloadUsage << velkaro::kInfoUsage;
+  std::cerr << velkaro::FullUsage();
   return velkaro::kExitUsage;
 }

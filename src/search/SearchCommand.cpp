@@ -42,6 +42,20 @@ std::string FpsOf(const TSearchChoices& choices) {
 
 }  // namespace
 
+std::optional<TCdChoice> CdItemFor(std::int32_t count) {
+  for (const auto& value : kCdValues) {
+    if (value.Count == count && value.Choice != TCdChoice::All) return value.Choice;
+  }
+  return std::nullopt;
+}
+
+std::optional<TFpsChoice> FpsItemFor(std::string_view fps) {
+  for (const auto& value : kFpsValues) {
+    if (value.Text == fps && value.Choice != TFpsChoice::All) return value.Choice;
+  }
+  return std::nullopt;
+}
+
 std::string BuildSiteQuery(SiteId site, const std::string& film, const std::string& language, std::int32_t maximum) {
   return SiteAdapterFor(site).BuildQuery(film, language, maximum);
 }
@@ -60,6 +74,7 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
   }
   session.SearchOptions.Fps = FpsOf(choices);
   session.SearchOptions.Format = choices.FormatItem;
+  session.SearchVideos = choices.Videos;
 
   std::int32_t maximum = kFallbackMaximum;
   if (const auto parsed = ParseInt(choices.MaxText)) {

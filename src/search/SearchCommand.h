@@ -1,7 +1,11 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "SearchSession.h"
 #include "UserPrompt.h"
@@ -23,6 +27,8 @@ struct TSearchChoices {
   std::string LanguageItem;  // empty when no item is selected
   std::string Film;
   std::string MaxText = "50";
+  // The film's video files, remembered with the search for its download.
+  std::vector<std::filesystem::path> Videos;
 
   void TickAll() { Ticked.fill(true); }
 };
@@ -31,6 +37,11 @@ struct TSearchChoices {
 // in the dialog's fixed order. Returns false, launching nothing, when the
 // custom CD count is not a whole number; the error has been shown.
 bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IUserPrompt& prompt);
+
+// The radio item that stands for `count` CDs ("1 CD" to "3 CD"); none for other counts.
+std::optional<TCdChoice> CdItemFor(std::int32_t count);
+// The radio item whose frame rate is `fps` ("23,976", "25", "29,97"); none for other texts.
+std::optional<TFpsChoice> FpsItemFor(std::string_view fps);
 
 // The order in which ticked sites are launched.
 inline constexpr std::array<SiteId, kSiteCount> kLaunchOrder = {

@@ -35,6 +35,8 @@ class TSearchSession {
   TThreadManager ThreadManager;
   // Given to every search launched from now on; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics;
+  // The video files the last search was started from; empty for a search by name.
+  std::vector<std::filesystem::path> SearchVideos;
 
   bool Idle() const { return Idle_; }
   const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }

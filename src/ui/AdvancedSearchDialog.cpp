@@ -18,6 +18,7 @@
 #include "Artwork.h"
 #include "CodePage.h"
 #include "EngineText.h"
+#include "VideoChoices.h"
 
 namespace velkaro {
 
@@ -111,6 +112,20 @@ QGroupBox* NewRadioGroup(const QString& caption, const std::array<TRadioRow<TCho
 }
 
 template <typename TChoice, std::size_t N>
+void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadioButton*, N>& buttons, TChoice choice) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (rows[i].Choice == choice) buttons[i]->setChecked(true);
+  }
+}
+
+// The status line under the controls after a video was read.
+QString VideoFpsStatus(const std::string& fps) {
+  if (fps.empty()) return QStringLiteral("Videonun FPS değeri okunamadı.");
+  const QString text = QStringLiteral("Videonun FPS değeri: ") + QString::fromStdString(fps);
+  return FpsItemFor(fps) ? text : text + QStringLiteral(" (listede yok)");
+}
+
+template <typename TChoice, std::size_t N>
 TChoice CheckedChoice(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadioButton*, N>& buttons) {
   for (std::size_t i = 0; i < N; ++i) {
     if (buttons[i]->isChecked()) return rows[i].Choice;
@@ -177,10 +192,16 @@ void TfrmAllSearch::BuildControls() {
   bottom->addWidget(Button1);
   bottom->addWidget(Button2);
 
+  // Shown only for a search started from a video.
+  lblVideoStatus = new QLabel(this);
+  lblVideoStatus->setObjectName(QStringLiteral("lblVideoStatus"));
+  lblVideoStatus->hide();
+
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(8, 6, 8, 8);
   page->setSpacing(6);
   page->addLayout(columns);
+  page->addWidget(lblVideoStatus);
   page->addLayout(bottom);
 }
 
@@ -282,7 +303,10 @@ void TfrmAllSearch::FormCreate() {
     const bool inList = index >= 0 && index < ComboBox1->count();
     ComboBox1->setCurrentIndex(inList ? index : -1);
   };
-  apply.Film = [this](const std::string& film) { Edit1->setText(FromEngine(film)); };
+  apply.Film = [this](const std::string& film) {
+    SettingsFilm_ = film;
+    Edit1->setText(FromEngine(film));
+  };
   apply.Maximum = [this](const std::string& maximum) { Edit2->setText(FromEngine(maximum)); };
   if (!Settings_.ReadDialog(apply)) {
     Prompt_.ShowError(kBadSettingsFile);
@@ -305,12 +329,38 @@ TSearchChoices TfrmAllSearch::Choices() const {
   choices.LanguageItem = SelectedItem(ComboBox1);
   choices.Film = ToEngine(Edit1->text());
   choices.MaxText = ToEngine(Edit2->text());
+  choices.Videos = Videos_;
   return choices;
+}
+
+void TfrmAllSearch::ShowVideo(const TVideoFacts& facts) {
+  TSearchChoices filled = Choices();
+  FillFromVideo(facts, TOffListFps::All, filled);
+  if (!filled.Film.empty()) {
+    GuessedFilm_ = filled.Film;
+    Edit1->setText(FromEngine(filled.Film));
+  }
+  Check(kCdRows, CdRadios_, filled.Cd);
+  edtCustomCDCount->setText(FromEngine(filled.CustomCd));
+  Check(kFpsRows, FpsRadios_, filled.Fps);
+  Videos_ = filled.Videos;
+  lblVideoStatus->setText(VideoFpsStatus(facts.Fps));
+  lblVideoStatus->show();
+  setFixedSize(kClientSize.expandedTo(sizeHint()));
 }
 
 void TfrmAllSearch::Button1Click() {
   // A custom CD count that is not a number has been reported; the user fixes it here.
-  if (RunSearchCommand(Session_, Choices(), Prompt_)) accept();
+  if (RunSearchCommand(Session_, Choices(), Prompt_)) {
+    Searched_ = true;
+    accept();
+  }
+}
+
+std::string TfrmAllSearch::FilmToSave() const {
+  const std::string typed = ToEngine(Edit1->text());
+  // A name guessed from a video is the user's only once they search with it.
+  return !Searched_ && GuessedFilm_ == typed ? SettingsFilm_ : typed;
 }
 
 void TfrmAllSearch::Button2Click() { reject(); }
@@ -321,7 +371,7 @@ void TfrmAllSearch::FormCloseQuery() {
     settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();
   }
   settings.Dialog.LanguageIndex = ComboBox1->currentIndex();
-  settings.Dialog.Film = ToEngine(Edit1->text());
+  settings.Dialog.Film = FilmToSave();
   settings.Dialog.MaxText = ToEngine(Edit2->text());
   const TMainWindowFlags flags = CurrentFlags_ ? CurrentFlags_() : TMainWindowFlags{};
   settings.Grid = flags.Grid;

@@ -5,16 +5,21 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "MainWindowFlags.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "SettingsFile.h"
 #include "UserPrompt.h"
+#include "VideoFacts.h"
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -34,6 +39,12 @@ class TfrmAllSearch final : public TFormDialog {
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;
 
+  // Fills film name, CD and FPS from a film's video files and remembers them
+  // for the search; a frame rate that is no item leaves "Hepsi" and is shown
+  // in the status line. Until the user searches or types a name of their own,
+  // the settings file keeps the film name it had.
+  void ShowVideo(const TVideoFacts& facts);
+
   void Button1Click() override;
   void Button2Click() override;
   void UpdateSiteFonts();
@@ -50,6 +61,8 @@ class TfrmAllSearch final : public TFormDialog {
   void FormCreate();
   QCheckBox* SiteBox(TSettingsLine line) const;
   static void UpdateRadioFonts(QButtonGroup* group);
+  // The film name the settings file gets when the dialog closes.
+  std::string FilmToSave() const;
 
   TSearchSession& Session_;
   IUserPrompt& Prompt_;
@@ -70,6 +83,13 @@ class TfrmAllSearch final : public TFormDialog {
   QLineEdit* Edit2 = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
+  QLabel* lblVideoStatus = nullptr;
+
+  std::vector<std::filesystem::path> Videos_;
+  // Set by ShowVideo: the name it wrote into Edit1 and the one read from the file.
+  std::optional<std::string> GuessedFilm_;
+  std::string SettingsFilm_;
+  bool Searched_ = false;
 };
 
 // The language items that the sites' language maps receive, in list order.

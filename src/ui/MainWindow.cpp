@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFrame>
@@ -12,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPainter>
 #include <QScreen>
 #include <QStatusBar>
@@ -37,6 +40,7 @@
 #include "SettingsFile.h"
 #include "TextHelpers.h"
 #include "UpdateThread.h"
+#include "VideoFacts.h"
 
 namespace velkaro {
 
@@ -91,6 +95,25 @@ const TKeyEntry kKeys[] = {
 };
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+// "Video dosyaları (*.avi *.mkv ...);;Tüm dosyalar (*)"
+QString VideoFileFilter() {
+  QStringList patterns;
+  for (const std::string_view extension : kVideoExtensions) {
+    patterns << QStringLiteral("*.") + QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
+  }
+  return Utf8("Video dosyaları (") + patterns.join(QLatin1Char(' ')) + Utf8(");;Tüm dosyalar (*)");
+}
+
+// The local files among what is dragged; addresses and text are no video.
+std::vector<std::filesystem::path> DraggedFiles(const QMimeData* data) {
+  std::vector<std::filesystem::path> files;
+  if (data == nullptr) return files;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) files.push_back(ToPath(url.toLocalFile()));
+  }
+  return files;
+}
 
 }  // namespace
 
@@ -175,8 +198,10 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   connect(ListView1_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { ListviewPopup_->popup(ListView1_->viewport()->mapToGlobal(at)); });
 
-  // Key preview: the window sees every key before the focused control does.
+  // Key preview: the window sees every key before the focused control does;
+  // drops on the list reach it the same way.
   qApp->installEventFilter(this);
+  setAcceptDrops(true);
 
   resize(kWindowSize);
   setMinimumSize(kWindowSize);
@@ -258,6 +283,8 @@ void TfrmMain::BuildMenuBar() {
   setMenuBar(mm1);
 
   QMenu* file = mm1->addMenu(QStringLiteral("Dosya"));
+  Command(*file, Utf8("Video aç..."), "mmItemOpenVideo", [this] { AskVideos(); });
+  file->addSeparator();
   Command(*file, Utf8("Çıkış"), "mmItemExit", [this] { close(); });
 
   QMenu* edit = mm1->addMenu(Utf8("Düzen"));
@@ -525,12 +552,29 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 // ---------------------------------------------------------------- keys
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this) {
-    // Returning true ends the key's way through the widgets, so it runs once.
-    return HandleKey(static_cast<const QKeyEvent&>(*event));
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
+    return QMainWindow::eventFilter(watched, event);
   }
-  return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    // Returning true ends the key's way through the widgets, so it runs once.
+    case QEvent::KeyPress: return HandleKey(static_cast<const QKeyEvent&>(*event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: return HandleDrag(*event);
+    default: return QMainWindow::eventFilter(watched, event);
+  }
+}
+
+bool TfrmMain::HandleDrag(QEvent& event) {
+  auto& drop = static_cast<QDropEvent&>(event);
+  const auto files = DraggedFiles(drop.mimeData());
+  if (files.empty()) return false;
+  drop.acceptProposedAction();
+  // After the drop has been answered: the dialog is modal.
+  if (event.type() == QEvent::Drop) {
+    QMetaObject::invokeMethod(this, [this, files] { OpenVideos(files); }, Qt::QueuedConnection);
+  }
+  return true;
 }
 
 bool TfrmMain::HandleKey(const QKeyEvent& key) {
@@ -563,6 +607,24 @@ void TfrmMain::ShowModal(QDialog& dialog) {
 
 void TfrmMain::AdvancedSearch() {
   ShowModal<TfrmAllSearch>(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files);
+}
+
+void TfrmMain::AskVideos() {
+  std::vector<std::filesystem::path> videos;
+  if (Deps_.OpenVideoDialog) {
+    videos = Deps_.OpenVideoDialog();
+  } else {
+    for (const QString& file : QFileDialog::getOpenFileNames(this, Utf8("Video aç"), QString(), VideoFileFilter())) {
+      videos.push_back(ToPath(file));
+    }
+  }
+  if (!videos.empty()) OpenVideos(videos);
+}
+
+void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
+  TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
+  dialog.ShowVideo(ReadVideoFacts(videos));
+  ShowModal(dialog);
 }
 
 void TfrmMain::StopSearch() {

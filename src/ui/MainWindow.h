@@ -55,6 +55,9 @@ struct TMainWindowDeps {
   // Runs the save dialogs of a download (the window's `sd` and the download
   // window's own); empty: real dialogs.
   TSaveDialogRunner SaveDialog = {};
+  // Runs "Video aç..."'s file dialog: the chosen files, none when cancelled;
+  // empty: a real dialog.
+  std::function<std::vector<std::filesystem::path>()> OpenVideoDialog = {};
   // Asks the maker's host for a newer version and the banner at start; the
   // program turns it on, tests only when they serve that host.
   bool CheckForUpdate = false;
@@ -86,6 +89,10 @@ class TfrmMain final : public QMainWindow {
 
   // The command operations behind the menus, buttons and keys.
   void AdvancedSearch();
+  // "Dosya > Video aç...": the files chosen in a file dialog, as OpenVideos.
+  void AskVideos();
+  // The parts of one film, chosen or dropped: the advanced search opens filled in from them.
+  void OpenVideos(const std::vector<std::filesystem::path>& videos);
   void StopSearch();
   void StartDownload();
   void SortBy(int column);
@@ -149,6 +156,8 @@ class TfrmMain final : public QMainWindow {
   // The target of a download whose file is chosen first, in `sd`.
   std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName);
   bool HandleKey(const QKeyEvent& key);
+  // Video files dragged over or dropped on the window or the list.
+  bool HandleDrag(QEvent& event);
 
   TMainWindowDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;

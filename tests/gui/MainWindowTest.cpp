@@ -8,8 +8,11 @@
 #include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -31,6 +34,7 @@
 #include "SettingsFile.h"
 #include "TerminationSignals.h"
 #include "TestSupport.h"
+#include "VideoFixtures.h"
 #include "sitesim/SimServer.h"
 
 namespace velkaro {
@@ -83,6 +87,9 @@ struct THarness {
   TSiteTable Sites = TSiteTable::Defaults();
   // Empty: every file in Dir, as in a portable folder.
   std::optional<TProgramFiles> Files;
+  // What "Video aç..."'s file dialog answers; empty: cancelled.
+  std::vector<std::filesystem::path> ChosenVideos;
+  int VideoDialogs = 0;
   std::unique_ptr<TfrmMain> Window;
 
   void WriteSettings(const std::string& grid = "0", const std::string& atStart = "0") {
@@ -108,6 +115,11 @@ struct THarness {
             [this](const TSaveDialogRequest& request) {
               SaveRequests.push_back(request);
               return std::optional<std::filesystem::path>();
+            },
+        .OpenVideoDialog =
+            [this] {
+              ++VideoDialogs;
+              return ChosenVideos;
             },
     });
     Window->Session().SearchOptions.Format = "All";
@@ -148,7 +160,56 @@ struct THarness {
   }
 
   QString Panel(std::size_t panel) const { return Window->PanelText(panel); }
+
+  // Files dragged from a file manager and let go over `target`.
+  bool Drop(QWidget& target, const std::vector<std::filesystem::path>& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& file : files) urls << QUrl::fromLocalFile(QString::fromStdString(file.string()));
+    data.setUrls(urls);
+    const QPoint at = target.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+    return drop.isAccepted();
+  }
 };
+
+// What the advanced search dialog showed when it opened.
+struct TDialogState {
+  QString Film;
+  QString CdChecked;
+  QString CustomCd;
+  QString FpsChecked;
+  QString Status;
+};
+
+template <typename TWidget>
+TWidget* Control(QDialog& dialog, const char* name) {
+  return dialog.findChild<TWidget*>(QLatin1String(name));
+}
+
+QString CheckedName(QDialog& dialog, std::initializer_list<const char*> names) {
+  for (const char* name : names) {
+    if (Control<QRadioButton>(dialog, name)->isChecked()) return QLatin1String(name);
+  }
+  return {};
+}
+
+// Notes the dialog's state, then presses "&Ara" or "İp&tal".
+std::function<void(QDialog&)> Inspect(TDialogState& state, const char* button) {
+  return [&state, button](QDialog& dialog) {
+    state.Film = Control<QLineEdit>(dialog, "Edit1")->text();
+    state.CdChecked = CheckedName(dialog, {"rbOneCD", "rbTwoCD", "rbThreeCD", "rbAllCD", "rbCustomCD"});
+    state.CustomCd = Control<QLineEdit>(dialog, "edtCustomCDCount")->text();
+    state.FpsChecked = CheckedName(dialog, {"rb23FPS", "rb25FPS", "rb29FPS", "rbAllFPS", "rbCustomFPS"});
+    const auto* status = Control<QLabel>(dialog, "lblVideoStatus");
+    state.Status = status->isHidden() ? QString() : status->text();
+    Control<QPushButton>(dialog, button)->click();
+  };
+}
 
 // The dialog's "&Ara" for `film` with whatever the settings file ticked.
 std::function<void(QDialog&)> SearchFor(const QString& film) {
@@ -170,7 +231,7 @@ const std::vector<const char*> kSearchingItems = {"btnStopThreads", "mmItemStopT
 const std::vector<const char*> kIdleItems = {"mmItemProxy"};
 // No rule: always enabled.
 const std::vector<const char*> kFreeItems = {"btnProxy", "btnSearch", "mmItemSearch", "btnGridOn", "mmItemExit",
-                                             "mmItemAbout"};
+                                             "mmItemAbout", "mmItemOpenVideo"};
 
 }  // namespace
 
@@ -748,6 +809,102 @@ class MainWindowTest : public QObject {
     QVERIFY(!iconsBySite["ExtraTitles"].contains(TRowIcon::WebPage));
     QCOMPARE(H->Panel(1), QString::number(rows.size()));
     QCOMPARE(H->Window->ListView1().model()->rowCount(), static_cast<int>(rows.size()));
+  }
+
+  void droppingTwoPartsOpensTheDialogFilledInAndSearchesWithItsFilters() {
+    sim::TSimServer sim(sim::TCatalogue().AddGeneratedFilm("Film", 2004, 40));
+    sim.Start();
+    WriteProxyFile(H->Dir.Path(), sim.Port());
+    H->WriteSettings();
+    const std::vector<std::filesystem::path> parts = {
+        test::MakeVideo(H->Dir.Path() / "Film.CD2.avi", {"25"}),
+        test::MakeVideo(H->Dir.Path() / "Film.CD1.avi", {"25"}),
+    };
+    TfrmMain& window = H->OpenShown();
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button1");
+    QVERIFY(H->Drop(*window.ListView1().viewport(), parts));
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
+    QCOMPARE(shown.Film, QStringLiteral("Film"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 25"));
+
+    QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
+    const auto& rows = window.Session().Rows().All();
+    QVERIFY(!rows.empty());
+    for (const auto& row : rows) {
+      QCOMPARE(row.Info.CdCount, std::string("2"));
+      QCOMPARE(row.Info.Fps, std::string("25"));
+    }
+    QCOMPARE(window.Session().SearchOptions.CdCount, 2);
+    QCOMPARE(window.Session().SearchVideos, (std::vector<std::filesystem::path>{parts[1], parts[0]}));
+    // Searching with the guessed name makes it the user's: it is saved like a typed one.
+    QCOMPARE(H->Settings().at(6), std::string("Film"));
+  }
+
+  void openVideoAsksForFilesAndAnOffListRateLeavesHepsi() {
+    H->WriteSettings();
+    {
+      std::ofstream(H->Dir.Path() / "conf.vkcf", std::ios::binary)
+          << "-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n2\r\nHeat\r\n50\r\n0\r\n0\r\n";
+    }
+    H->Open();
+    H->ChosenVideos = {
+        test::MakeVideo(H->Dir.Path() / "Blade.Runner.2049.2017.1080p.WEB-DL.mkv", {"24"}),
+    };
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button2");
+    H->Action("mmItemOpenVideo").trigger();
+    QCOMPARE(H->VideoDialogs, 1);
+    QCOMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(shown.Film, QStringLiteral("Blade Runner 2049"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbOneCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 24 (listede yok)"));
+    // Cancelled: the settings file keeps the film it had, nothing guessed goes in.
+    const auto settings = H->Settings();
+    QCOMPARE(settings.at(5), std::string("2"));
+    QCOMPARE(settings.at(6), std::string("Heat"));
+    QVERIFY(H->Window->Session().SearchVideos.empty());
+
+    // A cancelled file dialog opens nothing.
+    H->ChosenVideos.clear();
+    H->Action("mmItemOpenVideo").trigger();
+    QCOMPARE(H->VideoDialogs, 2);
+    QCOMPARE(H->Dialogs.size(), 1u);
+  }
+
+  void partsOfMoreThanThreeAndUnreadableFilesStillFillTheDialog() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    const auto part = H->Dir.Path() / "Das.Boot.1981.CD1of4.avi";
+    test::WriteBytes(part, "not a video");
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button2");
+    QVERIFY(H->Drop(window, {part}));
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(shown.Film, QStringLiteral("Das Boot"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbCustomCD"));
+    QCOMPARE(shown.CustomCd, QStringLiteral("4"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri okunamadı."));
+  }
+
+  void draggingTextOrAddressesIsNoVideo() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QMimeData data;
+    data.setText(QStringLiteral("The Matrix"));
+    data.setUrls({QUrl(QStringLiteral("http://www.example.org/film.avi"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.ListView1().viewport(), &enter);
+    QVERIFY(!enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.ListView1().viewport(), &drop);
+    QCoreApplication::processEvents();
+    QVERIFY(H->Dialogs.empty());
   }
 
   void closingTheWindowDuringASearchLeavesNoWorkerBehind() {

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FilmName.h"
+#include "VideoProbe.h"
+
+// What one or more video files (the parts of one film) say about the film.
+
+namespace velkaro {
+
+struct TVideoFile {
+  std::filesystem::path Path;
+  TFilmName Name;
+  TVideoProbe Probe;
+};
+
+// The name is read whether or not the file exists; the probe only for a video.
+TVideoFile ReadVideoFile(const std::filesystem::path& path);
+
+struct TVideoFacts {
+  std::string Title;  // UTF-8
+  std::optional<int> Year;
+  // Files given together, or the "of N" or highest part number in their names.
+  int PartCount = 0;
+  std::string Fps;  // the first part's that has one
+  // The parts in part order ("CD1" before "CD2"), the search remembers them.
+  std::vector<std::filesystem::path> Videos;
+};
+
+TVideoFacts CombineVideoFiles(std::vector<TVideoFile> files);
+TVideoFacts ReadVideoFacts(const std::vector<std::filesystem::path>& paths);
+
+}  // namespace velkaro

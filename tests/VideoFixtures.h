@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+// Small test videos made on the spot with the ffmpeg command; none is kept
+// in the tree.
+
+namespace velkaro::test {
+
+struct TVideoSpec {
+  std::string Rate;           // ffmpeg's rate: "24000/1001", "25"
+  const char* Codec = "mpeg4";
+  double Seconds = 1;
+};
+
+inline std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+inline void RunFfmpeg(const std::string& arguments, const std::filesystem::path& out) {
+  const std::string command =
+      "ffmpeg -nostdin -v error -y " + arguments + " " + ShellQuoted(out.string()) + " </dev/null";
+  if (std::system(command.c_str()) != 0 || !std::filesystem::exists(out)) {
+    throw std::runtime_error("ffmpeg could not make " + out.string());
+  }
+}
+
+// A test picture at a low resolution; the container follows the extension.
+inline std::filesystem::path MakeVideo(const std::filesystem::path& file, const TVideoSpec& spec) {
+  RunFfmpeg("-f lavfi -i testsrc=size=64x48:rate=" + spec.Rate + " -t " + std::to_string(spec.Seconds) +
+                " -c:v " + spec.Codec,
+            file);
+  return file;
+}
+
+// Sound only: a film's soundtrack is no video.
+inline std::filesystem::path MakeAudioOnly(const std::filesystem::path& file) {
+  RunFfmpeg("-f lavfi -i sine=frequency=440:duration=1", file);
+  return file;
+}
+
+inline void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace velkaro::test
