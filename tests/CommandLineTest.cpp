@@ -2,41 +2,29 @@
 // the built binary into a fresh folder with its settings and a proxy file
 // pointing at the stand-ins, as a user's portable folder would hold them.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <csignal>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
+#include "CliRunner.h"
 #include "CodePage.h"
 #include "FileContent.h"
-#include "ProxyFile.h"
 #include "SearchSession.h"
 #include "TestSupport.h"
 #include "TextHelpers.h"
 #include "sitesim/Html.h"
 #include "sitesim/SimServer.h"
 
-extern char** environ;
-
 namespace velkaro {
 namespace {
 
-struct TRun {
-  int Status = -1;  // exit status; 128 + signal when killed
-  std::string Out;
-  std::string Err;
-};
+using test::TCliRun;
 
 // Backslash, tab and a line break around Turkish letters: the row must still
 // come out as one line. Searched for by "Sekme", which no other film holds.
@@ -66,55 +54,17 @@ class CommandLine : public testing::Test {
  protected:
   void SetUp() override {
     Sim.Start();
-    std::filesystem::copy_file(VELKARO_CLI, Program);
-    std::filesystem::copy_file(VELKARO_DEFAULT_SETTINGS, Dir.Path() / "conf.vkcf");
-    std::ofstream(Dir.Path() / "proxy.txt", std::ios::binary)
-        << "1\r\n" << sim::TSimServer::kLoopback << ":" << Sim.Port() << "\r\n";
+    Cli.UseProxy(Sim.Port());
   }
 
-  // Starts the copy with `args`; its output goes to files in the folder.
-  pid_t Spawn(const std::vector<std::string>& args) const {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, OutFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, ErrFile().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> argvText{Program.string()};
-    argvText.insert(argvText.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : argvText) argv.push_back(arg.data());
-    argv.push_back(nullptr);
+  TCliRun Run(const std::vector<std::string>& args) const { return Cli.Run(args); }
 
-    pid_t child = 0;
-    const int error = posix_spawn(&child, Program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
-    return child;
-  }
-
-  TRun Wait(pid_t child) const {
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0) {
-      if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "waitpid");
-    }
-    TRun run;
-    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.Out = ReadFileContent(OutFile()).value_or("");
-    run.Err = ReadFileContent(ErrFile()).value_or("");
-    return run;
-  }
-
-  TRun Run(const std::vector<std::string>& args) const { return Wait(Spawn(args)); }
-
-  std::filesystem::path OutFile() const { return Dir.Path() / "stdout.txt"; }
-  std::filesystem::path ErrFile() const { return Dir.Path() / "stderr.txt"; }
-
-  test::TTempDir Dir;
-  std::filesystem::path Program = Dir.Path() / "velkaro-cli";
+  test::TCliFolder Cli;
   sim::TSimServer Sim{CatalogueWithOddFilm()};
 };
 
 TEST_F(CommandLine, PlainRowsStayOneLineEach) {
-  const TRun run = Run({"search", "Sekme"});
+  const TCliRun run = Run({"search", "Sekme"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto rows = OutputLines(run.Out);
   ASSERT_EQ(rows.size(), kOddFilmRows) << run.Out;
@@ -127,7 +77,7 @@ TEST_F(CommandLine, PlainRowsStayOneLineEach) {
 }
 
 TEST_F(CommandLine, JsonRowsKeepUtf8AndEscapeTheRest) {
-  const TRun run = Run({"search", "--json", "Sekme"});
+  const TCliRun run = Run({"search", "--json", "Sekme"});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto rows = OutputLines(run.Out);
   ASSERT_EQ(rows.size(), kOddFilmRows) << run.Out;
@@ -140,7 +90,7 @@ TEST_F(CommandLine, JsonRowsKeepUtf8AndEscapeTheRest) {
 
 TEST_F(CommandLine, FailedSiteExitsWithOne) {
   Sim.AddFault(SiteId::SubDb, sim::TFault::ErrorStatus());
-  const TRun run = Run({"search", "Matrix"});
+  const TCliRun run = Run({"search", "Matrix"});
   EXPECT_EQ(run.Status, 1) << run.Err;
   // The other sites' rows still come.
   EXPECT_FALSE(run.Out.empty());
@@ -160,7 +110,7 @@ TEST_F(CommandLine, BadUsageExitsWithTwo) {
       {"download", "--film", "Matrix"},
   };
   for (const auto& args : usages) {
-    const TRun run = Run(args);
+    const TCliRun run = Run(args);
     const std::string shown = args.empty() ? "(none)" : args.front() + " ...";
     EXPECT_EQ(run.Status, 2) << shown;
     EXPECT_TRUE(run.Out.empty()) << shown;
@@ -170,16 +120,16 @@ TEST_F(CommandLine, BadUsageExitsWithTwo) {
 }
 
 TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
-  const TRun found = Run({"search", "--sites", "Podnapisi", "Sekme"});
+  const TCliRun found = Run({"search", "--sites", "Podnapisi", "Sekme"});
   ASSERT_EQ(found.Status, 0) << found.Err;
   const auto rows = OutputLines(found.Out);
   ASSERT_FALSE(rows.empty());
   const std::string url = SplitText(rows.front(), "\t").at(2);
 
-  const auto out = Dir.Path() / "out";
+  const auto out = Cli.Path() / "out";
   std::filesystem::create_directory(out);
   Sim.ClearRequests();
-  const TRun run = Run({"download", "--url", url, "--film", "Sekme", "--out", out.string()});
+  const TCliRun run = Run({"download", "--url", url, "--film", "Sekme", "--out", out.string()});
   EXPECT_EQ(run.Status, 3) << run.Err;
   EXPECT_EQ(run.Out, url + "\n");
   EXPECT_TRUE(std::filesystem::is_empty(out));
@@ -193,15 +143,15 @@ TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
   Sim.AddFault(SiteId::Podnapisi, sim::TFault::ReplaceBody(sim::GzipMember("<html><body>no pager</body></html>")));
   auto gate = std::make_shared<sim::TGate>();
   Sim.AddFault(SiteId::ExtraTitles, sim::TFault::Hold(gate));
-  const pid_t child = Spawn({"search", "--verbose", "--sites", "ExtraTitles,SubDb,Podnapisi", "Matrix"});
+  const pid_t child = Cli.Spawn({"search", "--verbose", "--sites", "ExtraTitles,SubDb,Podnapisi", "Matrix"});
   // Stopped once the two other sites have ended.
   const auto ended = [&] {
-    const std::string err = ReadFileContent(ErrFile()).value_or("");
+    const std::string err = ReadFileContent(Cli.ErrFile()).value_or("");
     return Contains(err, "[SubDb] HTTP") && Contains(err, "[Podnapisi] page layout");
   };
   for (int i = 0; i < 3000 && !ended(); ++i) usleep(10000);
   kill(child, SIGINT);
-  const TRun run = Wait(child);
+  const TCliRun run = Cli.Wait(child);
   gate->Open();
   EXPECT_EQ(run.Status, 130);
   const auto lines = OutputLines(run.Err);
@@ -218,7 +168,7 @@ TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
 
   // Without --verbose the same search says nothing but the status.
   Sim.ClearFaults();
-  const TRun quiet = Run({"search", "--sites", "SubDb", "Matrix"});
+  const TCliRun quiet = Run({"search", "--sites", "SubDb", "Matrix"});
   EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Cp1254ToUtf8(kSearchClean)});
 }
 

@@ -3,14 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "CliRunner.h"
 #include "TestSupport.h"
 #include "TextHelpers.h"
 #include "VideoFixtures.h"
@@ -19,49 +17,20 @@
 namespace velkaro {
 namespace {
 
-struct TRun {
-  std::string Out;
-  int Status = -1;
-};
-
-struct TPipeClose {
-  void operator()(FILE* pipe) const { pclose(pipe); }
-};
-
-// Runs `program` with `arguments` (already quoted); stderr is dropped.
-TRun RunCli(const std::filesystem::path& program, const std::string& arguments) {
-  const std::string command = test::ShellQuoted(program.string()) + " " + arguments + " 2>/dev/null";
-  TRun run;
-  FILE* raw = popen(command.c_str(), "r");
-  if (raw == nullptr) return run;
-  std::unique_ptr<FILE, TPipeClose> pipe(raw);
-  std::array<char, 4096> buffer{};
-  while (const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), pipe.get())) run.Out.append(buffer.data(), count);
-  const int status = pclose(pipe.release());
-  run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
-
 std::vector<std::string> Lines(const std::string& text) { return SplitText(text, "\n"); }
 
 class VideoCliTest : public testing::Test {
  protected:
-  void SetUp() override {
-    // The program reads proxy.txt beside itself: it gets a folder of its own.
-    std::filesystem::copy_file(VELKARO_CLI, Cli());
-  }
+  test::TCliRun Run(const std::vector<std::string>& args) const { return Cli.Run(args); }
 
-  std::filesystem::path Cli() const { return Dir.Path() / "velkaro-cli"; }
-  std::string Quoted(const std::filesystem::path& file) const { return test::ShellQuoted(file.string()); }
-
-  test::TTempDir Dir;
+  test::TCliFolder Cli;
 };
 
 TEST_F(VideoCliTest, VideoPrintsEachPathAsJson) {
-  const auto first = test::MakeVideo(Dir.Path() / "Heat.1995.CD1.avi", {"25"});
-  const auto second = test::MakeVideo(Dir.Path() / "Heat.1995.CD2.avi", {"25"});
-  const auto missing = Dir.Path() / "Se7en.1995.DVDRip.mkv";
-  const TRun run = RunCli(Cli(), "video --json " + Quoted(first) + " " + Quoted(second) + " " + Quoted(missing));
+  const auto first = test::MakeVideo(Cli.Path() / "Heat.1995.CD1.avi", {"25"});
+  const auto second = test::MakeVideo(Cli.Path() / "Heat.1995.CD2.avi", {"25"});
+  const auto missing = Cli.Path() / "Se7en.1995.DVDRip.mkv";
+  const auto run = Run({"video", "--json", first.string(), second.string(), missing.string()});
   EXPECT_EQ(run.Status, 1);
   EXPECT_EQ(Lines(run.Out),
             (std::vector<std::string>{
@@ -75,18 +44,18 @@ TEST_F(VideoCliTest, VideoPrintsEachPathAsJson) {
 }
 
 TEST_F(VideoCliTest, VideoPrintsTabSeparatedFieldsAndEscapesNames) {
-  const auto odd = test::MakeVideo(Dir.Path() / "Ocean's \"Eleven\" 2001.avi", {"24000/1001"});
-  TRun run = RunCli(Cli(), "video " + Quoted(odd));
+  const auto odd = test::MakeVideo(Cli.Path() / "Ocean's \"Eleven\" 2001.avi", {"24000/1001"});
+  auto run = Run({"video", odd.string()});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.Out, odd.string() + "\tOcean's \"Eleven\"\t2001\t\t1\t23,976\t0:00:01.001\n");
-  run = RunCli(Cli(), "video --json " + Quoted(odd));
+  run = Run({"video", "--json", odd.string()});
   EXPECT_NE(run.Out.find(R"("title":"Ocean's \"Eleven\"")"), std::string::npos) << run.Out;
 }
 
 TEST_F(VideoCliTest, VideoWithoutPathsOrWithAnUnknownOptionIsBadUsage) {
-  EXPECT_EQ(RunCli(Cli(), "video").Status, 2);
-  EXPECT_EQ(RunCli(Cli(), "video --json").Status, 2);
-  EXPECT_EQ(RunCli(Cli(), "video --fast a.avi").Status, 2);
+  EXPECT_EQ(Run({"video"}).Status, 2);
+  EXPECT_EQ(Run({"video", "--json"}).Status, 2);
+  EXPECT_EQ(Run({"video", "--fast", "a.avi"}).Status, 2);
 }
 
 // Two parts at 25 frames a second: only two-CD 25 fps subtitles of "Film" come back.
@@ -95,9 +64,9 @@ class VideoCliSearchTest : public VideoCliTest {
   void SetUp() override {
     VideoCliTest::SetUp();
     Sim.Start();
-    test::WriteBytes(Dir.Path() / "proxy.txt", "1\r\n127.0.0.1:" + std::to_string(Sim.Port()) + "\r\n");
-    Parts = Quoted(test::MakeVideo(Dir.Path() / "Film.CD1.avi", {"25"})) + " --video " +
-            Quoted(test::MakeVideo(Dir.Path() / "Film.CD2.avi", {"25"}));
+    Cli.UseProxy(Sim.Port());
+    Parts = {"--video", test::MakeVideo(Cli.Path() / "Film.CD1.avi", {"25"}).string(),
+             "--video", test::MakeVideo(Cli.Path() / "Film.CD2.avi", {"25"}).string()};
   }
 
   // Tab-separated rows: icon, film, URL, language, FPS, CD, ...
@@ -108,11 +77,17 @@ class VideoCliSearchTest : public VideoCliTest {
   }
 
   sim::TSimServer Sim{sim::TCatalogue().AddGeneratedFilm("Film", 2004, 40)};
-  std::string Parts;
+  std::vector<std::string> Parts;
+
+  test::TCliRun Search(std::vector<std::string> args) const {
+    args.insert(args.begin(), "search");
+    args.insert(args.end(), Parts.begin(), Parts.end());
+    return Run(args);
+  }
 };
 
 TEST_F(VideoCliSearchTest, SearchFillsFilmCdAndFpsFromTheVideos) {
-  const TRun run = RunCli(Cli(), "search --sites ExtraTitles,SubDb --video " + Parts);
+  const auto run = Search({"--sites", "ExtraTitles,SubDb"});
   EXPECT_EQ(run.Status, 0);
   const auto rows = Rows(run.Out);
   ASSERT_FALSE(rows.empty());
@@ -127,7 +102,7 @@ TEST_F(VideoCliSearchTest, SearchFillsFilmCdAndFpsFromTheVideos) {
 }
 
 TEST_F(VideoCliSearchTest, OptionsGivenExplicitlyWin) {
-  const TRun run = RunCli(Cli(), "search --sites SubDb --fps 23,976 --cd all --video " + Parts);
+  const auto run = Search({"--sites", "SubDb", "--fps", "23,976", "--cd", "all"});
   EXPECT_EQ(run.Status, 0);
   const auto rows = Rows(run.Out);
   ASSERT_FALSE(rows.empty());
@@ -138,7 +113,7 @@ TEST_F(VideoCliSearchTest, OptionsGivenExplicitlyWin) {
   }
   EXPECT_GT(cds.size(), 1u);
   // A film named on the command line is searched instead of the guessed one.
-  EXPECT_EQ(RunCli(Cli(), "search --sites SubDb --video " + Parts + " Nothing").Out, "");
+  EXPECT_EQ(Search({"--sites", "SubDb", "Nothing"}).Out, "");
 }
 
 }  // namespace
