@@ -23,90 +23,108 @@ void ShowCheckError(TUpdateView& view) { view.ShowVersionState(kCheckFailed, fal
 
 }  // namespace
 
-struct TUpdateThread::TShared {
-  explicit TShared(TUpdateView view) : View(std::move(view)) {}
-  TUpdateView View;
-  std::atomic<bool> Abandoned{false};
+class TUpdateThread::TCheck final : public TWorkerThread, public std::enable_shared_from_this<TCheck> {
+ public:
+  TCheck(std::shared_ptr<IUiDispatcher> ui, TUpdateView view) : TWorkerThread(std::move(ui)), View_(std::move(view)) {}
+
+  void Start(const TUpdateThread& settings) {
+    Proxy_ = settings.UseProxy ? settings.ProxyHost : std::string();
+    ProxyPort_ = settings.ProxyPort;
+    UpdateHost_ = settings.UpdateHost;
+    BannerFile_ = settings.Files.PathOf(TProgramFile::Banner);
+    IsGif_ = settings.IsGif;
+    TimeoutMs_ = settings.TimeoutMs;
+    MaxReplySize_ = settings.MaxReplySize;
+    StartWorker(shared_from_this(), &TCheck::Execute);
+  }
+
+  // The check has no end notification of its own: its outcome reaches the view.
+  std::function<void(TCheck&)> OnTerminate;
+
+ private:
+  // The thread body: every step under one guard; any failure is reported.
+  void Execute() {
+    try {
+      THttpClient client;
+      TClientSettings{TimeoutMs_, TimeoutMs_, Proxy_, ProxyPort_, MaxReplySize_, Cancel_}.ApplyTo(client);
+      CheckVersion(client);
+      FetchBanner(client);
+    } catch (const TWorkerAbandoned&) {
+      return;
+    } catch (...) {
+      if (Abandoned()) return;
+      try {
+        RunOnUi(ShowCheckError);
+      } catch (const TWorkerAbandoned&) {
+        // Nobody is left to tell.
+      }
+    }
+  }
+
+  void CheckVersion(THttpClient& client) {
+    const std::string newest = Trim(client.Get(Address(kVersionPath)));
+    // The worker waits here until the question has been answered.
+    RunOnUi(newest == kProgramVersion ? ShowNoNewVersion : AskToUpdate);
+  }
+
+  void FetchBanner(THttpClient& client) {
+    const std::string pointer = client.Get(Address(kBannerPointerPath));
+    const std::vector<std::string> lines = SplitText(client.Get(pointer), kLineBreak);
+    if (lines.size() < 2) throw TBannerError("banner configuration has fewer than two lines");
+    std::string link = lines[1];
+    std::string image;
+    client.Get(lines[0], [&image](std::string_view bytes) { image.append(bytes); });
+    // Written aside and renamed: a failed write leaves the last banner whole.
+    if (!ReplaceFileContent(BannerFile_, image)) throw TBannerError("cannot write rek.gif");
+    if (!IsGif_(image)) throw TBannerError("banner image is not a GIF");
+    RunOnUi([link = std::move(link), gif = std::move(image)](TUpdateView& view) mutable {
+      view.HandOverBanner(std::move(link), std::move(gif));
+    });
+  }
+
+  // Runs `step` on the user-interface thread and waits for it; TWorkerAbandoned
+  // when the check was abandoned meanwhile.
+  void RunOnUi(std::function<void(TUpdateView&)> step) {
+    ThrowIfAbandoned();
+    // The call holds the check: after a give-up it may still run, later, and
+    // then finds the check abandoned and touches nothing.
+    const bool ran = Ui_->RunAndWait(
+        [self = shared_from_this(), step = std::move(step)] {
+          if (!self->Abandoned()) step(self->View_);
+        },
+        [this] { return Abandoned(); });
+    if (!ran) throw TWorkerAbandoned{};
+    ThrowIfAbandoned();
+  }
+
+  std::string Address(const char* path) const { return "http://" + UpdateHost_ + path; }
+
+  TUpdateView View_;
+  std::string Proxy_;
+  std::int32_t ProxyPort_ = 0;
+  std::string UpdateHost_;
+  std::filesystem::path BannerFile_;
+  TGifCheck IsGif_;
+  int TimeoutMs_ = 0;
+  std::int64_t MaxReplySize_ = 0;
 };
 
 TUpdateThread::TUpdateThread(std::shared_ptr<IUiDispatcher> ui, TUpdateView view)
-    : Ui_(std::move(ui)),
-      Shared_(std::make_shared<TShared>(std::move(view))),
-      Cancel_(std::make_shared<TCancelToken>()) {}
+    : Check_(std::make_shared<TCheck>(std::move(ui), std::move(view))) {}
 
 TUpdateThread::~TUpdateThread() {
   Abandon();
   Join();
 }
 
-void TUpdateThread::Start() {
-  Worker_ = std::thread([this] {
-    Execute();
-    Finished_.store(true, std::memory_order_release);
-  });
-}
+void TUpdateThread::Start() { Check_->Start(*this); }
 
-void TUpdateThread::Abandon() {
-  Shared_->Abandoned.store(true, std::memory_order_release);
-  Cancel_->Cancel();
-}
+void TUpdateThread::Abandon() { Check_->Abandon(); }
 
-bool TUpdateThread::Abandoned() const { return Shared_->Abandoned.load(std::memory_order_acquire); }
+bool TUpdateThread::Abandoned() const { return Check_->Abandoned(); }
 
-void TUpdateThread::Join() {
-  if (Worker_.joinable() && Worker_.get_id() != std::this_thread::get_id()) Worker_.join();
-}
+void TUpdateThread::Join() { Check_->Join(); }
 
-void TUpdateThread::Execute() {
-  try {
-    THttpClient client;
-    TClientSettings{TimeoutMs, TimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, MaxReplySize, Cancel_}
-        .ApplyTo(client);
-    CheckVersion(client);
-    FetchBanner(client);
-  } catch (const TAbandoned&) {
-    return;
-  } catch (...) {
-    if (Abandoned()) return;
-    try {
-      RunOnUi(ShowCheckError);
-    } catch (const TAbandoned&) {
-      // Nobody is left to tell.
-    }
-  }
-}
-
-void TUpdateThread::CheckVersion(THttpClient& client) {
-  const std::string newest = Trim(client.Get(Address(kVersionPath)));
-  // The worker waits here until the question has been answered.
-  RunOnUi(newest == kProgramVersion ? ShowNoNewVersion : AskToUpdate);
-}
-
-void TUpdateThread::FetchBanner(THttpClient& client) {
-  const std::string pointer = client.Get(Address(kBannerPointerPath));
-  const std::vector<std::string> lines = SplitText(client.Get(pointer), kLineBreak);
-  if (lines.size() < 2) throw TBannerError("banner configuration has fewer than two lines");
-  BannerLink = lines[1];
-  BannerImage.clear();
-  client.Get(lines[0], [this](std::string_view bytes) { BannerImage.append(bytes); });
-  // Written aside and renamed: a failed write leaves the last banner whole.
-  if (!ReplaceFileContent(Files.PathOf(TProgramFile::Banner), BannerImage)) throw TBannerError("cannot write rek.gif");
-  if (!IsGif(BannerImage)) throw TBannerError("banner image is not a GIF");
-  RunOnUi([link = std::move(BannerLink), gif = std::move(BannerImage)](TUpdateView& view) mutable {
-    view.HandOverBanner(std::move(link), std::move(gif));
-  });
-}
-
-void TUpdateThread::RunOnUi(std::function<void(TUpdateView&)> step) {
-  if (Abandoned()) throw TAbandoned{};
-  // The call holds the shared part: after a give-up it may still run, later,
-  // and then finds the check abandoned and touches nothing.
-  const bool ran = Ui_->RunAndWait(
-      [shared = Shared_, step = std::move(step)] {
-        if (!shared->Abandoned.load(std::memory_order_acquire)) step(shared->View);
-      },
-      [shared = Shared_] { return shared->Abandoned.load(std::memory_order_acquire); });
-  if (!ran || Abandoned()) throw TAbandoned{};
-}
+bool TUpdateThread::Finished() const { return Check_->Finished(); }
 
 }  // namespace velkaro

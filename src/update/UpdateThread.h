@@ -1,13 +1,11 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "Dispatcher.h"
 #include "GifCheck.h"
@@ -15,6 +13,7 @@
 #include "ProgramFiles.h"
 #include "Sites.h"
 #include "UserPrompt.h"
+#include "WorkerThread.h"
 
 // The start-up version check: asks the maker's host for the newest version,
 // then fetches the tool bar's banner. No toolkit here: the window supplies
@@ -69,10 +68,6 @@ class TUpdateThread {
   bool UseProxy = false;
   std::int32_t ProxyPort = 0;
   std::string ProxyHost;
-  // Worker only: the banner as fetched, until it is handed over.
-  std::string BannerImage;
-  std::string BannerLink;
-
   // The maker's host ("www.velkaro.net", may carry ":port").
   std::string UpdateHost = ConfiguredSites().UpdateHost();
   // Says where "rek.gif" is written.
@@ -89,26 +84,12 @@ class TUpdateThread {
   bool Abandoned() const;
   // Waits for the worker to end (never from the worker itself).
   void Join();
-  bool Finished() const { return Finished_.load(std::memory_order_acquire); }
+  bool Finished() const;
 
  private:
-  struct TShared;
-  struct TAbandoned {};
-
-  // The thread body: steps 1 to 10 under one guard; any failure is reported.
-  void Execute();
-  void CheckVersion(THttpClient& client);
-  void FetchBanner(THttpClient& client);
-  // Runs `step` on the user-interface thread and waits for it; throws
-  // TAbandoned when the check was abandoned meanwhile.
-  void RunOnUi(std::function<void(TUpdateView&)> step);
-  std::string Address(const char* path) const { return "http://" + UpdateHost + path; }
-
-  std::shared_ptr<IUiDispatcher> Ui_;
-  std::shared_ptr<TShared> Shared_;
-  std::shared_ptr<TCancelToken> Cancel_;
-  std::atomic<bool> Finished_{false};
-  std::thread Worker_;
+  // The worker, on the lifecycle every worker shares; it takes the fields above at the start.
+  class TCheck;
+  std::shared_ptr<TCheck> Check_;
 };
 
 }  // namespace velkaro
