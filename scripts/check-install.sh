@@ -108,7 +108,7 @@ as_user velkaro-cli download --url "http://www.subdb.net/subdb/html/" --out "$ho
 echo "temp.subfile kept in $cache ($(stat -c %s "$cache/temp.subfile") bytes)"
 
 step "the window, as nobody, on the offscreen platform"
-"${as_user[@]}" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home/runtime" velkaro >"$work/window" 2>&1 &
+"${as_user[@]}" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home/runtime" velkaro --log >"$work/window" 2>&1 &
 window=$!
 # At start: the default settings copied in, the banner fetched through the proxy.
 for _ in $(seq 400); do
@@ -134,6 +134,7 @@ window=""
 [ "$(stat -c %i "$config/conf.vkcf")" != "$copied" ] || fail "the settings were not written at exit"
 [ "$(sed -n 10p "$config/conf.vkcf" | tr -d '\r')" = 0 ] || fail "line 9 of conf.vkcf"
 echo "conf.vkcf copied at start and rewritten at exit in $config"
+[ -f "$cache/velkaro.log" ] || fail "velkaro --log made no velkaro.log in $cache"
 
 # Nothing was written beside the installed programs.
 [ "$(ls "$bin" | tr '\n' ' ')" = "velkaro velkaro-cli velkaro-sitesim " ] || fail "files appeared in $bin: $(ls "$bin")"

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -27,5 +29,9 @@ class TDiagnostics {
   std::mutex Mutex_;
   TWriter Writer_;
 };
+
+// Lines appended to `file`, each with the time it was written; nothing when
+// the file cannot be opened (diagnostics never stop the program).
+std::shared_ptr<TDiagnostics> DiagnosticsToFile(const std::filesystem::path& file);
 
 }  // namespace velkaro

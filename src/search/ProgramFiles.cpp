@@ -40,6 +40,7 @@ constexpr TFileEntry kFiles[] = {
     {TProgramFile::Banner, "rek.gif", TFolder::Cache},
     {TProgramFile::Scratch, "temp.subfile", TFolder::Cache},
     {TProgramFile::ReadMe, "BENIOKU.txt", TFolder::Data},
+    {TProgramFile::Log, "velkaro.log", TFolder::Cache},
 };
 
 constexpr bool InEnumOrder() {

@@ -12,7 +12,7 @@
 // specification has it.
 // Installed mode otherwise, by the XDG base directory rules:
 //   settings  conf.vkcf, proxy.txt, sites.txt  in $XDG_CONFIG_HOME/velkaro
-//   cache     rek.gif, temp.subfile            in $XDG_CACHE_HOME/velkaro
+//   cache     rek.gif, temp.subfile, velkaro.log in $XDG_CACHE_HOME/velkaro
 //   data      BENIOKU.txt, the default conf.vkcf in <prefix>/share/velkaro,
 //             found from the executable's folder (<prefix>/bin).
 
@@ -25,6 +25,7 @@ enum class TProgramFile {
   Banner,    // "rek.gif"
   Scratch,   // "temp.subfile"
   ReadMe,    // "BENIOKU.txt"
+  Log,       // "velkaro.log": diagnostics, when asked for
 };
 
 const char* ProgramFileName(TProgramFile file);

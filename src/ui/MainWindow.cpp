@@ -155,6 +155,7 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
       Dispatcher_(std::make_shared<TQtDispatcher>(this)),
       Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.Files)),
       Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
+  Session_->Diagnostics = Deps_.Diagnostics;
   setObjectName(QStringLiteral("frmMain"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());

@@ -61,6 +61,8 @@ struct TMainWindowDeps {
   // Asks the maker's host for a newer version and the banner at start; the
   // program turns it on, tests only when they serve that host.
   bool CheckForUpdate = false;
+  // Where the searches' diagnostics go; none by default.
+  std::shared_ptr<TDiagnostics> Diagnostics = {};
 };
 
 // The program's one window: menus, tool bar, the result list and the status

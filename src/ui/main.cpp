@@ -1,14 +1,30 @@
 #include <QApplication>
 
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "Artwork.h"
+#include "Diagnostics.h"
 #include "MainWindow.h"
 #include "MessagePrompt.h"
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
 #include "TerminationSignals.h"
+
+namespace {
+
+// VELKARO_LOG=1 or --log: the searches' diagnostics go to velkaro.log.
+bool WantsLog(int argc, char** argv) {
+  const char* log = std::getenv("VELKARO_LOG");
+  if (log != nullptr && std::strcmp(log, "1") == 0) return true;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--log") == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
@@ -27,8 +43,11 @@ int main(int argc, char** argv) {
   const auto files = velkaro::TProgramFiles::OfThisProgram();
   files.CopyDefaultSettings();
 
+  std::shared_ptr<velkaro::TDiagnostics> diagnostics;
+  if (WantsLog(argc, argv)) diagnostics = velkaro::DiagnosticsToFile(files.PathOf(velkaro::TProgramFile::Log));
+
   velkaro::TMessagePrompt prompt;
-  velkaro::TfrmMain window({.Prompt = prompt, .Files = files, .CheckForUpdate = true});
+  velkaro::TfrmMain window({.Prompt = prompt, .Files = files, .CheckForUpdate = true, .Diagnostics = diagnostics});
   prompt.SetParent(&window);
   velkaro::CloseOnTerminationSignals(window);
   window.show();
