@@ -13,9 +13,9 @@ constexpr const char* kJsonKeys[kColumnCount] = {"filmName", "url",       "langu
 
 }  // namespace
 
-std::string TabField(std::string_view text) {
+std::string Utf8TabField(std::string_view utf8) {
   std::string out;
-  for (char c : Cp1254ToUtf8(text)) {
+  for (char c : utf8) {
     switch (c) {
       case '\\': out += "\\\\"; break;
       case '\t': out += "\\t"; break;
@@ -27,9 +27,9 @@ std::string TabField(std::string_view text) {
   return out;
 }
 
-std::string JsonString(std::string_view text) {
+std::string Utf8JsonString(std::string_view utf8) {
   std::string out = "\"";
-  for (char c : Cp1254ToUtf8(text)) {
+  for (char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
       out += '\\';
@@ -44,6 +44,10 @@ std::string JsonString(std::string_view text) {
   }
   return out + "\"";
 }
+
+std::string TabField(std::string_view text) { return Utf8TabField(Cp1254ToUtf8(text)); }
+
+std::string JsonString(std::string_view text) { return Utf8JsonString(Cp1254ToUtf8(text)); }
 
 std::string RowLine(const TResultRow& row, bool json) {
   std::string line;

@@ -9,12 +9,15 @@
 
 namespace velkaro {
 
-// An engine text as one tab-separated field: backslash, tab, CR and LF are
-// escaped so that every row stays one line.
-std::string TabField(std::string_view text);
+// A UTF-8 text as one tab-separated field: backslash, tab, CR and LF are
+// escaped so that every line stays one line.
+std::string Utf8TabField(std::string_view utf8);
+// A UTF-8 text as a quoted JSON string: quote, backslash and control
+// characters escaped, bytes of 0x80 and above passed through as they are.
+std::string Utf8JsonString(std::string_view utf8);
 
-// An engine text as a quoted JSON string. Bytes of 0x80 and above are UTF-8
-// after the conversion and pass through as they are.
+// The same of an engine text (code page 1254), converted to UTF-8 first.
+std::string TabField(std::string_view text);
 std::string JsonString(std::string_view text);
 
 // The row's icon index and its eight columns in list order: tab-separated,

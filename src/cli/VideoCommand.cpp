@@ -1,56 +1,19 @@
 #include "VideoCommand.h"
 
 #include <cctype>
-#include <cstdio>
 #include <iostream>
 #include <map>
 #include <optional>
 
+#include "ExitStatus.h"
+#include "RowFormat.h"
 #include "VideoChoices.h"
 
 namespace velkaro {
 
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitMissing = 1;
-constexpr int kExitUsage = 2;
-
-// File names are UTF-8 already; control characters are escaped, other bytes kept.
-std::string JsonText(std::string_view text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string JsonNumber(std::optional<int> value) { return value ? std::to_string(*value) : "null"; }
-
-// Backslash, tab, CR and LF escaped so that every file stays one line.
-std::string TabText(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\t': out += "\\t"; break;
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 std::string PlainNumber(std::optional<int> value) { return value ? std::to_string(*value) : std::string(); }
 
@@ -67,12 +30,12 @@ std::string FilmKey(const TVideoFile& file) {
 std::string VideoLine(const TVideoFile& file, int partCount, bool json) {
   const std::string duration = DurationText(file.Probe.DurationMs);
   if (json) {
-    return "{\"path\":" + JsonText(file.Path.string()) + ",\"title\":" + JsonText(file.Name.Title) +
+    return "{\"path\":" + Utf8JsonString(file.Path.string()) + ",\"title\":" + Utf8JsonString(file.Name.Title) +
            ",\"year\":" + JsonNumber(file.Name.Year) + ",\"cd\":" + JsonNumber(file.Name.CdNumber) +
-           ",\"cdCount\":" + std::to_string(partCount) + ",\"fps\":" + JsonText(file.Probe.Fps) +
-           ",\"duration\":" + JsonText(duration) + "}";
+           ",\"cdCount\":" + std::to_string(partCount) + ",\"fps\":" + Utf8JsonString(file.Probe.Fps) +
+           ",\"duration\":" + Utf8JsonString(duration) + "}";
   }
-  return TabText(file.Path.string()) + "\t" + TabText(file.Name.Title) + "\t" + PlainNumber(file.Name.Year) + "\t" +
+  return Utf8TabField(file.Path.string()) + "\t" + Utf8TabField(file.Name.Title) + "\t" + PlainNumber(file.Name.Year) + "\t" +
          PlainNumber(file.Name.CdNumber) + "\t" + std::to_string(partCount) + "\t" + file.Probe.Fps + "\t" + duration;
 }
 
@@ -92,12 +55,12 @@ int RunVideoCommand(const std::vector<std::string_view>& args) {
 
   std::map<std::string, std::vector<TVideoFile>> films;
   for (const TVideoFile& file : files) films[FilmKey(file)].push_back(file);
-  int status = kExitDone;
+  int status = kExitClean;
   for (const TVideoFile& file : files) {
     const int parts = CombineVideoFiles(films[FilmKey(file)]).PartCount;
     std::cout << VideoLine(file, parts, json) << '\n';
     std::error_code error;
-    if (!std::filesystem::exists(file.Path, error)) status = kExitMissing;
+    if (!std::filesystem::exists(file.Path, error)) status = kExitFailed;
   }
   return status;
 }
