@@ -111,6 +111,24 @@ QGroupBox* NewRadioGroup(const QString& caption, const std::array<TRadioRow<TCho
   return box;
 }
 
+// The checked item of a radio group shows in bold.
+void BoldChecked(QButtonGroup* group) {
+  for (QAbstractButton* button : group->buttons()) SetBold(button, button->isChecked());
+}
+
+// A radio group with its custom value's edit, its checked item in bold.
+template <typename TChoice, std::size_t N>
+QGroupBox* NewChoiceGroup(const QString& caption, const std::array<TRadioRow<TChoice>, N>& rows, const char* customName,
+                          QLineEdit*& custom, std::array<QRadioButton*, N>& buttons, QButtonGroup*& group,
+                          QWidget* parent) {
+  custom = NewEdit(customName, parent);
+  custom->setFixedWidth(40);
+  QGroupBox* box = NewRadioGroup(caption, rows, custom, buttons, group, parent);
+  BoldChecked(group);
+  QObject::connect(group, &QButtonGroup::buttonToggled, parent, [checked = group] { BoldChecked(checked); });
+  return box;
+}
+
 template <typename TChoice, std::size_t N>
 void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadioButton*, N>& buttons, TChoice choice) {
   for (std::size_t i = 0; i < N; ++i) {
@@ -165,8 +183,10 @@ void TfrmAllSearch::BuildControls() {
   left->addWidget(BuildSiteGroup());
   auto* radios = new QHBoxLayout;
   radios->setSpacing(6);
-  radios->addWidget(BuildCdGroup());
-  radios->addWidget(BuildFpsGroup());
+  radios->addWidget(
+      NewChoiceGroup(QStringLiteral("CD"), kCdRows, "edtCustomCDCount", edtCustomCDCount, CdRadios_, CdGroup_, this));
+  radios->addWidget(
+      NewChoiceGroup(QStringLiteral("FPS"), kFpsRows, "edtCustomFPS", edtCustomFPS, FpsRadios_, FpsGroup_, this));
   left->addLayout(radios);
   left->addStretch();
   columns->addLayout(left);
@@ -228,24 +248,6 @@ QWidget* TfrmAllSearch::BuildSiteGroup() {
   return box;
 }
 
-QWidget* TfrmAllSearch::BuildCdGroup() {
-  edtCustomCDCount = NewEdit("edtCustomCDCount", this);
-  edtCustomCDCount->setFixedWidth(40);
-  QGroupBox* box = NewRadioGroup(QStringLiteral("CD"), kCdRows, edtCustomCDCount, CdRadios_, CdGroup_, this);
-  UpdateRadioFonts(CdGroup_);
-  connect(CdGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateRadioFonts(CdGroup_); });
-  return box;
-}
-
-QWidget* TfrmAllSearch::BuildFpsGroup() {
-  edtCustomFPS = NewEdit("edtCustomFPS", this);
-  edtCustomFPS->setFixedWidth(40);
-  QGroupBox* box = NewRadioGroup(QStringLiteral("FPS"), kFpsRows, edtCustomFPS, FpsRadios_, FpsGroup_, this);
-  UpdateRadioFonts(FpsGroup_);
-  connect(FpsGroup_, &QButtonGroup::buttonToggled, this, [this] { UpdateRadioFonts(FpsGroup_); });
-  return box;
-}
-
 QWidget* TfrmAllSearch::BuildRightColumn() {
   auto* column = new QWidget(this);
   auto* layout = new QVBoxLayout(column);
@@ -276,10 +278,6 @@ QWidget* TfrmAllSearch::BuildRightColumn() {
   layout->addStretch();
   column->setFixedWidth(130);
   return column;
-}
-
-void TfrmAllSearch::UpdateRadioFonts(QButtonGroup* group) {
-  for (QAbstractButton* button : group->buttons()) SetBold(button, button->isChecked());
 }
 
 QCheckBox* TfrmAllSearch::SiteBox(TSettingsLine line) const {

@@ -55,12 +55,9 @@ class TfrmAllSearch final : public TFormDialog {
  private:
   void BuildControls();
   QWidget* BuildSiteGroup();
-  QWidget* BuildCdGroup();
-  QWidget* BuildFpsGroup();
   QWidget* BuildRightColumn();
   void FormCreate();
   QCheckBox* SiteBox(TSettingsLine line) const;
-  static void UpdateRadioFonts(QButtonGroup* group);
   // The film name the settings file gets when the dialog closes.
   std::string FilmToSave() const;
 
