@@ -83,7 +83,9 @@ int Search(const std::vector<std::string_view>& args) {
     status = session.Panel(TSearchSession::kStatusPanel);
   }
   // The session has waited for every worker, so their last diagnostics are out
-  // and the status is the last line.
+  // and the status is the last line. The end notifications of stopped
+  // searches still queued hold their threads: dropped, they let them go.
+  ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
   if (Interrupted) return kExitInterrupted;
   return status == kSearchClean ? kExitClean : kExitFailed;
