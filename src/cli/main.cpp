@@ -15,6 +15,7 @@
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
+#include "ProgramSettings.h"
 #include "RowFormat.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
@@ -27,7 +28,7 @@ constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--json] [--verbose] FILM\n";
+    "                          [--max TEXT] [--connections N] [--json] [--verbose] FILM\n";
 
 // Message boxes become lines on stderr.
 struct TConsolePrompt final : IUserPrompt {
@@ -84,6 +85,13 @@ const TValueOption kValueOptions[] = {
      }},
     {"--format", [](std::string_view v, TSearchChoices& c) { c.FormatItem = Utf8ToCp1254(v); return true; }},
     {"--max", [](std::string_view v, TSearchChoices& c) { c.MaxText = Utf8ToCp1254(v); return true; }},
+    {"--connections",
+     [](std::string_view v, TSearchChoices& c) {
+       const auto connections = ParseInt(v);
+       if (!connections || !ValidConnections(*connections)) return false;
+       c.Connections = *connections;
+       return true;
+     }},
 };
 
 std::optional<TSearchArgs> ParseSearchArgs(const std::vector<std::string_view>& args) {
@@ -127,6 +135,7 @@ int Search(const std::vector<std::string_view>& args) {
   std::string status;
   {
     TSearchSession session(ui, prompt);
+    session.Connections = ReadConnections(ExecutableDir() / kProgramSettingsFileName);
     TResultRows::TListener printer;
     printer.AfterAppend = [&](std::size_t row) {
       std::cout << RowLine(session.Rows()[row], parsed->Json) << '\n' << std::flush;

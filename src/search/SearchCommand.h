@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "SearchSession.h"
@@ -23,6 +24,8 @@ struct TSearchChoices {
   std::string LanguageItem;  // empty when no item is selected
   std::string Film;
   std::string MaxText = "50";
+  // Requests per site at once; unset: the session's own.
+  std::optional<int> Connections;
 
   void TickAll() { Ticked.fill(true); }
 };

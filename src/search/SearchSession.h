@@ -35,6 +35,8 @@ class TSearchSession {
   TThreadManager ThreadManager;
   // Given to every search launched from now on; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics;
+  // Requests each search launched from now on makes at once.
+  int Connections = kDefaultConnections;
 
   bool Idle() const { return Idle_; }
   const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }

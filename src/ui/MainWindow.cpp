@@ -29,6 +29,7 @@
 #include "DownloadWindow.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
+#include "ProgramSettings.h"
 #include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
@@ -134,6 +135,7 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
       Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.ProgramDir)),
       Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
   setObjectName(QStringLiteral("frmMain"));
+  Session_->Connections = ReadConnections(ExecutableDir() / kProgramSettingsFileName);
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
 
