@@ -22,6 +22,9 @@ using TClock = std::chrono::steady_clock;
 // How long one poll may sleep when no read time-out is near; Abort() wakes it earlier.
 constexpr int kIdlePollMs = 1000;
 
+// Idle connections a transfer group keeps for its later requests.
+constexpr long kGroupConnections = 16;
+
 // Once per process, before the first handle. Never cleaned up: the process may end
 // while detached workers still use curl.
 void EnsureCurlInitialised() {
@@ -709,6 +712,8 @@ TTransferGroup::TTransferGroup(std::shared_ptr<TCancelToken> token) : Impl_(std:
   EnsureCurlInitialised();
   Impl_->Multi.reset(curl_multi_init());
   if (!Impl_->Multi) throw THttpError("cannot create a libcurl handle");
+  // Otherwise curl keeps a few per transfer running, and closes the rest while few run.
+  curl_multi_setopt(Impl_->Multi.get(), CURLMOPT_MAXCONNECTS, kGroupConnections);
   Impl_->Token = std::move(token);
   if (Impl_->Token) Impl_->Token->Attach(this);
 }
