@@ -8,6 +8,7 @@
 
 #include "SearchCommand.h"
 #include "SiteSearchFixture.h"
+#include "TextHelpers.h"
 
 namespace velkaro {
 namespace {
@@ -113,6 +114,48 @@ TYPED_TEST(DetailSearch, FailedDetailPageInTheMiddleKeepsItsRecordInPlace) {
   EXPECT_EQ(record.FilmName, clean[differing[0]].FilmName);
   EXPECT_EQ(record.Language, clean[differing[0]].Language);
   EXPECT_TRUE(record.Fps.empty());
+}
+
+// Detail pages never carry the site's cookie, further pages always do.
+TYPED_TEST(DetailSearch, DetailRequestsSendNoCookie) {
+  this->Search(6);
+  std::size_t details = 0;
+  for (const auto& request : this->Sim.RequestsTo(this->kSite)) {
+    const bool detail = Contains(request.Target, "rid=") || Contains(request.Target, "information.php?ID=");
+    details += detail ? 1 : 0;
+    const bool furtherPage = Contains(request.Target, "starts=");
+    if (detail || furtherPage) {
+      EXPECT_EQ(request.Header("cookie").empty(), detail) << request.Target;
+    }
+  }
+  EXPECT_GE(details, 40u);
+}
+
+// A page fetched ahead sends the cookie that the search's own client got.
+TEST(CookieJar, ClientsSharingItSendWhatEitherWasGiven) {
+  sim::TSimServer sim;
+  sim.Start();
+  const std::string base = sim.DirectSites()[SiteId::DivxSubtitles].Base();
+  const auto jar = std::make_shared<TCookieJar>();
+  THttpClient first;
+  first.ShareCookies(jar);
+  first.SetContentType("application/x-www-form-urlencoded");
+  first.Post(base + "page_searchedsubtitles.php", BuildSiteQuery(SiteId::DivxSubtitles, "matrix", "All", 0));
+
+  THttpClient sharing;
+  sharing.ShareCookies(jar);
+  THttpClient alone;
+  TTransferGroup group;
+  group.StartGet(sharing, base + "sharing", nullptr);
+  group.StartGet(alone, base + "alone", nullptr);
+  group.WaitForOne();
+  group.WaitForOne();
+
+  const auto requests = sim.RequestsTo(SiteId::DivxSubtitles);
+  ASSERT_EQ(requests.size(), 3u);
+  for (const auto& request : requests) {
+    EXPECT_EQ(request.Header("cookie").empty(), request.Target != "/sharing") << request.Target;
+  }
 }
 
 // --- Stop with requests in flight on every site ------------------------------
