@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Dispatcher.h"
+#include "ProgramSettings.h"
 #include "ResultRows.h"
 #include "SearchThread.h"
 #include "Sites.h"

@@ -15,7 +15,6 @@
 #include "SubtitleInfo.h"
 #include "WorkerThread.h"
 #include "adapters/SiteAdapter.h"
-#include "ProgramSettings.h"
 #include "ThreadManager.h"
 
 namespace velkaro {
