@@ -29,6 +29,7 @@ struct TRequest {
   std::string Body;
   THeaders Headers;
   bool Proxied = false;  // the target was in absolute form, as a client sends to its proxy
+  std::size_t Connection = 0;  // which accepted connection carried it, counted from 1
 
   std::string Header(std::string_view name) const { return HeaderValue(Headers, name); }
 };

@@ -155,6 +155,7 @@ void THttpServer::AcceptLoop() {
     ReapFinished();
     auto connection = std::make_unique<TConnection>();
     connection->Socket = std::move(client);
+    connection->Number = ++Accepted_;
     connection->Thread = std::thread(&THttpServer::Serve, this, std::ref(*connection));
     Connections_.push_back(std::move(connection));
   }
@@ -174,7 +175,7 @@ void THttpServer::ReapFinished() {
 void THttpServer::Serve(TConnection& connection) {
   const int fd = connection.Socket.Fd();
   std::string buffer;
-  while (ServeOne(fd, buffer)) {
+  while (ServeOne(connection, buffer)) {
   }
   // The descriptor stays open until the thread is reaped, so Stop never
   // shuts down a number that the system has handed out again.
@@ -183,7 +184,8 @@ void THttpServer::Serve(TConnection& connection) {
 }
 
 // One request and its answer; false when the connection is to be closed.
-bool THttpServer::ServeOne(int fd, std::string& buffer) {
+bool THttpServer::ServeOne(const TConnection& connection, std::string& buffer) {
+  const int fd = connection.Socket.Fd();
   std::optional<std::size_t> headEnd;
   while (!(headEnd = HeadEnd(buffer)) && buffer.size() <= kMaxHeadBytes) {
     if (!ReceiveMore(fd, buffer)) return false;
@@ -224,6 +226,7 @@ bool THttpServer::ServeOne(int fd, std::string& buffer) {
     if (!ReceiveMore(fd, buffer)) return false;
   }
   request.Body = buffer.substr(0, bodyLength);
+  request.Connection = connection.Number;
   buffer.erase(0, bodyLength);
 
   TResponse response;

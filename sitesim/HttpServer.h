@@ -62,11 +62,12 @@ class THttpServer {
     TSocket Socket;
     std::thread Thread;
     std::atomic<bool> Done{false};
+    std::size_t Number = 0;
   };
 
   void AcceptLoop();
   void Serve(TConnection& connection);
-  bool ServeOne(int fd, std::string& buffer);
+  bool ServeOne(const TConnection& connection, std::string& buffer);
   void ReapFinished();  // with Mutex_ held
 
   THandler Handler_;
@@ -76,6 +77,7 @@ class THttpServer {
   std::mutex Mutex_;
   bool Stopping_ = false;
   std::list<std::unique_ptr<TConnection>> Connections_;
+  std::size_t Accepted_ = 0;
 };
 
 }  // namespace velkaro::sim

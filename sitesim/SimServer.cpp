@@ -1,5 +1,6 @@
 #include "SimServer.h"
 
+#include <set>
 #include <stdexcept>
 
 namespace velkaro::sim {
@@ -56,6 +57,12 @@ void TSimServer::Stop() {
 TResponse TSimServer::Answer(const TRequest& request) {
   const TRoute* route = Router_.Find(request.Host);
   Record(request, route ? route->Key : std::string{});
+  // A stop during the wait abandons the answer, as a delay fault does.
+  if (!Stopping_.WaitFor(std::chrono::milliseconds(LatencyMs_.load()))) {
+    TResponse abandoned;
+    abandoned.Status = 503;
+    return abandoned;
+  }
   if (!route) return NoSuchHost(request);
   const auto faults = Faults_.Matching(route->Key, request);
   TResponse response = request.Method == "HEAD" ? AnswerHead(*route->Site, request) : route->Site->Answer(request);
@@ -84,6 +91,12 @@ std::vector<TRecordedRequest> TSimServer::RequestsTo(SiteId site) const {
     if (request.Route == key) matching.push_back(request);
   }
   return matching;
+}
+
+std::size_t TSimServer::ConnectionsTo(SiteId site) const {
+  std::set<std::size_t> connections;
+  for (const auto& request : RequestsTo(site)) connections.insert(request.Connection);
+  return connections.size();
 }
 
 void TSimServer::ClearRequests() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -48,10 +50,15 @@ class TSimServer {
   void AddFault(SiteId site, TFault fault) { AddFault(RouteKey(site), std::move(fault)); }
   void AddFault(const std::string& routeKey, TFault fault) { Faults_.Add(routeKey, std::move(fault)); }
   void ClearFaults() { Faults_.Clear(); }
+  // Every answer from now on waits this long before its first byte, as over a
+  // distant link; the server's Stop ends the wait.
+  void SetLatency(std::chrono::milliseconds latency) { LatencyMs_.store(latency.count()); }
 
   // Every request so far, in arrival order, faulted and unknown ones included.
   std::vector<TRecordedRequest> Requests() const;
   std::vector<TRecordedRequest> RequestsTo(SiteId site) const;
+  // How many connections carried requests to `site`.
+  std::size_t ConnectionsTo(SiteId site) const;
   void ClearRequests();
 
  private:
@@ -61,6 +68,7 @@ class TSimServer {
   const TCatalogue Catalogue_;
   const TRouter Router_;
   TFaultSwitches Faults_;
+  std::atomic<std::int64_t> LatencyMs_{0};
   TStopSignal Stopping_;
   mutable std::mutex RecordMutex_;
   std::vector<TRecordedRequest> Recorded_;

@@ -1,6 +1,7 @@
 // sitesim: the stand-in subtitle sites on a loopback port, for trying the
 // program without the real sites. Runs until SIGINT or SIGTERM.
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstdio>
@@ -22,17 +23,19 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: " SITESIM_NAME " [--port N] [--port-file FILE] [--generate COUNT] [--newest VERSION]\n"
+    "usage: " SITESIM_NAME " [--port N] [--port-file FILE] [--generate COUNT] [--newest VERSION] [--latency MS]\n"
     "  --port N          listen on 127.0.0.1:N (default: a free port)\n"
     "  --port-file FILE  write the port number to FILE once listening\n"
     "  --generate COUNT  add the film \"Generated Film\" with COUNT subtitles\n"
-    "  --newest VERSION  the maker's host names VERSION as the newest (default: 1.24)\n";
+    "  --newest VERSION  the maker's host names VERSION as the newest (default: 1.24)\n"
+    "  --latency MS      every answer waits MS milliseconds before its first byte\n";
 
 struct TArguments {
   std::uint16_t Port = 0;
   std::optional<std::filesystem::path> PortFile;
   std::size_t Generated = 0;
   std::optional<std::string> Newest;
+  int LatencyMs = 0;
 };
 
 class TUsageError : public std::runtime_error {
@@ -62,6 +65,8 @@ TArguments ParseArguments(int argc, char** argv) {
       arguments.PortFile = std::filesystem::path(value);
     } else if (option == "--newest") {
       arguments.Newest = std::string(value) + "\n";
+    } else if (option == "--latency") {
+      arguments.LatencyMs = ToNumber(value, 0, 3'600'000);
     } else if (option == "--generate") {
       arguments.Generated = static_cast<std::size_t>(ToNumber(value, 0, 10'000'000));
     } else {
@@ -107,6 +112,7 @@ int main(int argc, char** argv) {
     if (arguments.Generated > 0) catalogue.AddGeneratedFilm("Generated Film", 2010, arguments.Generated);
     velkaro::sim::TSimServer server(std::move(catalogue));
     if (arguments.Newest) server.UpdateSite().SetVersionText(*arguments.Newest);
+    server.SetLatency(std::chrono::milliseconds(arguments.LatencyMs));
     server.Start(arguments.Port);
     std::cout << SITESIM_NAME " listening on " << velkaro::sim::TSimServer::kLoopback << ":" << server.Port() << std::endl;
     if (arguments.PortFile) WritePortFile(*arguments.PortFile, server.Port());

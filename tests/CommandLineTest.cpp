@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,35 @@ TEST_F(CommandLine, BadUsageExitsWithTwo) {
     EXPECT_TRUE(run.Err.starts_with("usage:")) << shown;
   }
   EXPECT_TRUE(Sim.Requests().empty());
+}
+
+// The option overrides the settings file; the rows do not depend on either.
+TEST_F(CommandLine, ConnectionsFromOneToSixteen) {
+  for (const char* bad : {"0", "17", "six", ""}) {
+    const TCliRun run = Run({"search", "--connections", bad, "Matrix"});
+    EXPECT_EQ(run.Status, 2) << bad;
+    EXPECT_TRUE(run.Err.starts_with("usage:")) << bad;
+  }
+  EXPECT_TRUE(Sim.Requests().empty());
+
+  std::ofstream(Cli.Path() / "velkaro.ini") << "[velkaro]\nconnections=16\n";
+  const TCliRun fromFile = Run({"search", "--sites", "ExtraTitles,DivxSubtitles", "Matrix"});
+  const TCliRun oneByOne = Run({"search", "--connections", "1", "--sites", "ExtraTitles,DivxSubtitles", "Matrix"});
+  EXPECT_EQ(fromFile.Status, 0) << fromFile.Err;
+  EXPECT_EQ(oneByOne.Status, 0) << oneByOne.Err;
+  EXPECT_FALSE(oneByOne.Out.empty());
+  // Each site's rows come in page order; the two sites' rows may interleave.
+  const auto siteRows = [](const std::string& out, const std::string& host) {
+    std::vector<std::string> rows;
+    for (const auto& line : OutputLines(out)) {
+      if (Contains(line, host)) rows.push_back(line);
+    }
+    return rows;
+  };
+  for (const char* host : {"extratitles", "divxsubtitles"}) {
+    EXPECT_FALSE(siteRows(oneByOne.Out, host).empty()) << host;
+    EXPECT_EQ(siteRows(fromFile.Out, host), siteRows(oneByOne.Out, host)) << host;
+  }
 }
 
 TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {

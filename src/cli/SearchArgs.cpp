@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CodePage.h"
+#include "ProgramSettings.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -49,6 +50,13 @@ const TValueOption kValueOptions[] = {
     {"--format", [](std::string_view v, TSearchChoices& c) { c.FormatItem = Utf8ToCp1254(v); return true; }},
     {"--max", [](std::string_view v, TSearchChoices& c) { c.MaxText = Utf8ToCp1254(v); return true; }},
     {"--video", [](std::string_view v, TSearchChoices& c) { c.Videos.emplace_back(v); return true; }},
+    {"--connections",
+     [](std::string_view v, TSearchChoices& c) {
+       const auto connections = ParseInt(v);
+       if (!connections || !ValidConnections(*connections)) return false;
+       c.Connections = *connections;
+       return true;
+     }},
 };
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
 #include "ProgramVersion.h"
+#include "ProgramSettings.h"
 #include "RowFormat.h"
 #include "SearchArgs.h"
 #include "SearchCommand.h"
@@ -30,7 +31,7 @@ constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--json] [--verbose] [--video PATH]... FILM\n";
+    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... FILM\n";
 
 // Every command's usage, as --help and a wrong call show it.
 std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kInfoUsage; }
@@ -64,6 +65,7 @@ int Search(const std::vector<std::string_view>& args) {
   std::string status;
   {
     TSearchSession session(ui, prompt);
+    session.Connections = ReadConnections(session.Files().PathOf(TProgramFile::Ini));
     TResultRows::TListener printer;
     printer.AfterAppend = [&](std::size_t row) {
       std::cout << RowLine(session.Rows()[row], parsed->Json) << '\n' << std::flush;

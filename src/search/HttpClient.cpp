@@ -7,6 +7,7 @@
 #include <charconv>
 #include <chrono>
 #include <exception>
+#include <map>
 #include <new>
 #include <utility>
 
@@ -20,6 +21,9 @@ using TClock = std::chrono::steady_clock;
 
 // How long one poll may sleep when no read time-out is near; Abort() wakes it earlier.
 constexpr int kIdlePollMs = 1000;
+
+// Idle connections a transfer group keeps for its later requests.
+constexpr long kGroupConnections = 16;
 
 // Once per process, before the first handle. Never cleaned up: the process may end
 // while detached workers still use curl.
@@ -36,12 +40,16 @@ struct TEasyDeleter {
 struct TMultiDeleter {
   void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
 };
+struct TShareDeleter {
+  void operator()(CURLSH* handle) const { curl_share_cleanup(handle); }
+};
 struct TSlistDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 using TEasyHandle = std::unique_ptr<CURL, TEasyDeleter>;
 using TMultiHandle = std::unique_ptr<CURLM, TMultiDeleter>;
 using TSlist = std::unique_ptr<curl_slist, TSlistDeleter>;
+using TShareHandle = std::unique_ptr<CURLSH, TShareDeleter>;
 
 template <typename TValue>
 void SetOption(CURL* easy, CURLoption option, TValue value) {
@@ -54,18 +62,6 @@ void AppendHeader(TSlist& list, const std::string& line) {
   if (head == nullptr) throw std::bad_alloc();
   if (!list) list.reset(head);
 }
-
-template <typename TAction>
-class TScopeExit {
- public:
-  explicit TScopeExit(TAction action) : Action_(std::move(action)) {}
-  ~TScopeExit() { Action_(); }
-  TScopeExit(const TScopeExit&) = delete;
-  TScopeExit& operator=(const TScopeExit&) = delete;
-
- private:
-  TAction Action_;
-};
 
 // The easy handle belongs to the multi handle for one transfer only.
 class TMultiMembership {
@@ -227,9 +223,7 @@ class TTransfer {
     }
   }
 
-  void RethrowFailure() const {
-    if (Failure_) std::rethrow_exception(Failure_);
-  }
+  std::exception_ptr Failure() const { return Failure_; }
 
   // Time since the request went out or the last byte arrived; zero before the request is sent.
   TClock::duration Silence() const { return LastActivity_ ? TClock::now() - *LastActivity_ : TClock::duration::zero(); }
@@ -300,6 +294,24 @@ int OnRequestReady(void* userdata, char*, char*, int, int) {
 // How a transfer's poll loop ended.
 enum class TLoopEnd { Completed, Aborted, ReadTimedOut, MultiFailed };
 
+// Attached to a cancel token for as long as it lives.
+class TTokenAttachment {
+ public:
+  TTokenAttachment(std::shared_ptr<TCancelToken> token, IAbortable* running)
+      : Token_(std::move(token)), Running_(running) {
+    if (Token_) Token_->Attach(Running_);
+  }
+  ~TTokenAttachment() {
+    if (Token_) Token_->Detach(Running_);
+  }
+  TTokenAttachment(const TTokenAttachment&) = delete;
+  TTokenAttachment& operator=(const TTokenAttachment&) = delete;
+
+ private:
+  std::shared_ptr<TCancelToken> Token_;
+  IAbortable* Running_;
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -307,18 +319,44 @@ enum class TLoopEnd { Completed, Aborted, ReadTimedOut, MultiFailed };
 void TCancelToken::Cancel() {
   std::lock_guard lock(Mutex_);
   Cancelled_.store(true, std::memory_order_release);
-  for (THttpClient* client : Running_) client->Abort();
+  for (IAbortable* running : Running_) running->Abort();
 }
 
-void TCancelToken::Attach(THttpClient* client) {
+void TCancelToken::Attach(IAbortable* running) {
   std::lock_guard lock(Mutex_);
-  Running_.push_back(client);
+  Running_.push_back(running);
 }
 
-void TCancelToken::Detach(THttpClient* client) {
+void TCancelToken::Detach(IAbortable* running) {
   std::lock_guard lock(Mutex_);
-  std::erase(Running_, client);
+  std::erase(Running_, running);
 }
+
+// ---------------------------------------------------------------------------
+
+struct TCookieJar::TImpl {
+  TImpl() {
+    EnsureCurlInitialised();
+    Share.reset(curl_share_init());
+    if (!Share) throw THttpError("cannot create a libcurl share handle");
+    // The jar's clients may be released on another thread than the one that used them.
+    curl_share_setopt(Share.get(), CURLSHOPT_LOCKFUNC, &Lock);
+    curl_share_setopt(Share.get(), CURLSHOPT_UNLOCKFUNC, &Unlock);
+    curl_share_setopt(Share.get(), CURLSHOPT_USERDATA, this);
+    if (curl_share_setopt(Share.get(), CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) != CURLSHE_OK) {
+      throw THttpError("libcurl cannot share cookies");
+    }
+  }
+
+  static void Lock(CURL*, curl_lock_data, curl_lock_access, void* self) { static_cast<TImpl*>(self)->Mutex.lock(); }
+  static void Unlock(CURL*, curl_lock_data, void* self) { static_cast<TImpl*>(self)->Mutex.unlock(); }
+
+  std::mutex Mutex;
+  TShareHandle Share;  // last: cleaned up before the mutex goes
+};
+
+TCookieJar::TCookieJar() : Impl_(std::make_unique<TImpl>()) {}
+TCookieJar::~TCookieJar() = default;
 
 // ---------------------------------------------------------------------------
 
@@ -333,6 +371,10 @@ struct THttpClient::TImpl {
   }
 
   void Perform(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink);
+  // One request on the easy handle: prepared by Begin, judged by End once the
+  // loop that drove it has ended; End throws what the request failed with.
+  void Begin(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink);
+  void End(TLoopEnd loopEnd, CURLcode result);
   void PrepareRequest(const std::string& url, std::optional<std::string_view> postBody);
   void SetMethod(std::optional<std::string_view> postBody);
   void SetProxyOptions();
@@ -357,10 +399,12 @@ struct THttpClient::TImpl {
   std::atomic<bool> Aborted{false};
 
   TResponse Response;
+  std::optional<TTransfer> Current;
 
   // Declared before the handles: curl keeps pointers to them until the easy handle goes.
   std::array<char, CURL_ERROR_SIZE> ErrorBuffer{};
   TSlist RequestHeaders;
+  std::shared_ptr<TCookieJar> Jar;
   TMultiHandle Multi;
   TEasyHandle Easy;
 };
@@ -394,24 +438,35 @@ THttpClient::TImpl::TImpl() {
 
 void THttpClient::TImpl::Perform(const std::string& url, std::optional<std::string_view> postBody,
                                  const TByteSink& sink) {
+  Begin(url, postBody, sink);
+  TLoopEnd loopEnd = TLoopEnd::MultiFailed;
+  CURLcode result = CURLE_OK;
+  try {
+    const TMultiMembership membership(Multi.get(), Easy.get());
+    loopEnd = RunLoop(*Current);
+    if (loopEnd == TLoopEnd::Completed) result = TransferResult();
+  } catch (...) {
+    Current.reset();
+    throw;
+  }
+  End(loopEnd, result);
+}
+
+void THttpClient::TImpl::Begin(const std::string& url, std::optional<std::string_view> postBody,
+                               const TByteSink& sink) {
   Response.Clear();
   ErrorBuffer[0] = '\0';
   PrepareRequest(url, postBody);
-
   std::optional<std::int64_t> uploadSize;
   if (postBody) uploadSize = static_cast<std::int64_t>(postBody->size());
-  TTransfer transfer(Response, Handlers, sink, uploadSize, MaxBodySize);
-  BindCallbacks(transfer);
+  BindCallbacks(Current.emplace(Response, Handlers, sink, uploadSize, MaxBodySize));
+}
 
-  TLoopEnd loopEnd = TLoopEnd::MultiFailed;
-  CURLcode result = CURLE_OK;
-  {
-    const TMultiMembership membership(Multi.get(), Easy.get());
-    loopEnd = RunLoop(transfer);
-    if (loopEnd == TLoopEnd::Completed) result = TransferResult();
-  }
-  transfer.Finish();
-  transfer.RethrowFailure();
+void THttpClient::TImpl::End(TLoopEnd loopEnd, CURLcode result) {
+  Current->Finish();
+  const std::exception_ptr failure = Current->Failure();
+  Current.reset();
+  if (failure) std::rethrow_exception(failure);
 
   switch (loopEnd) {
     case TLoopEnd::Aborted:
@@ -554,6 +609,11 @@ void THttpClient::SetCancelToken(std::shared_ptr<TCancelToken> token) { Impl_->T
 
 void THttpClient::SetMaxBodySize(std::int64_t bytes) { Impl_->MaxBodySize = std::max<std::int64_t>(bytes, 0); }
 
+void THttpClient::ShareCookies(std::shared_ptr<TCookieJar> jar) {
+  SetOption(Impl_->Easy.get(), CURLOPT_SHARE, jar ? jar->Impl_->Share.get() : nullptr);
+  Impl_->Jar = std::move(jar);
+}
+
 std::string THttpClient::Get(const std::string& url) {
   std::string body;
   Transfer(url, std::nullopt, [&body](std::string_view chunk) { body.append(chunk); });
@@ -583,14 +643,124 @@ void THttpClient::Abort() {
 
 void THttpClient::Transfer(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink) {
   Impl_->ThrowIfAborted();
-  const std::shared_ptr<TCancelToken> token = Impl_->Token;
-  if (token) token->Attach(this);
-  const TScopeExit detach([&] {
-    if (token) token->Detach(this);
-  });
+  const TTokenAttachment attached(Impl_->Token, this);
   // A Cancel() that ran just before Attach() did not see this client, but left its mark.
   Impl_->ThrowIfAborted();
   Impl_->Perform(url, postBody, sink);
+}
+
+// ---------------------------------------------------------------------------
+
+struct TTransferGroup::TImpl {
+  struct TRunning {
+    THttpClient* Client;
+    TByteSink Sink;  // the transfer keeps a reference to it
+  };
+
+  bool AbortRequested() const {
+    return Aborted.load(std::memory_order_acquire) || (Token && Token->Cancelled());
+  }
+  void ThrowIfAborted() const {
+    if (AbortRequested()) throw THttpAborted();
+  }
+
+  // Takes `easy` out of the multi handle and judges its request.
+  std::pair<THttpClient*, std::exception_ptr> Finish(CURL* easy, TLoopEnd loopEnd, CURLcode result) {
+    const auto found = Running.find(easy);
+    THttpClient* client = found->second.Client;
+    curl_multi_remove_handle(Multi.get(), easy);
+    std::exception_ptr failure;
+    try {
+      client->Impl_->End(loopEnd, result);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    Running.erase(found);
+    return {client, failure};
+  }
+
+  std::optional<std::pair<THttpClient*, std::exception_ptr>> EndedTransfer() {
+    int pending = 0;
+    while (CURLMsg* message = curl_multi_info_read(Multi.get(), &pending)) {
+      if (message->msg == CURLMSG_DONE && Running.contains(message->easy_handle)) {
+        return Finish(message->easy_handle, TLoopEnd::Completed, message->data.result);
+      }
+    }
+    for (const auto& [easy, running] : Running) {
+      const auto& impl = *running.Client->Impl_;
+      if (impl.ReadTimedOut(*impl.Current)) return Finish(easy, TLoopEnd::ReadTimedOut, CURLE_OK);
+    }
+    return std::nullopt;
+  }
+
+  int PollWaitMs() const {
+    int wait = kIdlePollMs;
+    for (const auto& entry : Running) {
+      const auto& impl = *entry.second.Client->Impl_;
+      wait = std::min(wait, impl.PollWaitMs(*impl.Current));
+    }
+    return wait;
+  }
+
+  std::shared_ptr<TCancelToken> Token;
+  std::atomic<bool> Aborted{false};
+  std::map<CURL*, TRunning> Running;
+  TMultiHandle Multi;
+};
+
+TTransferGroup::TTransferGroup(std::shared_ptr<TCancelToken> token) : Impl_(std::make_unique<TImpl>()) {
+  EnsureCurlInitialised();
+  Impl_->Multi.reset(curl_multi_init());
+  if (!Impl_->Multi) throw THttpError("cannot create a libcurl handle");
+  // Otherwise curl keeps a few per transfer running, and closes the rest while few run.
+  curl_multi_setopt(Impl_->Multi.get(), CURLMOPT_MAXCONNECTS, kGroupConnections);
+  Impl_->Token = std::move(token);
+  if (Impl_->Token) Impl_->Token->Attach(this);
+}
+
+TTransferGroup::~TTransferGroup() {
+  if (Impl_->Token) Impl_->Token->Detach(this);
+  for (auto& [easy, running] : Impl_->Running) {
+    curl_multi_remove_handle(Impl_->Multi.get(), easy);
+    running.Client->Impl_->Current.reset();
+  }
+}
+
+void TTransferGroup::StartGet(THttpClient& client, const std::string& url, TByteSink sink) {
+  Impl_->ThrowIfAborted();
+  CURL* easy = client.Impl_->Easy.get();
+  const auto [entry, added] = Impl_->Running.emplace(easy, TImpl::TRunning{&client, std::move(sink)});
+  if (!added) throw std::logic_error("a client runs one transfer at a time");
+  try {
+    client.Impl_->Begin(url, std::nullopt, entry->second.Sink);
+    const CURLMcode result = curl_multi_add_handle(Impl_->Multi.get(), easy);
+    if (result != CURLM_OK) throw THttpError(curl_multi_strerror(result));
+  } catch (...) {
+    client.Impl_->Current.reset();
+    Impl_->Running.erase(entry);
+    throw;
+  }
+}
+
+std::pair<THttpClient*, std::exception_ptr> TTransferGroup::WaitForOne() {
+  if (Impl_->Running.empty()) throw std::logic_error("no transfer to wait for");
+  for (;;) {
+    Impl_->ThrowIfAborted();
+    int running = 0;
+    const bool performed = curl_multi_perform(Impl_->Multi.get(), &running) == CURLM_OK;
+    if (!performed) return Impl_->Finish(Impl_->Running.begin()->first, TLoopEnd::MultiFailed, CURLE_OK);
+    if (auto ended = Impl_->EndedTransfer()) return *ended;
+    if (curl_multi_poll(Impl_->Multi.get(), nullptr, 0, Impl_->PollWaitMs(), nullptr) != CURLM_OK) {
+      return Impl_->Finish(Impl_->Running.begin()->first, TLoopEnd::MultiFailed, CURLE_OK);
+    }
+  }
+}
+
+std::size_t TTransferGroup::Running() const { return Impl_->Running.size(); }
+
+void TTransferGroup::Abort() {
+  Impl_->Aborted.store(true, std::memory_order_release);
+  curl_multi_wakeup(Impl_->Multi.get());
 }
 
 }  // namespace velkaro

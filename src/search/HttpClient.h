@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <exception>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // An HTTP/1.1 client on one libcurl easy handle. Each worker owns its clients
@@ -48,21 +50,45 @@ using TByteSink = std::function<void(std::string_view)>;
 
 class THttpClient;
 
-// Cancels every transfer of the clients attached to it, running or to come.
+// Whatever runs transfers that a Stop must end: a client, a transfer group.
+class IAbortable {
+ public:
+  // Thread-safe: the running transfers, and every later one, fail promptly.
+  virtual void Abort() = 0;
+
+ protected:
+  ~IAbortable() = default;
+};
+
+// Cancels every transfer of what is attached to it, running or to come.
 // Shared by a worker and whoever may stop it.
 class TCancelToken {
  public:
   void Cancel();
   bool Cancelled() const { return Cancelled_.load(std::memory_order_acquire); }
 
- private:
-  friend class THttpClient;
-  void Attach(THttpClient* client);
-  void Detach(THttpClient* client);
+  // Attached while it runs transfers; a Cancel() aborts it.
+  void Attach(IAbortable* running);
+  void Detach(IAbortable* running);
 
+ private:
   std::atomic<bool> Cancelled_{false};
   std::mutex Mutex_;
-  std::vector<THttpClient*> Running_;
+  std::vector<IAbortable*> Running_;
+};
+
+// A cookie jar that several clients of one search keep and send together.
+class TCookieJar {
+ public:
+  TCookieJar();
+  ~TCookieJar();
+  TCookieJar(const TCookieJar&) = delete;
+  TCookieJar& operator=(const TCookieJar&) = delete;
+
+ private:
+  friend class THttpClient;
+  struct TImpl;
+  std::unique_ptr<TImpl> Impl_;
 };
 
 // What the clients of one worker share, applied to each by one call.
@@ -77,7 +103,7 @@ struct TClientSettings {
   void ApplyTo(THttpClient& client) const;
 };
 
-class THttpClient {
+class THttpClient final : public IAbortable {
  public:
   static constexpr const char* kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
   static constexpr const char* kAccept = "text/html, */*";
@@ -101,6 +127,8 @@ class THttpClient {
   void SetCancelToken(std::shared_ptr<TCancelToken> token);
   // A response body beyond this many bytes fails the request; 0: no limit.
   void SetMaxBodySize(std::int64_t bytes);
+  // Keeps and sends the jar's cookies instead of its own; set before the first request.
+  void ShareCookies(std::shared_ptr<TCookieJar> jar);
 
   // A 3xx answer is not followed: it is returned as it stands (its body, often empty).
   std::string Get(const std::string& url);
@@ -113,13 +141,40 @@ class THttpClient {
   int LastStatus() const;
 
   // Thread-safe: makes the running transfer, and every later one, fail promptly.
-  void Abort();
+  void Abort() override;
 
  private:
+  friend class TTransferGroup;
   struct TImpl;
   // A POST when postBody is set, else a GET; attached to the cancel token while it runs.
   void Transfer(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink);
 
+  std::unique_ptr<TImpl> Impl_;
+};
+
+// GET requests of several clients at once on one multi handle, all driven by
+// the thread that owns the group; connections are kept for the group's later
+// requests. Abort() (also through the cancel token) may come from any thread.
+class TTransferGroup final : public IAbortable {
+ public:
+  explicit TTransferGroup(std::shared_ptr<TCancelToken> token = nullptr);
+  ~TTransferGroup();
+  TTransferGroup(const TTransferGroup&) = delete;
+  TTransferGroup& operator=(const TTransferGroup&) = delete;
+
+  // Starts a GET of `url` on `client`, which stays in the group until it ends;
+  // the body goes to `sink`. Throws THttpAborted once the group is aborted.
+  void StartGet(THttpClient& client, const std::string& url, TByteSink sink);
+  // Runs the transfers until one ends and returns its client with nullptr, or
+  // with its failure as the client's Get would have thrown it. Throws
+  // THttpAborted once the group is aborted, and std::logic_error when none runs.
+  std::pair<THttpClient*, std::exception_ptr> WaitForOne();
+  std::size_t Running() const;
+
+  void Abort() override;
+
+ private:
+  struct TImpl;
   std::unique_ptr<TImpl> Impl_;
 };
 

@@ -41,6 +41,7 @@ constexpr TFileEntry kFiles[] = {
     {TProgramFile::Scratch, "temp.subfile", TFolder::Cache},
     {TProgramFile::ReadMe, "BENIOKU.txt", TFolder::Data},
     {TProgramFile::Log, "velkaro.log", TFolder::Cache},
+    {TProgramFile::Ini, "velkaro.ini", TFolder::Config},
 };
 
 constexpr bool InEnumOrder() {

@@ -11,7 +11,7 @@
 // or an unpacked folder), and every file lives beside the executable, as the
 // specification has it.
 // Installed mode otherwise, by the XDG base directory rules:
-//   settings  conf.vkcf, proxy.txt, sites.txt  in $XDG_CONFIG_HOME/velkaro
+//   settings  conf.vkcf, proxy.txt, sites.txt, velkaro.ini in $XDG_CONFIG_HOME/velkaro
 //   cache     rek.gif, temp.subfile, velkaro.log in $XDG_CACHE_HOME/velkaro
 //   data      BENIOKU.txt, the default conf.vkcf in <prefix>/share/velkaro,
 //             found from the executable's folder (<prefix>/bin).
@@ -26,6 +26,7 @@ enum class TProgramFile {
   Scratch,   // "temp.subfile"
   ReadMe,    // "BENIOKU.txt"
   Log,       // "velkaro.log": diagnostics, when asked for
+  Ini,       // "velkaro.ini": settings beyond conf.vkcf
 };
 
 const char* ProgramFileName(TProgramFile file);

@@ -75,6 +75,7 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
   session.SearchOptions.Fps = FpsOf(choices);
   session.SearchOptions.Format = choices.FormatItem;
   session.SearchVideos = choices.Videos;
+  if (choices.Connections) session.Connections = *choices.Connections;
 
   std::int32_t maximum = kFallbackMaximum;
   if (const auto parsed = ParseInt(choices.MaxText)) {

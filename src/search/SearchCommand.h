@@ -29,6 +29,8 @@ struct TSearchChoices {
   std::string MaxText = "50";
   // The film's video files, remembered with the search for its download.
   std::vector<std::filesystem::path> Videos;
+  // Requests per site at once; unset: the session's own.
+  std::optional<int> Connections;
 
   void TickAll() { Ticked.fill(true); }
 };

@@ -55,6 +55,7 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   thread->SiteId = site;
   thread->QueryText = std::move(queryText);
   thread->Diagnostics = Diagnostics;
+  thread->Connections = Connections;
   ThreadManager.Threads.push_back(thread.get());
   UpdateSearchStatus();
   // The box runs an event loop of its own, in which earlier searches may end:

@@ -8,6 +8,7 @@
 
 #include "Dispatcher.h"
 #include "ProgramFiles.h"
+#include "ProgramSettings.h"
 #include "ResultRows.h"
 #include "SearchThread.h"
 #include "Sites.h"
@@ -37,6 +38,8 @@ class TSearchSession {
   std::shared_ptr<TDiagnostics> Diagnostics;
   // The video files the last search was started from; empty for a search by name.
   std::vector<std::filesystem::path> SearchVideos;
+  // Requests each search launched from now on makes at once.
+  int Connections = kDefaultConnections;
 
   bool Idle() const { return Idle_; }
   const std::string& Panel(std::size_t panel) const { return Panels_.at(panel); }

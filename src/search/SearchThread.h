@@ -8,6 +8,7 @@
 
 #include "Diagnostics.h"
 #include "Dispatcher.h"
+#include "FetchAhead.h"
 #include "HtmlParser.h"
 #include "HttpClient.h"
 #include "Sites.h"
@@ -44,6 +45,10 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   std::function<void(TSearchThread&)> OnTerminate;
   // Connect and read time-out of every client of this search.
   int TimeoutMs = kTimeoutMs;
+  // Requests of this search fetched ahead at once: detail pages, and numbered
+  // result pages when above 1. One unless the launch passes the setting on,
+  // so that a thread used on its own keeps the strict order of requests.
+  int Connections = 1;
 
   // Diagnostics of this search; none unless set before the start.
   std::shared_ptr<TDiagnostics> Diagnostics;
@@ -58,9 +63,15 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   // that does not inflate) adds the site's marker, puts the reason in
   // `failure` and returns nothing.
   std::optional<TLines> TryFetchPage(const TPageRequest& request, std::string* failure = nullptr);
-  // A record's detail page through a client of its own; nothing when the
-  // request fails. A Stop ends the search here too.
-  std::optional<std::string> FetchDetailPage(const std::string& url);
+  // A result page (a GET) fetched ahead, sending what Client would send, its
+  // cookies included; taken as TryFetchPage would have read it.
+  std::size_t QueuePage(const TPageRequest& request);
+  std::optional<TLines> TakePage(const TPageRequest& request, std::size_t ticket, std::string* failure = nullptr);
+  // A record's detail page fetched ahead through a client of its own; taken
+  // as its body, or nothing when the request failed. A Stop ends the search
+  // here too.
+  std::size_t QueueDetailPage(const std::string& url);
+  std::optional<std::string> TakeDetailPage(const std::string& url, std::size_t ticket);
   // Replaces Parser by a fresh tokenizer over `lines` and tokenizes them.
   const THTMLParser& Tokenize(TLines lines);
   // Runs OnRecord with `record` on the user-interface thread and waits for it.
@@ -78,8 +89,15 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   void ConfigureClient(THttpClient& client) const;
   // A client of its own for a detail page: same time-outs, proxy and abort as Client.
   std::unique_ptr<THttpClient> NewClient() const;
+  // What Client's answer, or one fetched ahead, gives as the page's lines.
+  std::optional<TLines> ReadPage(const TPageRequest& request, TFetchOutcome outcome, std::string* failure);
+  TFetchOutcome TakeAhead(std::size_t ticket);
+  TFetchAhead& Ahead();
 
   TSiteTable Sites_;
+  // Client's cookies, kept and sent also by the result pages fetched ahead.
+  std::shared_ptr<TCookieJar> Cookies_;
+  std::unique_ptr<TFetchAhead> Ahead_;
   std::size_t HandedOver_ = 0;
 };
 

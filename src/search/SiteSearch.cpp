@@ -1,7 +1,11 @@
 #include "SiteSearch.h"
 
+#include <algorithm>
+#include <deque>
+#include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velkaro {
@@ -43,9 +47,11 @@ class TSiteSearch {
     if (paging.PageCount && paging.CountBeforeWalk) pageCount = CountPages(firstPage);
     Walk();
     if (paging.PageCount && !paging.CountBeforeWalk) pageCount = CountPages(*Thread_.Parser);
+    const bool ahead = paging.FetchAhead && Thread_.Connections > 1;
     for (Page_ = 2; Page_ <= pageCount; ++Page_) {
       Thread_.ThrowIfAbandoned();
-      auto more = Fetch(paging.PageRequest(Thread_.QueryText, Page_));
+      const TPageRequest request = paging.PageRequest(Thread_.QueryText, Page_);
+      auto more = ahead ? TakeAhead(request, pageCount) : Fetch(request);
       if (!more) {
         if (paging.LostPageEndsSearch) return EndOnLostPage();
         continue;
@@ -64,6 +70,24 @@ class TSiteSearch {
   std::optional<TLines> Fetch(const TPageRequest& request) {
     std::string failure;
     auto lines = Thread_.TryFetchPage(request, &failure);
+    return Lost(std::move(lines), failure);
+  }
+
+  // Page Page_, its followers queued behind it so that as many run at once
+  // as the search may open; the queue never runs further ahead than that.
+  std::optional<TLines> TakeAhead(const TPageRequest& request, std::int64_t pageCount) {
+    const std::int64_t last = std::min(pageCount, Page_ + Thread_.Connections - 1);
+    for (; QueuedUpTo_ < last; ++QueuedUpTo_) {
+      Tickets_.push_back(Thread_.QueuePage(Site_.Paging.PageRequest(Thread_.QueryText, QueuedUpTo_ + 1)));
+    }
+    const std::size_t ticket = Tickets_.front();
+    Tickets_.pop_front();
+    std::string failure;
+    auto lines = Thread_.TakePage(request, ticket, &failure);
+    return Lost(std::move(lines), failure);
+  }
+
+  std::optional<TLines> Lost(std::optional<TLines> lines, const std::string& failure) {
     if (!lines) Lost_.push_back(failure + " on page " + std::to_string(Page_));
     return lines;
   }
@@ -97,15 +121,18 @@ class TSiteSearch {
   const TSiteAdapter& Site_;
   TSearchThread& Thread_;
   std::int64_t Page_ = 1;
+  std::int64_t QueuedUpTo_ = 1;      // the last page fetched ahead
+  std::deque<std::size_t> Tickets_;  // of pages QueuedUpTo_ and before, in page order
   std::vector<std::string> Lost_;
   std::string EndedBy_;
   std::string Step_;  // what was being read when not the row walk
 };
 
-void ReadDetailPage(const TSiteAdapter& site, TSearchThread& thread, TSubtitleInfo& record) {
+void ReadDetailPage(const TSiteAdapter& site, TSearchThread& thread, TSubtitleInfo& record,
+                    std::optional<std::size_t> ticket) {
   thread.ThrowIfAbandoned();
-  if (record.Url.empty()) return;
-  const auto body = thread.FetchDetailPage(record.Url);
+  if (!ticket) return;
+  const auto body = thread.TakeDetailPage(record.Url, *ticket);
   if (!body) return;
   THTMLParser page;
   page.SetText(*body);
@@ -113,16 +140,41 @@ void ReadDetailPage(const TSiteAdapter& site, TSearchThread& thread, TSubtitleIn
   site.ReadDetail(page, thread.Site().Base(), record);
 }
 
+// The page's records as the walk gives them; a walk that fails midway gives
+// those before the failure, and the failure.
+std::pair<std::vector<TSubtitleInfo>, std::exception_ptr> WalkPage(const TSiteAdapter& site, TSearchThread& thread) {
+  std::vector<TSubtitleInfo> records;
+  try {
+    site.Walk(*thread.Parser, TWalkContext{thread.Site().Base(), thread.FilmName},
+              [&records](TSubtitleInfo& record) { records.push_back(record); });
+    return {std::move(records), nullptr};
+  } catch (...) {
+    return {std::move(records), std::current_exception()};
+  }
+}
+
 }  // namespace
 
 void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread) { TSiteSearch(site, thread).Run(); }
 
 void WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread) {
-  const TWalkContext context{thread.Site().Base(), thread.FilmName};
-  site.Walk(*thread.Parser, context, [&](TSubtitleInfo& record) {
-    if (site.ReadDetail) ReadDetailPage(site, thread, record);
-    thread.HandOverRecord(record);
-  });
+  if (!site.ReadDetail) {
+    site.Walk(*thread.Parser, TWalkContext{thread.Site().Base(), thread.FilmName},
+              [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
+    return;
+  }
+  // The whole page is read first so that its detail pages go out together,
+  // in page order; the records still go out one by one in that order.
+  auto [records, failure] = WalkPage(site, thread);
+  std::vector<std::optional<std::size_t>> tickets;
+  for (const auto& record : records) {
+    tickets.push_back(record.Url.empty() ? std::nullopt : std::optional(thread.QueueDetailPage(record.Url)));
+  }
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    ReadDetailPage(site, thread, records[i], tickets[i]);
+    thread.HandOverRecord(records[i]);
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace velkaro

@@ -13,8 +13,10 @@ namespace velkaro {
 // added its marker. The end is reported to the thread's diagnostics.
 void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread);
 
-// The records of the thread's current page, each completed from its detail
-// page and handed over before the next is read.
+// The records of the thread's current page, handed over one by one in page
+// order, each completed from its detail page; the detail pages are fetched
+// ahead, as many at once as the thread's Connections. A walk that fails midway
+// hands over the records before the failure, then throws it.
 void WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread);
 
 }  // namespace velkaro

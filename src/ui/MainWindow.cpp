@@ -32,6 +32,7 @@
 #include "DownloadWindow.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
+#include "ProgramSettings.h"
 #include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
@@ -157,6 +158,7 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
       Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
   Session_->Diagnostics = Deps_.Diagnostics;
   setObjectName(QStringLiteral("frmMain"));
+  Session_->Connections = ReadConnections(Deps_.Files.PathOf(TProgramFile::Ini));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
 

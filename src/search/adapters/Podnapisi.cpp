@@ -124,6 +124,6 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) {
 }  // namespace
 
 const TSiteAdapter kPodnapisiAdapter{SiteId::Podnapisi, BuildQuery, Request, WalkFromBase<WalkPodnapisiResults>,
-                                     nullptr, TPaging{PageCount, true, PageRequest, false}};
+                                     nullptr, TPaging{PageCount, true, PageRequest, false, true}};
 
 }  // namespace velkaro

@@ -39,6 +39,9 @@ struct TPaging {
   TPageRequest (*PageRequest)(std::string_view query, std::int64_t page) = nullptr;
   // A page that cannot be fetched ends the search; otherwise the next page follows.
   bool LostPageEndsSearch = false;
+  // The pages' requests depend on nothing but the query, so several may be
+  // fetched ahead; otherwise each goes out on the search's own client in turn.
+  bool FetchAhead = false;
 };
 
 struct TSiteAdapter {

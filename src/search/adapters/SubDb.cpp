@@ -234,6 +234,6 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) { return Req
 }  // namespace
 
 const TSiteAdapter kSubDbAdapter{SiteId::SubDb, BuildQuery, Request, WalkFromBase<WalkSubDbResults>, nullptr,
-                                 TPaging{ReadSubDbPageCount, false, PageRequest, false}};
+                                 TPaging{ReadSubDbPageCount, false, PageRequest, false, true}};
 
 }  // namespace velkaro

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+
+// Settings kept apart from the window's own settings file, in an INI file
+// with one [velkaro] section, read by the window and the command line alike.
+
+namespace velkaro {
+
+inline constexpr const char* kProgramSettingsFileName = "velkaro.ini";
+inline constexpr const char* kProgramSettingsSection = "velkaro";
+
+// Requests a search makes to one site at once.
+inline constexpr const char* kConnectionsKey = "connections";
+inline constexpr int kDefaultConnections = 6;  // what browsers open per host
+inline constexpr int kMinConnections = 1;
+inline constexpr int kMaxConnections = 16;
+
+// Whether `value` is a number of connections a search may use.
+constexpr bool ValidConnections(int value) { return value >= kMinConnections && value <= kMaxConnections; }
+
+// The `connections` value of the settings file at `path`: the default when
+// the file, the section or the key is missing, or the value is not a whole
+// number from 1 to 16. The last such key in the section wins.
+int ReadConnections(const std::filesystem::path& path);
+
+}  // namespace velkaro
