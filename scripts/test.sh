@@ -38,7 +38,7 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 step "ThreadSanitizer (every test labelled threaded)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=thread -DVELKARO_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target velkaro_tests
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
   ctest --test-dir build-tsan -L threaded --output-on-failure
 
 step "fuzz targets (${fuzz_seconds} s each)"
