@@ -96,7 +96,7 @@ saved=$(as_user velkaro-cli download --url "$url" --film "$film" --cd "$cd" --fp
 [ -s "$saved" ] || fail "download: no file at $saved"
 echo "saved $(basename "$saved") ($(stat -c %s "$saved") bytes)"
 # The scratch file's folder was made for the download, for the user alone;
-# a completed download removes the scratch file (Part 3.2).
+# a completed download removes the scratch file.
 [ "$(mode "$cache")" = 700 ] && [ "$(mode "$home/.cache")" = 700 ] || fail "cache folders not 0700"
 [ ! -e "$cache/temp.subfile" ] || fail "temp.subfile left after a completed download"
 # A SubDb answer without a file name is not saved and keeps its body in the

@@ -32,9 +32,9 @@ inline void RunFfmpeg(const std::string& arguments, const std::filesystem::path&
 }
 
 // A test picture at a low resolution; the container follows the extension.
-inline std::filesystem::path MakeVideo(const std::filesystem::path& file, const TVideoSpec& spec) {
-  RunFfmpeg("-f lavfi -i testsrc=size=64x48:rate=" + spec.Rate + " -t " + std::to_string(spec.Seconds) +
-                " -c:v " + spec.Codec,
+inline std::filesystem::path MakeVideo(const std::filesystem::path& file, const TVideoSpec& video) {
+  RunFfmpeg("-f lavfi -i testsrc=size=64x48:rate=" + video.Rate + " -t " + std::to_string(video.Seconds) +
+                " -c:v " + video.Codec,
             file);
   return file;
 }

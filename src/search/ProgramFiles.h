@@ -8,8 +8,8 @@
 // window and the command line all ask here; none builds such a path itself.
 //
 // Portable mode: a "conf.vkcf" stands beside the executable (as in build/bin
-// or an unpacked folder), and every file lives beside the executable, as the
-// specification has it.
+// or an unpacked folder), and every file lives beside the executable, as it
+// always has.
 // Installed mode otherwise, by the XDG base directory rules:
 //   settings  conf.vkcf, proxy.txt, sites.txt, velkaro.ini in $XDG_CONFIG_HOME/velkaro
 //   cache     rek.gif, temp.subfile, velkaro.log in $XDG_CACHE_HOME/velkaro
