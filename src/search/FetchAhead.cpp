@@ -57,7 +57,10 @@ void TFetchAhead::Start(TJob& job) {
 }
 
 void TFetchAhead::CompleteOne() {
-  const auto [client, failure] = Group_.WaitForOne();
+  const auto ended = Group_.WaitForOne();
+  // Plain names: the clang the fuzz build uses cannot capture a structured binding.
+  THttpClient* const client = ended.first;
+  const std::exception_ptr failure = ended.second;
   const auto job = std::find_if(Jobs_.begin(), Jobs_.end(), [client](const TJob& j) { return j.Client.get() == client; });
   if (job == Jobs_.end()) throw std::logic_error("a transfer ended that no request started");
   TFetchOutcome outcome;
