@@ -26,14 +26,9 @@ struct TFormatName {
 };
 
 constexpr TFormatName kFormats[] = {
-    {"srt", "SubRip"},
-    {"sub", "MicroDVD"},
-    {"ssa", "SubStation Alpha"},
-    {"smi", "SAMi"},
+    {"srt", "SubRip"}, {"sub", "MicroDVD"}, {"ssa", "SubStation Alpha"}, {"smi", "SAMi"},
 };
 
-constexpr std::string_view kSearchPath = "index.php?act=subz&CODE=06";
-constexpr std::string_view kRecordPath = "index.php?act=subz&CODE=03&id=";
 // As the page source writes it: the tokenizer leaves attribute values undecoded.
 constexpr std::string_view kRowLinkMark = "act=subz&amp;CODE=03&amp;id=";
 constexpr std::string_view kDateLabel = "G\xF6nderilme Tarihi:";
@@ -254,6 +249,7 @@ std::string NormaliseDivxForeverDate(std::string_view label) {
 void WalkDivxForeverResults(const THTMLParser& page, std::string_view filmName, const std::string& siteBase,
                             const TRecordSink& onRecord) {
   TResultPage rows(page, filmName);
+  constexpr std::string_view kRecordPath = "index.php?act=subz&CODE=03&id=";
   const std::string recordBase = siteBase + std::string(kRecordPath);
   for (std::ptrdiff_t p = 0; p < static_cast<std::ptrdiff_t>(page.Count()); ++p) {
     const auto* link = RowLink(page.Item(p));
@@ -270,6 +266,8 @@ namespace {
 std::string BuildQuery(std::string_view film, std::string_view item, std::int32_t) {
   return BuildDivxForeverQuery(film, DivxForeverLanguageCode(item));
 }
+
+constexpr std::string_view kSearchPath = "index.php?act=subz&CODE=06";
 
 TPageRequest FirstRequest(std::string_view query) { return PostForm(kSearchPath, query, true); }
 

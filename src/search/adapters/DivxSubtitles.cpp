@@ -41,21 +41,20 @@ constexpr std::int32_t kAllLanguages = -1;
 
 constexpr std::string_view kSearchPath = "page_searchedsubtitles.php";
 constexpr std::string_view kRecordLinkMark = "page_subtitleinformation.php?ID=";
-constexpr std::string_view kTotalMarker = "subtitles found in database that match your search";
-constexpr std::string_view kFrameRateLabel = "framerate:";
-constexpr std::string_view kNotAvailable = "N/A";
-constexpr std::string_view kFpsUnit = "FPS";
 
 // Where a row's cells stand, counted in tokens from its result link. The
 // uploader and the date sit one token earlier when the uploader has no icon.
-constexpr std::ptrdiff_t kFilmNameAt = 1;
-constexpr std::ptrdiff_t kLanguageAt = 8;
-constexpr std::ptrdiff_t kFormatAt = 12;
-constexpr std::ptrdiff_t kCdCountAt = 16;
-constexpr std::ptrdiff_t kUploaderAt = 26;
-constexpr std::ptrdiff_t kDateAt = 30;
-constexpr std::ptrdiff_t kFrameRateValueAt = 6;
-constexpr std::ptrdiff_t kTotalBeforeMarker = 2;
+struct TRowCell {
+  std::string TSubtitleInfo::*Field;
+  std::ptrdiff_t At;
+  bool AfterIcon;
+};
+constexpr TRowCell kRowCells[] = {
+    {&TSubtitleInfo::FilmName, 1, false}, {&TSubtitleInfo::Language, 8, false},  {&TSubtitleInfo::Format, 12, false},
+    {&TSubtitleInfo::CdCount, 16, false}, {&TSubtitleInfo::Uploader, 26, true}, {&TSubtitleInfo::DateAdded, 30, true},
+};
+
+constexpr std::string_view kNotAvailable = "N/A";
 
 bool IsResultLink(const THTMLToken& token) {
   const auto* a = token.TagNamed("A");
@@ -108,17 +107,16 @@ void WalkDivxSubtitlesResults(const THTMLParser& page, const std::string& siteBa
     TSubtitleInfo record;
     record.Url = siteBase + std::string(link.AsTag()->Params[0].Value);
     std::erase(record.Url, '\'');
-    record.FilmName = TrimmedTextAt(page, p + kFilmNameAt);
-    record.Language = TrimmedTextAt(page, p + kLanguageAt);
-    record.Format = TrimmedTextAt(page, p + kFormatAt);
+    for (const TRowCell& cell : kRowCells) {
+      record.*cell.Field = TrimmedTextAt(page, p + cell.At, cell.AfterIcon ? p + cell.At - 1 : -1);
+    }
     if (record.Format == kNotAvailable) record.Format.clear();
-    record.CdCount = TrimmedTextAt(page, p + kCdCountAt);
-    record.Uploader = TrimmedTextAt(page, p + kUploaderAt, p + kUploaderAt - 1);
-    record.DateAdded = TrimmedTextAt(page, p + kDateAt, p + kDateAt - 1);
     std::replace(record.DateAdded.begin(), record.DateAdded.end(), '/', '.');
     onRecord(record);
   }
 }
+
+constexpr std::string_view kFpsUnit = "FPS";
 
 std::string CleanDivxSubtitlesFps(std::string_view text) {
   if (TrimView(text) == kNotAvailable) return {};
@@ -131,6 +129,9 @@ std::string CleanDivxSubtitlesFps(std::string_view text) {
   return std::string(text.substr(0, end));
 }
 
+constexpr std::string_view kFrameRateLabel = "framerate:";
+constexpr std::ptrdiff_t kFrameRateValueAt = 6;
+
 std::string ReadDivxSubtitlesFps(const THTMLParser& page) {
   std::string fps;
   for (std::ptrdiff_t k = 0; k < static_cast<std::ptrdiff_t>(page.Count()); ++k) {
@@ -140,6 +141,9 @@ std::string ReadDivxSubtitlesFps(const THTMLParser& page) {
   }
   return fps;
 }
+
+constexpr std::string_view kTotalMarker = "subtitles found in database that match your search";
+constexpr std::ptrdiff_t kTotalBeforeMarker = 2;
 
 std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page) {
   std::int32_t total = 0;

@@ -20,16 +20,8 @@ constexpr TItemCode<std::int32_t> kLanguages[] = {
 };
 
 constexpr std::int32_t kUnknownLanguageCode = 100;
-constexpr std::int32_t kUnreadableLanguageCode = -1;
 
-constexpr std::string_view kSearchPath = "/index.php/ppodnapisi/search?tbsl=1&sK=";
 constexpr std::string_view kDownloadIcon = "/images/default/download.gif";
-constexpr std::string_view kPagerIcon = "/images/default/forum/pages_icon.gif";
-constexpr std::string_view kRecordLink = "/index.php/ppodnapisi/podnapis?i=";
-constexpr std::string_view kLanguageLink = "/index.php/ppodnapisi/kategorija?jezik=";
-constexpr std::string_view kLanguageKey = "jezik=";
-
-constexpr std::string_view kNoFrameRate[] = {"timecode", "n\\a", "n/a"};
 
 // Matched exactly: a row's icon differing in case or blanks marks no row.
 bool IsDownloadIcon(const THTMLToken& token) {
@@ -50,9 +42,14 @@ std::string_view PodnapisiLanguageName(std::int32_t code) {
   return {};
 }
 
+constexpr std::string_view kSearchPath = "/index.php/ppodnapisi/search?tbsl=1&sK=";
+
 std::string BuildPodnapisiQuery(std::string_view film, std::int32_t languageCode) {
   return std::string(kSearchPath) + UrlEncode(film) + "&sJ=" + std::to_string(languageCode) + "&submit=Search";
 }
+
+constexpr std::string_view kLanguageKey = "jezik=";
+constexpr std::int32_t kUnreadableLanguageCode = -1;
 
 std::string_view PodnapisiLinkLanguage(std::string_view link) {
   // The link matched its walk without regard to case, so its key is cut the same way.
@@ -60,6 +57,8 @@ std::string_view PodnapisiLinkLanguage(std::string_view link) {
   if (key != std::string_view::npos) link.remove_prefix(key + kLanguageKey.size());
   return PodnapisiLanguageName(ParseInt(TrimView(link)).value_or(kUnreadableLanguageCode));
 }
+
+constexpr std::string_view kNoFrameRate[] = {"timecode", "n\\a", "n/a"};
 
 std::string PodnapisiFrameRate(std::string_view text) {
   const std::string_view fps = TrimView(text);
@@ -70,6 +69,9 @@ std::string PodnapisiFrameRate(std::string_view text) {
 }
 
 std::string PodnapisiDate(std::string_view text) { return Trim(CutAt(TrimView(text), "@")); }
+
+constexpr std::string_view kRecordLink = "/index.php/ppodnapisi/podnapis?i=";
+constexpr std::string_view kLanguageLink = "/index.php/ppodnapisi/kategorija?jezik=";
 
 void WalkPodnapisiResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
   const std::string recordBase = siteBase.ends_with('/') ? siteBase.substr(0, siteBase.size() - 1) : siteBase;
@@ -96,6 +98,8 @@ void WalkPodnapisiResults(const THTMLParser& page, const std::string& siteBase, 
     onRecord(record);
   }
 }
+
+constexpr std::string_view kPagerIcon = "/images/default/forum/pages_icon.gif";
 
 std::int32_t ReadPodnapisiPageCount(const THTMLParser& page) {
   TTokenWalker walker(page);

@@ -12,17 +12,10 @@ namespace velkaro {
 
 namespace {
 
-constexpr std::string_view kQueryStart = "subdb/html/modules.php?name=Download_Subtitles&edsearch=";
-constexpr std::string_view kQueryLanguage = "&combo_language=";
-constexpr std::string_view kQueryEnd = "&fast_search=1&page=1";
-constexpr std::string_view kAllItem = "All";
-constexpr std::string_view kAllLanguages = "[all languages]";
-
 constexpr std::string_view kDownloadMark = "modules.php?name=Download_Subtitles&download_file_id=";
 constexpr std::string_view kDownloadFolder = "subdb/html/";
 constexpr std::string_view kRowLabel = "title:";
 constexpr std::string_view kDateLabel = "Added on:";
-constexpr std::string_view kTotalMark = "items found";
 
 struct TFieldLabel {
   std::string_view Label;
@@ -143,10 +136,17 @@ std::string RequestPath(std::string_view queryText) {
 
 }  // namespace
 
+constexpr std::string_view kAllItem = "All";
+constexpr std::string_view kAllLanguages = "[all languages]";
+
 std::string SubDbLanguage(std::string_view item) {
   if (TrimView(item) == kAllItem) return UrlEncode(kAllLanguages);
   return Trim(LowerAscii(item));
 }
+
+constexpr std::string_view kQueryStart = "subdb/html/modules.php?name=Download_Subtitles&edsearch=";
+constexpr std::string_view kQueryLanguage = "&combo_language=";
+constexpr std::string_view kQueryEnd = "&fast_search=1&page=1";
 
 std::string BuildSubDbQuery(std::string_view film, std::string_view language) {
   std::string query(kQueryStart);
@@ -177,6 +177,8 @@ std::int64_t SubDbPagesFor(std::int32_t results) {
   // Integer division truncates toward zero, which rounds a negative count up already.
   return n > 0 ? (n + kSubDbPageSize - 1) / kSubDbPageSize : n / kSubDbPageSize;
 }
+
+constexpr std::string_view kTotalMark = "items found";
 
 std::int64_t ReadSubDbPageCount(const THTMLParser& page) {
   std::int64_t count = 0;

@@ -18,9 +18,6 @@ std::string BuildSubDbQuery(std::string_view film, std::string_view language);
 
 // The number of result pages a first page states, from a fresh tokenizer over its lines.
 std::int64_t SubDbPageCount(const TLines& lines);
-
-// The result page walk: one record per "title:" text, in page order.
-void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord);
 // The page count stated by a tokenized first page: 0 when it states none.
 // Throws TConvertError when the stated total is not a decimal integer.
 std::int64_t ReadSubDbPageCount(const THTMLParser& page);
@@ -32,5 +29,8 @@ std::string SubDbFieldValue(std::string_view value);
 // "2004-05-17 12:34:56" -> "17.05.04"; throws TConvertError when the part
 // before the first blank has fewer than three "-" parts.
 std::string ConvertSubDbDate(std::string_view value);
+
+// The result page walk: one record per "title:" text, in page order.
+void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord);
 
 }  // namespace velkaro
