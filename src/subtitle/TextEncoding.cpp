@@ -29,6 +29,9 @@ constexpr TByteOrderMark kUtf16Marks[] = {{kUtf16LeBom, "UTF-16LE"}, {kUtf16BeBo
 constexpr std::string_view kLatinFamily[] = {"ISO-8859-1", "ISO-8859-9", "ISO-8859-15", "WINDOWS-1252",
                                              "WINDOWS-1254"};
 constexpr const char* kFallbackName = "CP1254";
+// Fewer letters outside ASCII than this, and the guess is a coin toss (a few
+// Turkish letters come out as Greek): the fallback is read instead.
+constexpr std::size_t kMinHighBytesToTrust = 64;
 
 struct TIconvClose {
   void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
@@ -66,6 +69,11 @@ std::string Detect(std::string_view bytes) {
 
 bool IsLatinFamily(std::string_view name) {
   return std::find(std::begin(kLatinFamily), std::end(kLatinFamily), name) != std::end(kLatinFamily);
+}
+
+std::size_t HighBytes(std::string_view bytes) {
+  return static_cast<std::size_t>(
+      std::count_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
 }
 
 TUtf8Text AsCodePage1254(std::string_view bytes) { return {Cp1254ToUtf8(bytes), kFallbackName}; }
@@ -116,6 +124,7 @@ std::optional<TUtf8Text> TextToUtf8(std::string_view bytes) {
     if (!text) return std::nullopt;
     return TUtf8Text{std::move(*text), mark.Encoding};
   }
+  if (HighBytes(bytes) < kMinHighBytesToTrust) return AsCodePage1254(bytes);
   const std::string guess = Detect(bytes);
   if (guess.empty() || IsLatinFamily(guess)) return AsCodePage1254(bytes);
   if (auto text = ConvertToUtf8(bytes, guess.c_str())) return TUtf8Text{std::move(*text), guess};

@@ -95,7 +95,8 @@ class TEntryReader {
     for (;;) {
       const int status = archive_read_data_block(Reader_, &block, &size, &offset);
       if (status == ARCHIVE_EOF) return TUnpackOutcome::Unpacked;
-      if (status < ARCHIVE_WARN) return TUnpackOutcome::Unreadable;
+      // A warning here is a checksum that does not match: the bytes are not the file's.
+      if (status != ARCHIVE_OK) return TUnpackOutcome::Unreadable;
       // Sparse entries hand out blocks with gaps; a subtitle has none, and the offsets are not trusted.
       Total_ += size;
       if (Total_ > Limits_.MaxTotal) return TUnpackOutcome::TooLarge;
