@@ -1,7 +1,9 @@
 #include "Catalogue.h"
 
+#include <algorithm>
 #include <stdexcept>
 
+#include "ArchiveWriter.h"
 #include "TextHelpers.h"
 
 namespace velkaro::sim {
@@ -138,13 +140,39 @@ std::string SrtText(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
          "3\r\n00:00:09,000 --> 00:00:12,000\r\nG\xFCle g\xFCle, \xE7ocuklar!\r\n";
 }
 
+std::string PartCue(int cd) {
+  return "\r\n4\r\n00:00:13,000 --> 00:00:16,000\r\nCD " + std::to_string(cd) + "\r\n";
+}
+
+// Frames at the row's rate, behind the "{1}{1}<fps>" line players read it from.
+std::string MicroDvdText(const TCatalogue& catalogue, const TSimSubtitle& subtitle, int cd) {
+  return "{1}{1}" + subtitle.Fps + "\r\n{25}{100}" + catalogue.FilmOf(subtitle).Name + "\r\n{125}{200}" +
+         subtitle.Language + " #" + std::to_string(subtitle.Id) + "|CD " + std::to_string(cd) + "\r\n" +
+         "{225}{300}{y:i}G\xFCle g\xFCle, \xE7ocuklar!\r\n";
+}
+
+// What uploaders pack: one file per CD, "<film>.cd1.srt", MicroDVD as ".sub".
+std::string ZipFile(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
+  const bool microDvd = subtitle.Format == "MicroDVD";
+  const std::string stem = FileStem(catalogue.FilmOf(subtitle).Name);
+  const std::string extension = microDvd ? ".sub" : ".srt";
+  std::vector<TArchiveEntry> entries;
+  for (int cd = 1; cd <= std::max(subtitle.CdCount, 1); ++cd) {
+    const bool parts = subtitle.CdCount > 1;
+    std::string text = microDvd ? MicroDvdText(catalogue, subtitle, cd) : SrtText(catalogue, subtitle);
+    if (parts && !microDvd) text += PartCue(cd);
+    entries.push_back({stem + (parts ? ".cd" + std::to_string(cd) : "") + extension, std::move(text)});
+  }
+  return WriteArchive(TArchiveFormat::Zip, entries);
+}
+
 struct TArchiveSignature {
   std::string_view Extension;
   std::string_view Signature;
 };
 
+// Formats the program cannot open stand as their signature before a plain text.
 const TArchiveSignature kArchiveSignatures[] = {
-    {".zip", std::string_view("PK\x03\x04", 4)},
     {".rar", std::string_view("Rar!\x1A\x07\x00", 7)},
     {".ace", std::string_view("\x00\x00\x00\x00\x00\x00\x00**ACE**", 14)},
 };
@@ -223,8 +251,9 @@ std::string_view LanguageTag(std::string_view language) {
 }
 
 std::string SubtitleFileBytes(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
-  std::string bytes;
   const std::string extension = LowerAscii(AddressExtension(subtitle.FileName));
+  if (extension == ".zip") return ZipFile(catalogue, subtitle);
+  std::string bytes;
   for (const auto& archive : kArchiveSignatures) {
     if (archive.Extension == extension) bytes = archive.Signature;
   }

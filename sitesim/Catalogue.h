@@ -72,8 +72,9 @@ class TCatalogue {
 std::string_view EnglishMonthAbbreviation(int month);
 // Two-letter code used in file names: "tr", "en"; "xx" for an unknown language.
 std::string_view LanguageTag(std::string_view language);
-// The file as a site hands it out: subtitle text, behind the archive's
-// signature bytes for .zip, .rar and .ace names.
+// The file as a site hands it out: a real zip for .zip names (one subtitle
+// per CD, MicroDVD rows as frames), subtitle text behind the archive's
+// signature bytes for .rar and .ace names, the text itself otherwise.
 std::string SubtitleFileBytes(const TCatalogue& catalogue, const TSimSubtitle& subtitle);
 
 }  // namespace velkaro::sim

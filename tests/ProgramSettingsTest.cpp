@@ -46,5 +46,47 @@ TEST(ConnectionsSettingFile, MissingFileGivesTheDefault) {
   EXPECT_EQ(ReadConnections(dir.Path()), kDefaultConnections);  // a folder, not a file
 }
 
+
+struct TOptionsCase {
+  const char* File;
+  TDownloadOptions Expected;
+};
+
+TDownloadOptions Options(bool unpack, bool toUtf8, bool frames, bool suffix, bool subRip) {
+  TDownloadOptions options;
+  options.Unpack = unpack;
+  options.ToUtf8 = toUtf8;
+  options.ConvertFrames = frames;
+  options.LanguageSuffix = suffix;
+  options.MicroDvdToSubRip = subRip;
+  return options;
+}
+
+class DownloadOptionsSetting : public testing::TestWithParam<TOptionsCase> {};
+
+TEST_P(DownloadOptionsSetting, ReadFromTheVelkaroSection) {
+  const test::TTempDir dir;
+  const auto path = dir.Path() / kProgramSettingsFileName;
+  std::ofstream(path, std::ios::binary) << GetParam().File;
+  EXPECT_EQ(ReadDownloadOptions(path), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, DownloadOptionsSetting,
+    testing::Values(
+        TOptionsCase{"", TDownloadOptions{}},
+        TOptionsCase{"[velkaro]\nunpack=0\ntoUtf8=false\nconvertFrames=No\nlanguageSuffix=ON\nmicroDvdToSubRip=yes\n",
+                     Options(false, false, false, true, true)},
+        TOptionsCase{"[VELKARO]\r\nUNPACK = off \r\nlanguagesuffix=1\r\nconnections=3\r\n",
+                     Options(false, true, true, true, false)},
+        TOptionsCase{"[velkaro]\nunpack=maybe\ntoUtf8=\nconvertFrames=2\nlanguageSuffix=truely\n", TDownloadOptions{}},
+        TOptionsCase{"[velkaro]\nlanguageSuffix=true\nlanguageSuffix=false\n", TDownloadOptions{}},
+        TOptionsCase{"[other]\nunpack=0\n[velkaro]\ntoUtf8=0\n", Options(true, false, true, false, false)}));
+
+TEST(DownloadOptionsFile, MissingFileGivesTheDefaults) {
+  const test::TTempDir dir;
+  EXPECT_EQ(ReadDownloadOptions(dir.Path() / kProgramSettingsFileName), TDownloadOptions{});
+}
+
 }  // namespace
 }  // namespace velkaro

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "CodePage.h"
 #include "Dispatcher.h"
@@ -16,7 +17,9 @@
 #include "DownloadThread.h"
 #include "ExitStatus.h"
 #include "ProgramFiles.h"
+#include "ProgramSettings.h"
 #include "ProxyFile.h"
+#include "ReadySubtitle.h"
 #include "Sites.h"
 #include "TextHelpers.h"
 
@@ -31,30 +34,43 @@ struct TDownloadArgs {
   std::string Cd;
   std::string Fps;
   std::string Date;
+  std::string Language;
   std::filesystem::path Out = ".";
+  // The film's parts, in part order: the subtitle is made ready beside them.
+  std::vector<std::filesystem::path> Videos;
+  bool Force = false;
 };
 
 struct TDownloadOption {
   std::string_view Name;
+  bool TakesValue;
   void (*Apply)(std::string_view value, TDownloadArgs& args);
 };
 
 const TDownloadOption kDownloadOptions[] = {
-    {"--url", [](std::string_view v, TDownloadArgs& a) { a.Url = Utf8ToCp1254(v); }},
-    {"--film", [](std::string_view v, TDownloadArgs& a) { a.Film = Utf8ToCp1254(v); }},
-    {"--cd", [](std::string_view v, TDownloadArgs& a) { a.Cd = Utf8ToCp1254(v); }},
-    {"--fps", [](std::string_view v, TDownloadArgs& a) { a.Fps = Utf8ToCp1254(v); }},
-    {"--date", [](std::string_view v, TDownloadArgs& a) { a.Date = Utf8ToCp1254(v); }},
-    {"--out", [](std::string_view v, TDownloadArgs& a) { a.Out = std::filesystem::path(v); }},
+    {"--url", true, [](std::string_view v, TDownloadArgs& a) { a.Url = Utf8ToCp1254(v); }},
+    {"--film", true, [](std::string_view v, TDownloadArgs& a) { a.Film = Utf8ToCp1254(v); }},
+    {"--cd", true, [](std::string_view v, TDownloadArgs& a) { a.Cd = Utf8ToCp1254(v); }},
+    {"--fps", true, [](std::string_view v, TDownloadArgs& a) { a.Fps = Utf8ToCp1254(v); }},
+    {"--date", true, [](std::string_view v, TDownloadArgs& a) { a.Date = Utf8ToCp1254(v); }},
+    {"--language", true, [](std::string_view v, TDownloadArgs& a) { a.Language = Utf8ToCp1254(v); }},
+    {"--out", true, [](std::string_view v, TDownloadArgs& a) { a.Out = std::filesystem::path(v); }},
+    {"--video", true, [](std::string_view v, TDownloadArgs& a) { a.Videos.emplace_back(v); }},
+    {"--force", false, [](std::string_view, TDownloadArgs& a) { a.Force = true; }},
 };
 
 std::optional<TDownloadArgs> ParseDownloadArgs(const std::vector<std::string_view>& args) {
   TDownloadArgs parsed;
-  for (std::size_t i = 0; i < args.size(); i += 2) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
     const auto option = std::find_if(std::begin(kDownloadOptions), std::end(kDownloadOptions),
                                      [&](const TDownloadOption& o) { return o.Name == args[i]; });
-    if (option == std::end(kDownloadOptions) || i + 1 >= args.size()) return std::nullopt;
-    option->Apply(args[i + 1], parsed);
+    if (option == std::end(kDownloadOptions)) return std::nullopt;
+    if (!option->TakesValue) {
+      option->Apply({}, parsed);
+      continue;
+    }
+    if (++i >= args.size()) return std::nullopt;
+    option->Apply(args[i], parsed);
   }
   if (parsed.Url.empty()) return std::nullopt;
   return parsed;
@@ -69,6 +85,33 @@ std::string TerminalText(std::string_view engineText) {
   std::string text = Cp1254ToUtf8(engineText);
   std::erase(text, '\r');
   return text;
+}
+
+void PrintLines(std::string_view engineText) {
+  if (!engineText.empty()) std::cerr << TerminalText(engineText) << '\n';
+}
+
+// The saved download unpacked and converted beside the videos. Without
+// --force an existing file stops it before anything is written.
+int MakeReady(const TDownloadArgs& args, const std::filesystem::path& downloaded, const TDownloadOptions& options) {
+  const TReadyPlan plan = PlanReadySubtitles({downloaded, args.Videos, args.Fps, args.Language, options});
+  for (const std::string& message : plan.Messages) PrintLines(message);
+  if (!args.Force) {
+    const TReadyWritten existing{{}, ExistingTargets(plan)};
+    if (!existing.Refused.empty()) {
+      PrintLines(RefusedFilesText(existing));
+      return kExitFailed;
+    }
+  }
+  try {
+    const TReadyWritten written = WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
+    for (const auto& file : written.Written) std::cout << file.string() << '\n';
+    PrintLines(WrittenFilesText(written));
+  } catch (const TDownloadFileError& error) {
+    std::cerr << error.what() << '\n';
+    return kExitFailed;
+  }
+  return kExitClean;
 }
 
 }  // namespace
@@ -118,7 +161,8 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
   }
   std::cout << thread->SavePath.string() << '\n';
   std::cerr << TerminalText(DownloadedMessage(args->Film, args->Fps, args->Cd, args->Date)) << '\n';
-  return kExitClean;
+  if (args->Videos.empty()) return kExitClean;
+  return MakeReady(*args, thread->SavePath, ReadDownloadOptions(files.PathOf(TProgramFile::Ini)));
 }
 
 }  // namespace velkaro

@@ -3,9 +3,11 @@
 #include <ini.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "TextHelpers.h"
 
@@ -17,29 +19,63 @@ struct TFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-struct TConnectionsRead {
-  std::optional<std::string> Value;  // the last one in the section
-};
+// The [velkaro] section's values by lower-case key; the last of a key wins.
+using TSectionValues = std::map<std::string, std::string>;
 
 // Section and key names are read without regard to case, as INI readers do.
-int KeepConnections(void* user, const char* section, const char* name, const char* value) {
-  if (LowerAscii(section) == kProgramSettingsSection && LowerAscii(name) == kConnectionsKey) {
-    static_cast<TConnectionsRead*>(user)->Value = value;
-  }
+int KeepSectionValue(void* user, const char* section, const char* name, const char* value) {
+  if (LowerAscii(section) == kProgramSettingsSection) (*static_cast<TSectionValues*>(user))[LowerAscii(name)] = value;
   return 1;
+}
+
+TSectionValues ReadSection(const std::filesystem::path& path) {
+  TSectionValues values;
+  const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
+  // A malformed line elsewhere does not spoil a good value: the reader goes on past it.
+  if (file) ini_parse_file(file.get(), &KeepSectionValue, &values);
+  return values;
+}
+
+std::optional<std::string> ValueOf(const TSectionValues& values, std::string_view key) {
+  const auto found = values.find(LowerAscii(key));
+  if (found == values.end()) return std::nullopt;
+  return Trim(found->second);
+}
+
+struct TBooleanWord {
+  std::string_view Word;
+  bool Value;
+};
+constexpr TBooleanWord kBooleanWords[] = {
+    {"1", true}, {"true", true}, {"yes", true}, {"on", true},
+    {"0", false}, {"false", false}, {"no", false}, {"off", false},
+};
+
+std::optional<bool> ParseBoolean(std::string_view text) {
+  const std::string word = LowerAscii(text);
+  for (const auto& entry : kBooleanWords) {
+    if (entry.Word == word) return entry.Value;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 int ReadConnections(const std::filesystem::path& path) {
-  const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return kDefaultConnections;
-  TConnectionsRead read;
-  // A malformed line elsewhere does not spoil a good value: the reader goes on past it.
-  ini_parse_file(file.get(), &KeepConnections, &read);
-  if (!read.Value) return kDefaultConnections;
-  const auto value = ParseInt(Trim(*read.Value));
+  const auto text = ValueOf(ReadSection(path), kConnectionsKey);
+  if (!text) return kDefaultConnections;
+  const auto value = ParseInt(*text);
   return value && ValidConnections(*value) ? *value : kDefaultConnections;
+}
+
+TDownloadOptions ReadDownloadOptions(const std::filesystem::path& path) {
+  const TSectionValues values = ReadSection(path);
+  TDownloadOptions options;
+  for (const auto& [key, member] : kDownloadOptionKeys) {
+    const auto text = ValueOf(values, key);
+    if (const auto value = text ? ParseBoolean(*text) : std::nullopt) options.*member = *value;
+  }
+  return options;
 }
 
 }  // namespace velkaro

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "DownloadOptions.h"
+
 // Settings kept apart from the window's own settings file, in an INI file
 // with one [velkaro] section, read by the window and the command line alike.
 
@@ -23,5 +25,29 @@ constexpr bool ValidConnections(int value) { return value >= kMinConnections && 
 // the file, the section or the key is missing, or the value is not a whole
 // number from 1 to 16. The last such key in the section wins.
 int ReadConnections(const std::filesystem::path& path);
+
+// The download options: one key each, the defaults those of TDownloadOptions.
+inline constexpr const char* kUnpackKey = "unpack";
+inline constexpr const char* kToUtf8Key = "toUtf8";
+inline constexpr const char* kConvertFramesKey = "convertFrames";
+inline constexpr const char* kLanguageSuffixKey = "languageSuffix";
+inline constexpr const char* kMicroDvdToSubRipKey = "microDvdToSubRip";
+
+struct TDownloadOptionKey {
+  const char* Key;
+  bool TDownloadOptions::*Member;
+};
+inline constexpr TDownloadOptionKey kDownloadOptionKeys[] = {
+    {kUnpackKey, &TDownloadOptions::Unpack},
+    {kToUtf8Key, &TDownloadOptions::ToUtf8},
+    {kConvertFramesKey, &TDownloadOptions::ConvertFrames},
+    {kLanguageSuffixKey, &TDownloadOptions::LanguageSuffix},
+    {kMicroDvdToSubRipKey, &TDownloadOptions::MicroDvdToSubRip},
+};
+
+// The download options of the settings file at `path`, read as `connections`
+// is. A value is "1", "true", "yes", "on" or "0", "false", "no", "off" in any
+// case; anything else, or no value, leaves that option's default.
+TDownloadOptions ReadDownloadOptions(const std::filesystem::path& path);
 
 }  // namespace velkaro

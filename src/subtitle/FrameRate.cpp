@@ -1,0 +1,226 @@
+#include "FrameRate.h"
+
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "TextHelpers.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr double kMinFps = 1;
+constexpr double kMaxFps = 1000;
+// Rates closer than this are the same rate written with fewer decimals.
+constexpr double kSameRate = 0.0005;
+// More digits than a film has frames: the line is not touched.
+constexpr std::size_t kMaxFrameDigits = 15;
+constexpr std::int64_t kLastCueMs = 3000;  // a last cue without an end
+constexpr std::int64_t kMsPerHour = 3600000;
+constexpr std::int64_t kMsPerMinute = 60000;
+constexpr std::int64_t kMsPerSecond = 1000;
+
+struct TMicroDvdLine {
+  std::int64_t Start = 0;
+  std::optional<std::int64_t> End;
+  std::string_view Text;  // after the braces, without the line end
+};
+
+// A line with its end ("\r\n", "\n" or none) apart.
+struct TLine {
+  std::string_view Body;
+  std::string_view Ending;
+};
+
+std::vector<TLine> SplitKeepingEnds(std::string_view text) {
+  std::vector<TLine> lines;
+  while (!text.empty()) {
+    const auto newline = text.find('\n');
+    const std::size_t next = newline == std::string_view::npos ? text.size() : newline + 1;
+    std::string_view body = text.substr(0, newline == std::string_view::npos ? text.size() : newline);
+    std::size_t endingSize = next - body.size();
+    if (!body.empty() && body.back() == '\r') {
+      body.remove_suffix(1);
+      ++endingSize;
+    }
+    lines.push_back({body, text.substr(body.size(), endingSize)});
+    text.remove_prefix(next);
+  }
+  return lines;
+}
+
+std::string_view WithoutBom(std::string_view text) {
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  return text;
+}
+
+// "{123}" at the front of `text`: the number, with `text` moved past it; an
+// empty "{}" gives nullopt inside a found value.
+std::optional<std::optional<std::int64_t>> TakeFrame(std::string_view& text) {
+  if (text.empty() || text.front() != '{') return std::nullopt;
+  const auto close = text.find('}');
+  if (close == std::string_view::npos || close - 1 > kMaxFrameDigits) return std::nullopt;
+  const std::string_view digits = text.substr(1, close - 1);
+  std::optional<std::int64_t> frame;
+  if (!digits.empty()) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size() || value < 0) return std::nullopt;
+    frame = value;
+  }
+  text.remove_prefix(close + 1);
+  return frame;
+}
+
+std::optional<TMicroDvdLine> ParseLine(std::string_view body) {
+  const auto start = TakeFrame(body);
+  if (!start || !*start) return std::nullopt;
+  const auto end = TakeFrame(body);
+  if (!end) return std::nullopt;
+  return TMicroDvdLine{**start, *end, body};
+}
+
+bool IsBlankLine(std::string_view body) { return TrimView(body).empty(); }
+
+bool IsRateLine(const TMicroDvdLine& line) {
+  return line.Start == 1 && line.End == 1 && ParseFrameRate(line.Text).has_value();
+}
+
+std::int64_t Scaled(std::int64_t frame, double factorNum, double factorDen) {
+  return std::llround(static_cast<double>(frame) * factorNum / factorDen);
+}
+
+// MicroDVD writes rates with a point: "25", "23.976".
+std::string RateText(double fps) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", fps);
+  std::string out(text);
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out;
+}
+
+std::string FrameText(std::optional<std::int64_t> frame) {
+  return "{" + (frame ? std::to_string(*frame) : std::string()) + "}";
+}
+
+std::int64_t Milliseconds(std::int64_t frame, double fps) {
+  return std::llround(static_cast<double>(frame) * 1000.0 / fps);
+}
+
+std::string TimeText(std::int64_t ms) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / kMsPerHour),
+                static_cast<long long>(ms % kMsPerHour / kMsPerMinute),
+                static_cast<long long>(ms % kMsPerMinute / kMsPerSecond), static_cast<long long>(ms % kMsPerSecond));
+  return text;
+}
+
+// "{y:i}", "{C:$0000FF}": a letter, a colon, up to the brace.
+bool IsControlCodeAt(std::string_view text, std::size_t at) {
+  return at + 3 < text.size() && text[at] == '{' && std::isalpha(static_cast<unsigned char>(text[at + 1])) &&
+         text[at + 2] == ':' && text.find('}', at) != std::string_view::npos;
+}
+
+std::string SubRipText(std::string_view text, std::string_view lineEnd) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    if (IsControlCodeAt(text, i)) {
+      i = text.find('}', i) + 1;
+    } else if (text[i] == '|') {
+      out += lineEnd;
+      ++i;
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::optional<double> ParseFrameRate(std::string_view text) {
+  std::string number = Trim(text);
+  for (char& c : number) {
+    if (c == ',') c = '.';
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+  if (number.empty() || error != std::errc() || end != number.data() + number.size()) return std::nullopt;
+  if (!(value >= kMinFps && value <= kMaxFps)) return std::nullopt;
+  return value;
+}
+
+bool IsMicroDvd(std::string_view text) {
+  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
+    if (!IsBlankLine(line.Body)) return ParseLine(line.Body).has_value();
+  }
+  return false;
+}
+
+std::optional<double> DeclaredFrameRate(std::string_view text) {
+  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
+    if (IsBlankLine(line.Body)) continue;
+    const auto parsed = ParseLine(line.Body);
+    if (!parsed || !IsRateLine(*parsed)) return std::nullopt;
+    return ParseFrameRate(parsed->Text);
+  }
+  return std::nullopt;
+}
+
+std::string ConvertFrames(std::string_view text, double videoFps, std::optional<double> fallbackFps) {
+  if (!IsMicroDvd(text)) return std::string(text);
+  std::optional<double> subtitleFps = DeclaredFrameRate(text);
+  if (!subtitleFps) subtitleFps = fallbackFps;
+  if (!subtitleFps || std::fabs(*subtitleFps - videoFps) < kSameRate) return std::string(text);
+  const bool hasBom = text.starts_with(kUtf8Bom);
+  std::string out(hasBom ? kUtf8Bom : "");
+  bool first = true;
+  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
+    const auto parsed = ParseLine(line.Body);
+    if (!parsed) {
+      out.append(line.Body).append(line.Ending);
+    } else if (first && IsRateLine(*parsed)) {
+      out.append("{1}{1}").append(RateText(videoFps)).append(line.Ending);
+    } else {
+      std::optional<std::int64_t> end;
+      if (parsed->End) end = Scaled(*parsed->End, videoFps, *subtitleFps);
+      out.append(FrameText(Scaled(parsed->Start, videoFps, *subtitleFps))).append(FrameText(end));
+      out.append(parsed->Text).append(line.Ending);
+    }
+    if (!IsBlankLine(line.Body)) first = false;
+  }
+  return out;
+}
+
+std::string MicroDvdToSubRip(std::string_view text, double fps) {
+  const bool hasBom = text.starts_with(kUtf8Bom);
+  const std::vector<TLine> lines = SplitKeepingEnds(WithoutBom(text));
+  std::vector<TMicroDvdLine> cues;
+  for (const TLine& line : lines) {
+    const auto parsed = ParseLine(line.Body);
+    if (parsed && !(cues.empty() && IsRateLine(*parsed))) cues.push_back(*parsed);
+  }
+  const std::string_view lineEnd = !lines.empty() && lines.front().Ending == "\r\n" ? "\r\n" : "\n";
+  std::string out(hasBom ? kUtf8Bom : "");
+  for (std::size_t i = 0; i < cues.size(); ++i) {
+    const std::int64_t start = Milliseconds(cues[i].Start, fps);
+    std::int64_t end = start + kLastCueMs;
+    if (cues[i].End) {
+      end = Milliseconds(*cues[i].End, fps);
+    } else if (i + 1 < cues.size()) {
+      end = Milliseconds(cues[i + 1].Start, fps);
+    }
+    out.append(std::to_string(i + 1)).append(lineEnd);
+    out.append(TimeText(start)).append(" --> ").append(TimeText(end)).append(lineEnd);
+    out.append(SubRipText(cues[i].Text, lineEnd)).append(lineEnd).append(lineEnd);
+  }
+  return out;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ReadySubtitle.h"
+#include "TestSupport.h"
+#include "VideoFixtures.h"
+#include "sitesim/ArchiveWriter.h"
+
+namespace velkaro {
+namespace {
+
+using sim::TArchiveFormat;
+using sim::TEntryKind;
+using sim::WriteArchive;
+using test::ReadBytes;
+using test::WriteBytes;
+
+const std::string kSrt1254 = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xDE\xFCkr\xFC \xE7ok g\xFCzel\r\n";
+const std::string kSrtUtf8 = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xC5\x9E\xC3\xBCkr\xC3\xBC \xC3\xA7ok g\xC3\xBCzel\r\n";
+
+const std::string kArchiveUnreadable = "Ar\xFEiv a\xE7\xFDlamad\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
+const std::string kNoSubtitle = "Ar\xFEivde altyaz\xFD dosyas\xFD yok; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
+
+class ReadySubtitles : public testing::Test {
+ protected:
+  std::filesystem::path Film() const { return Dir.Path() / "film"; }
+
+  TReadyRequest Request(const std::string& downloaded, const std::string& name = "Film_2_CD_25_FPS_VK.zip",
+                        std::size_t parts = 2) {
+    std::filesystem::create_directories(Film());
+    TReadyRequest request;
+    request.Downloaded = Dir.Path() / name;
+    WriteBytes(request.Downloaded, downloaded);
+    for (std::size_t part = 1; part <= parts; ++part) {
+      request.Videos.push_back(Film() / ("Film.CD" + std::to_string(part) + ".avi"));
+    }
+    request.RowFps = "25";
+    request.RowLanguage = "Turkish";
+    return request;
+  }
+
+  std::vector<std::string> Targets(const TReadyPlan& plan) const {
+    std::vector<std::string> names;
+    for (const auto& file : plan.Files) {
+      EXPECT_EQ(file.Target.parent_path(), Film());
+      names.push_back(file.Target.filename().string());
+    }
+    return names;
+  }
+
+  test::TTempDir Dir;
+};
+
+TEST_F(ReadySubtitles, TwoCdsGoBesideTheirPartsAsUtf8) {
+  const auto request = Request(WriteArchive(TArchiveFormat::Zip, {{"x/Film.cd2.srt", "two " + kSrt1254},
+                                                                  {"x/Film.cd1.srt", kSrt1254},
+                                                                  {"info.txt", "uploaded by"}}));
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_TRUE(plan.Messages.empty());
+  EXPECT_EQ(Targets(plan), (std::vector<std::string>{"Film.CD1.srt", "Film.CD2.srt"}));
+  ASSERT_EQ(plan.Files.size(), 2u);
+  EXPECT_EQ(plan.Files[0].Content, kSrtUtf8);
+  EXPECT_EQ(plan.Files[1].Content, "two " + kSrtUtf8);
+}
+
+TEST_F(ReadySubtitles, OptionsNameAndKeepTheText) {
+  auto request = Request(kSrt1254, "Film_1_CD_25_FPS_VK.srt", 1);
+  request.Options.LanguageSuffix = true;
+  request.Options.ToUtf8 = false;
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_EQ(Targets(plan), std::vector<std::string>{"Film.CD1.tr.srt"});
+  ASSERT_EQ(plan.Files.size(), 1u);
+  EXPECT_EQ(plan.Files[0].Content, kSrt1254);
+  request.RowLanguage = "English_German";  // no code: no suffix
+  EXPECT_EQ(Targets(PlanReadySubtitles(request)), std::vector<std::string>{"Film.CD1.srt"});
+}
+
+TEST_F(ReadySubtitles, APlainSubtitleUnderAnArchiveNameIsStillTheSubtitle) {
+  EXPECT_EQ(Targets(PlanReadySubtitles(Request(kSrt1254, "Film.zip", 1))), std::vector<std::string>{"Film.CD1.srt"});
+  EXPECT_EQ(Targets(PlanReadySubtitles(Request("{1}{25}a\r\n", "Film.bin", 1))),
+            std::vector<std::string>{"Film.CD1.sub"});
+}
+
+std::string AceFile() { return std::string("\0\0\0\0\0\0\0**ACE**", 14) + "1\r\n"; }
+
+std::string TruncatedZip() {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += std::to_string(i * 7919 % 1000);
+  const std::string zip = WriteArchive(TArchiveFormat::Zip, {{"a.srt", text}});
+  return zip.substr(0, zip.size() / 2);
+}
+
+std::string NoSubtitleInside() { return WriteArchive(TArchiveFormat::SevenZip, {{"a.nfo", "x"}}); }
+
+std::string ZerosBomb() {
+  return WriteArchive(TArchiveFormat::Zip, {{"b.srt", std::string(std::size_t{65} << 20, '\0')}});
+}
+
+std::string OneSubtitleZip() { return WriteArchive(TArchiveFormat::Zip, {{"a.srt", "x"}}); }
+
+struct TKeptCase {
+  const char* Name;
+  std::string (*Downloaded)();  // made when the case runs, not when the suite is listed
+  std::string Message;
+  bool Unpack = true;
+};
+
+class KeptAsDownloaded : public ReadySubtitles, public testing::WithParamInterface<TKeptCase> {};
+
+TEST_P(KeptAsDownloaded, SaysWhyAndPlansNothing) {
+  const std::string downloaded = GetParam().Downloaded();
+  auto request = Request(downloaded);
+  request.Options.Unpack = GetParam().Unpack;
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_TRUE(plan.Files.empty());
+  EXPECT_EQ(plan.Messages, std::vector<std::string>{GetParam().Message});
+  EXPECT_EQ(ReadBytes(request.Downloaded), downloaded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Downloads, KeptAsDownloaded,
+    testing::Values(
+        TKeptCase{"Ace", AceFile, kArchiveUnreadable},
+        TKeptCase{"Truncated", TruncatedZip, kArchiveUnreadable},
+        TKeptCase{"NoSubtitle", NoSubtitleInside, kNoSubtitle},
+        TKeptCase{"Bomb", ZerosBomb,
+                  "Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i "
+                  "gibi b\xFDrak\xFDld\xFD."},
+        TKeptCase{"UnpackOff", OneSubtitleZip,
+                  "Ar\xFEiv a\xE7ma kapal\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.", false}),
+    [](const testing::TestParamInfo<TKeptCase>& param) { return std::string(param.param.Name); });
+
+TEST_F(ReadySubtitles, UnsafeEntriesAreNamedAndNothingLandsOutsideTheFilmsFolder) {
+  const auto request = Request(WriteArchive(TArchiveFormat::TarGz, {{"../../evil.srt", "climb"},
+                                                                    {"/abs/evil.srt", "absolute"},
+                                                                    {"Film.cd1.srt", kSrt1254},
+                                                                    {"cd2.srt", "", TEntryKind::Symlink, "/etc/passwd"}}),
+                               "Film.tgz");
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_EQ(Targets(plan), std::vector<std::string>{"Film.CD1.srt"});
+  EXPECT_EQ(plan.Messages,
+            (std::vector<std::string>{"Ar\xFEivdeki ../../evil.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
+                                      "Ar\xFEivdeki /abs/evil.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
+                                      "Ar\xFEivdeki cd2.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
+                                      "CD 2 i\xE7in altyaz\xFD dosyas\xFD yok."}));
+  WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
+  EXPECT_EQ(test::FileNames(Dir.Path()), (std::vector<std::string>{"Film.tgz", "film"}));
+  EXPECT_EQ(test::FileNames(Film()), std::vector<std::string>{"Film.CD1.srt"});
+}
+
+TEST_F(ReadySubtitles, MicroDvdFitsTheProbedVideo) {
+  auto request = Request(WriteArchive(TArchiveFormat::Zip, {{"Film.sub", "{1}{1}23.976\r\n{23976}{24000}a\r\n"}}),
+                         "Film.zip", 1);
+  test::MakeVideo(request.Videos[0], {"25"});
+  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "{1}{1}25\r\n{25000}{25025}a\r\n");
+
+  request.Options.MicroDvdToSubRip = true;
+  const TReadyPlan subRip = PlanReadySubtitles(request);
+  EXPECT_EQ(Targets(subRip), std::vector<std::string>{"Film.CD1.srt"});
+  EXPECT_EQ(subRip.Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,000\r\na\r\n\r\n");
+
+  request.Options.ConvertFrames = false;
+  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,001\r\na\r\n\r\n");
+}
+
+TEST_F(ReadySubtitles, MicroDvdStaysWhenTheVideoHasNoRate) {
+  const auto request = Request("{100}{200}a\r\n", "Film.sub", 1);  // the video file is not there
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_EQ(plan.Files.at(0).Content, "{100}{200}a\r\n");
+  EXPECT_EQ(plan.Messages,
+            std::vector<std::string>{"Videonun kare h\xFDz\xFD okunamad\xFD; kareler d\xF6n\xFC\xFEt\xFCr\xFClmedi."});
+}
+
+TEST_F(ReadySubtitles, ExistingFilesAreAskedAboutAndNothingPartialStays) {
+  const TReadyPlan plan = PlanReadySubtitles(
+      Request(WriteArchive(TArchiveFormat::Zip, {{"a1.srt", "one"}, {"a2.srt", "two"}})));
+  WriteBytes(Film() / "Film.CD2.srt", "mine");
+  std::vector<std::filesystem::path> asked;
+  const TReadyWritten written = WriteReadySubtitles(plan, [&](const std::filesystem::path& target) {
+    asked.push_back(target);
+    return false;
+  });
+  EXPECT_EQ(asked, std::vector<std::filesystem::path>{Film() / "Film.CD2.srt"});
+  EXPECT_EQ(ExistingTargets(plan), (std::vector<std::filesystem::path>{Film() / "Film.CD1.srt", Film() / "Film.CD2.srt"}));
+  EXPECT_EQ(written.Written, std::vector<std::filesystem::path>{Film() / "Film.CD1.srt"});
+  EXPECT_EQ(written.Refused, std::vector<std::filesystem::path>{Film() / "Film.CD2.srt"});
+  EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "mine");
+  EXPECT_EQ(RefusedFilesText(written), "Film.CD2.srt zaten var; \xFCzerine yaz\xFDlmad\xFD.");
+  EXPECT_EQ(WrittenFilesText(written), "Altyaz\xFD kaydedildi: " + (Film() / "Film.CD1.srt").string());
+
+  WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
+  EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "two");
+  EXPECT_EQ(test::FileNames(Film()), (std::vector<std::string>{"Film.CD1.srt", "Film.CD2.srt"}));
+}
+
+TEST_F(ReadySubtitles, AFileThatCannotBeWrittenThrowsAfterTheOnesBefore) {
+  TReadyPlan plan;
+  std::filesystem::create_directories(Film());
+  plan.Files = {{Film() / "a.srt", "a"}, {Film() / "gone" / "b.srt", "b"}, {Film() / "c.srt", "c"}};
+  EXPECT_THROW(WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; }), TDownloadFileError);
+  EXPECT_EQ(test::FileNames(Film()), std::vector<std::string>{"a.srt"});
+}
+
+TEST(LanguageCodes, FromTheSitesNames) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Turkish", "tr"}, {"English", "en"}, {"Germany", "de"}, {"Italy", "it"}, {"Hungary", "hu"},
+      {"Portugese", "pt"}, {"turkish", "tr"}, {"Bulgarian_English", ""}, {"", ""}, {"Klingon", ""},
+  };
+  for (const auto& [language, code] : cases) EXPECT_EQ(LanguageCode(language), code) << language;
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "TextEncoding.h"
+
+namespace velkaro {
+namespace {
+
+// Every Turkish letter, lower then upper case, as UTF-8.
+const std::string kTurkishUtf8 =
+    "\xC3\xA7 \xC4\x9F \xC4\xB1 \xC3\xB6 \xC5\x9F \xC3\xBC \xC3\x87 \xC4\x9E \xC4\xB0 \xC3\x96 \xC5\x9E \xC3\x9C";
+// The same letters in code page 1254 and in ISO-8859-9, which agree on them.
+const std::string kTurkish8Bit = "\xE7 \xF0 \xFD \xF6 \xFE \xFC \xC7 \xD0 \xDD \xD6 \xDE \xDC";
+
+std::string Subtitle(const std::string& letters) {
+  return "1\r\n00:00:01,000 --> 00:00:04,000\r\nG\xFCle g\xFCle: " + letters + "\r\n";
+}
+
+struct TEncodingCase {
+  const char* Name;
+  std::string Bytes;
+  std::string Utf8;
+};
+
+class Utf8Conversion : public testing::TestWithParam<TEncodingCase> {};
+
+TEST_P(Utf8Conversion, GivesExactUtf8) {
+  const auto text = TextToUtf8(GetParam().Bytes);
+  ASSERT_TRUE(text);
+  EXPECT_EQ(text->Text, GetParam().Utf8);
+}
+
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    char32_t cp = lead;
+    int extra = lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra) cp = lead & (extra == 2 ? 0x0F : 0x1F);
+    for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += static_cast<std::size_t>(extra + 1);
+    const char high = static_cast<char>(cp >> 8);
+    const char low = static_cast<char>(cp & 0xFF);
+    out += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return out;
+}
+
+const std::string kUtf8Subtitle =
+    "1\r\n00:00:01,000 --> 00:00:04,000\r\nG\xC3\xBCle g\xC3\xBCle: " + kTurkishUtf8 + "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Utf8Conversion,
+    testing::Values(TEncodingCase{"cp1254", Subtitle(kTurkish8Bit), kUtf8Subtitle},
+                    TEncodingCase{"cp1254Letters", kTurkish8Bit, kTurkishUtf8},
+                    TEncodingCase{"cp1254Quotes", "\x93" "Ali\x94 \x80 \xFE", "\xE2\x80\x9C" "Ali\xE2\x80\x9D \xE2\x82\xAC \xC5\x9F"},
+                    TEncodingCase{"utf8", kUtf8Subtitle, kUtf8Subtitle},
+                    TEncodingCase{"utf8Bom", "\xEF\xBB\xBF" + kUtf8Subtitle, "\xEF\xBB\xBF" + kUtf8Subtitle},
+                    TEncodingCase{"ascii", "plain text\r\n", "plain text\r\n"},
+                    TEncodingCase{"utf16le", Utf16(kUtf8Subtitle, false), kUtf8Subtitle},
+                    TEncodingCase{"utf16be", Utf16(kUtf8Subtitle, true), kUtf8Subtitle}),
+    [](const testing::TestParamInfo<TEncodingCase>& param) { return std::string(param.param.Name); });
+
+TEST(Utf8Conversion, ALongerTurkishTextIsReadAs1254WhateverTheGuess) {
+  std::string text;
+  for (int i = 0; i < 50; ++i) text += Subtitle("\xDEu \xE7ocuk \xFEimdi \xF0\xFCzel \xDDstanbul'da \xFDs\xFDk");
+  const auto utf8 = TextToUtf8(text);
+  ASSERT_TRUE(utf8);
+  EXPECT_TRUE(IsValidUtf8(utf8->Text));
+  EXPECT_NE(utf8->Text.find("\xC5\x9Eu \xC3\xA7ocuk \xC5\x9Fimdi \xC4\x9F\xC3\xBCzel \xC4\xB0stanbul'da \xC4\xB1s\xC4\xB1k"),
+            std::string::npos);
+}
+
+TEST(Utf8Conversion, CyrillicIsDetectedNotTakenFor1254) {
+  // "Привет, как дела? Хорошо." in Windows-1251, long enough for detection.
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += "\xCF\xF0\xE8\xE2\xE5\xF2, \xEA\xE0\xEA \xE4\xE5\xEB\xE0? \xD5\xEE\xF0\xEE\xF8\xEE.\r\n";
+  const auto utf8 = TextToUtf8(text);
+  ASSERT_TRUE(utf8);
+  EXPECT_EQ(utf8->Text.substr(0, 12), "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+}
+
+TEST(Utf8Conversion, BrokenUtf16IsRefused) {
+  EXPECT_FALSE(TextToUtf8(std::string("\xFF\xFE" "a\0b", 5)));
+}
+
+TEST(Utf8Validity, RejectsMalformedSequences) {
+  for (const char* bad : {"\xC3", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFE", "a\x80"}) {
+    EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+  }
+  EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x98\x80 \xE2\x82\xAC \xC3\xA7"));
+}
+
+}  // namespace
+}  // namespace velkaro
