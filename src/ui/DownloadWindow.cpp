@@ -16,6 +16,7 @@
 #include "EngineText.h"
 #include "ProxyFile.h"
 #include "QtDispatcher.h"
+#include "ReadySubtitle.h"
 
 namespace velkaro {
 
@@ -27,6 +28,10 @@ const QRect kProgressArea(24, 29, 246, 16);
 const QRect kStatusArea(12, 49, 263, 13);
 const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
+
+std::string OverwriteQuestion(const std::filesystem::path& target) {
+  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
+}
 
 // A one-line label that shortens a text too long for it with an ellipsis;
 // text() keeps the whole text.
@@ -152,10 +157,40 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
 void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
   std::error_code ignored;
   if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
-    Deps_.Prompt.ShowInformation(DownloadedMessage(FilmName, Fps, CdCount, DateAdded));
+    std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
+    if (!Videos.empty()) message += MakeReadyBesideVideos();
+    Deps_.Prompt.ShowInformation(message);
   }
   Finished = true;
   close();
+}
+
+std::string TfrmDownloader::MakeReadyBesideVideos() {
+  const TReadyPlan plan = PlanReadySubtitles({
+      .Downloaded = SavePath,
+      .Videos = Videos,
+      .RowFps = Fps,
+      .RowLanguage = Language,
+      .Options = ReadyOptions,
+  });
+  TReadyWritten written;
+  try {
+    written = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
+      return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
+    });
+  } catch (const TDownloadFileError& error) {
+    Deps_.Prompt.ShowError(error.what());
+  }
+  // Below the download's own lines, after a blank line: what was written, refused and kept.
+  std::string lines;
+  auto add = [&lines](const std::string& text) {
+    if (!text.empty()) lines.append("\r\n").append(text);
+  };
+  lines.append("\r\n");
+  add(WrittenFilesText(written));
+  add(RefusedFilesText(written));
+  for (const std::string& message : plan.Messages) add(message);
+  return lines;
 }
 
 void TfrmDownloader::Button1Click() {

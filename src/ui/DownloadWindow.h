@@ -7,7 +7,9 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "DownloadOptions.h"
 #include "ProgramFiles.h"
 #include "SaveDialog.h"
 #include "Sites.h"
@@ -56,6 +58,11 @@ class TfrmDownloader final : public TFormDialog {
   std::string CdCount;
   std::string Fps;
   std::string DateAdded;
+  // The videos of a search started from them, one per part: the saved
+  // subtitle is then also made ready beside them. Empty for other searches.
+  std::vector<std::filesystem::path> Videos;
+  std::string Language;
+  TDownloadOptions ReadyOptions;
 
   void SetStatusCaption(const std::string& text);
   void SetSavePathCaption(const std::filesystem::path& path);
@@ -77,6 +84,9 @@ class TfrmDownloader final : public TFormDialog {
   void StopDownload();
   void ShowProgress(std::int32_t maximum, std::int32_t position);
   std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
+  // Unpacks, converts and places the saved subtitle beside Videos; the lines
+  // the success message gets for it.
+  std::string MakeReadyBesideVideos();
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;

@@ -29,6 +29,7 @@
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
 #include "DownloadRequest.h"
+#include "DownloadOptionsDialog.h"
 #include "DownloadWindow.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
@@ -314,6 +315,7 @@ void TfrmMain::BuildMenuBar() {
   GridItem(*view, QStringLiteral("Grid gizle"), "mmItemGridOff", false);
   settings->addSeparator();
   Command(*settings, Utf8("Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
+  Command(*settings, Utf8("İndirme seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
 
   QMenu* about = mm1->addMenu(Utf8("Hakkında"));
   Command(*about, QStringLiteral("BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
@@ -384,6 +386,7 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   GridItem(*view, QStringLiteral("Grid Gizle"), "btnGridOff", false);
   settings->addSeparator();
   Command(*settings, Utf8("Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
+  Command(*settings, Utf8("İndirme seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
   TBXToolbar1_->addSeparator();
 
   Panel3_ = new TBannerPanel(TBXToolbar1_);
@@ -663,6 +666,9 @@ void TfrmMain::StartDownload() {
   window.CdCount = info.CdCount;
   window.Fps = info.Fps;
   window.DateAdded = info.DateAdded;
+  window.Videos = Session_->SearchVideos;
+  window.Language = info.Language;
+  window.ReadyOptions = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
   if (!target.empty()) window.SetSavePathCaption(target);
   ShowModal(window);
 }
@@ -739,6 +745,10 @@ void TfrmMain::SetDialogAtStart(bool show) {
 }
 
 void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.Files, Deps_.Prompt); }
+
+void TfrmMain::ShowDownloadOptions() {
+  ShowModal<TfrmDownloadOptions>(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt);
+}
 
 void TfrmMain::ShowAbout() {
   ShowModal<TfrmAboutBox>(std::function<void(const QUrl&)>([this](const QUrl& url) { OpenUrl(url); }));

@@ -105,6 +105,7 @@ class TfrmMain final : public QMainWindow {
   void SetGrid(bool on);
   void SetDialogAtStart(bool show);
   void ShowProxyOptions();
+  void ShowDownloadOptions();
   void ShowReadMe();
   void ShowWebSite();
   void ShowAbout();

@@ -20,6 +20,8 @@
 
 #include "AboutBox.h"
 #include "AdvancedSearchDialog.h"
+#include "DownloadOptionsDialog.h"
+#include "ProgramSettings.h"
 #include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
@@ -462,6 +464,51 @@ class DialogsTest : public QObject {
     QCOMPARE(Prompt.Errors.size(), 1u);
     QVERIFY(EndsWith(Prompt.Errors.front(), kCannotWrite));
     QCOMPARE(ReadAll(ProxyPath()), Lines({"0", "old:1"}));
+  }
+
+  void downloadOptionsDialogSavesOnlyOnOkAndKeepsOtherKeys() {
+    const auto ini = Dir->Path() / "velkaro.ini";
+    const std::string original = "[velkaro]\nconnections=3\nlanguageSuffix=yes\n";
+    WriteAll(ini, original);
+    auto click = [](QDialog& dialog, const char* name) { Child<QAbstractButton>(dialog, name).click(); };
+    {
+      TfrmDownloadOptions dialog(ini, Prompt);
+      dialog.show();
+      QCOMPARE(dialog.windowTitle(), QString::fromUtf8("İndirme seçenekleri"));
+      QCOMPARE(dialog.Chosen(), (TDownloadOptions{true, true, true, true, false}));
+      click(dialog, "cbConvertFrames");
+      QVERIFY(!Child<QCheckBox>(dialog, "cbMicroDvdToSubRip").isEnabled());
+      click(dialog, "cbConvertFrames");
+      click(dialog, "cbMicroDvdToSubRip");
+      click(dialog, "cbToUtf8");
+      click(dialog, "btnCancel");
+      QVERIFY(!dialog.isVisible());
+    }
+    QCOMPARE(ReadAll(ini), original);
+    {
+      TfrmDownloadOptions dialog(ini, Prompt);
+      dialog.show();
+      click(dialog, "cbToUtf8");
+      click(dialog, "cbLanguageSuffix");
+      click(dialog, "cbMicroDvdToSubRip");
+      click(dialog, "btnOk");
+    }
+    QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true}));
+    QCOMPARE(ReadConnections(ini), 3);
+    QVERIFY(Prompt.Errors.empty());
+  }
+
+  void downloadOptionsDialogReportsAFileItCannotWrite() {
+    // A folder where the file should be fails even for root.
+    const auto ini = Dir->Path() / "velkaro.ini";
+    std::filesystem::create_directory(ini);
+    TfrmDownloadOptions dialog(ini, Prompt);
+    dialog.show();
+    QCOMPARE(dialog.Chosen(), TDownloadOptions{});
+    QTest::mouseClick(&Child<QAbstractButton>(dialog, "btnOk"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(Prompt.Errors.size(), 1u);
+    QVERIFY(EndsWith(Prompt.Errors.front(), kCannotWrite));
   }
 
   void aboutBoxShowsVersionAndOpensLinks() {

@@ -22,6 +22,7 @@
 #include "MainWindow.h"
 #include "SettingsFile.h"
 #include "TestSupport.h"
+#include "VideoFixtures.h"
 #include "sitesim/ExtraTitlesSite.h"
 #include "sitesim/SimServer.h"
 #include "sitesim/SubDbSite.h"
@@ -150,6 +151,40 @@ class DownloadTest : public QObject {
     QCOMPARE(H->Prompt.Informations, std::vector<std::string>{"Altyaz\xFD indirildi...\r\n\r\nFilm Ad\xFD: Heat\r\n"
                                                               "FPS: 23,976\r\nCD Say\xFDs\xFD: 2\r\n"
                                                               "Eklenme Tarihi: 05.01.2005"});
+  }
+
+  // A search started from a two-part film: the archive is saved as chosen,
+  // and each part gets its subtitle beside it; an existing one only when the
+  // user says so.
+  void downloadForVideosPutsEachPartBesideItsVideo() {
+    test::TTempDir videos;
+    const auto cd1 = test::MakeVideo(videos.Path() / "Film.CD1.avi", {"25"});
+    const auto cd2 = test::MakeVideo(videos.Path() / "Film.CD2.avi", {"25"});
+    test::WriteBytes(videos.Path() / "Film.CD2.srt", kUsersFile);
+    H->Main->Session().SearchVideos = {cd1, cd2};
+    H->SaveAnswer = H->TargetDir.Path() / "Film.zip";
+    H->AddExtraTitlesRow("Film");
+    H->Prompt.Answer = false;
+    H->Main->StartDownload();
+    QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
+    QCOMPARE(H->Prompt.Questions.size(), 1u);
+    QVERIFY(H->Prompt.Questions[0].starts_with((videos.Path() / "Film.CD2.srt").string() + " zaten var."));
+    QCOMPARE(test::ReadBytes(videos.Path() / "Film.CD2.srt"), kUsersFile);
+    const std::string part1 = test::ReadBytes(videos.Path() / "Film.CD1.srt");
+    QVERIFY(part1.find("G\xC3\xBCle g\xC3\xBCle, \xC3\xA7ocuklar!") != std::string::npos);
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    const std::string& message = H->Prompt.Informations[0];
+    QVERIFY(message.starts_with(DownloadedMessage("Film", "23,976", "2", "05.01.2005")));
+    QVERIFY(message.find("Film.CD1.srt") != std::string::npos);
+
+    H->Prompt = {};
+    H->Main->StartDownload();
+    QCOMPARE(H->Prompt.Questions.size(), 2u);
+    const std::string part2 = test::ReadBytes(videos.Path() / "Film.CD2.srt");
+    QVERIFY(part2 != kUsersFile && part2 != part1);
+    QVERIFY(part2.find("G\xC3\xBCle g\xC3\xBCle, \xC3\xA7ocuklar!") != std::string::npos);
+    QCOMPARE(test::FileNames(videos.Path()),
+             (std::vector<std::string>{"Film.CD1.avi", "Film.CD1.srt", "Film.CD2.avi", "Film.CD2.srt"}));
   }
 
   void subDbRowAsksForTheTargetAfterTheTransfer() {

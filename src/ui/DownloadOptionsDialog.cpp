@@ -1,0 +1,115 @@
+#include "DownloadOptionsDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "Artwork.h"
+#include "EngineText.h"
+#include "FormDialog.h"
+#include "ProgramSettings.h"
+#include "SaveDialog.h"
+
+namespace velkaro {
+
+namespace {
+
+struct TOptionBox {
+  bool TDownloadOptions::*Member;
+  const char* Caption;  // UTF-8
+  const char* Name;
+  bool UnderConvertFrames;
+};
+
+const TOptionBox kOptionBoxes[] = {
+    {&TDownloadOptions::Unpack, "Arşivi aç, filmin her parçasına altyazısını seç", "cbUnpack", false},
+    {&TDownloadOptions::ToUtf8, "Metni UTF-8'e çevir", "cbToUtf8", false},
+    {&TDownloadOptions::ConvertFrames, "Kare numaralarını videonun kare hızına çevir", "cbConvertFrames", false},
+    {&TDownloadOptions::MicroDvdToSubRip, "MicroDVD altyazıyı SubRip'e çevir", "cbMicroDvdToSubRip", true},
+    {&TDownloadOptions::LanguageSuffix, "Dosya adına dil kodunu ekle (Film.tr.srt)", "cbLanguageSuffix", false},
+};
+
+constexpr int kSubOptionIndent = 20;
+
+}  // namespace
+
+TfrmDownloadOptions::TfrmDownloadOptions(std::filesystem::path settingsFile, IUserPrompt& prompt, QWidget* parent)
+    : QDialog(parent), File_(std::move(settingsFile)), Prompt_(prompt) {
+  setObjectName(QStringLiteral("frmDownloadOptions"));
+  setWindowTitle(QStringLiteral("İndirme seçenekleri"));
+  setWindowIcon(ProgramIcon());
+  setFont(DialogFont());
+  BuildControls();
+  Show(ReadDownloadOptions(File_));
+}
+
+void TfrmDownloadOptions::BuildControls() {
+  auto* page = new QVBoxLayout(this);
+  page->addWidget(new QLabel(QStringLiteral("Videodan başlatılan bir aramada indirilen altyazı videonun yanına, "
+                                            "videonun adıyla kaydedilir."),
+                             this));
+  for (const TOptionBox& option : kOptionBoxes) {
+    auto* box = new QCheckBox(QString::fromUtf8(option.Caption), this);
+    box->setObjectName(QLatin1String(option.Name));
+    Boxes_.push_back(box);
+    if (!option.UnderConvertFrames) {
+      page->addWidget(box);
+      continue;
+    }
+    auto* indented = new QHBoxLayout;
+    indented->addSpacing(kSubOptionIndent);
+    indented->addWidget(box);
+    page->addLayout(indented);
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Tamam"));
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOk"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("İptal"));
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
+  page->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TfrmDownloadOptions::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TfrmDownloadOptions::reject);
+  connect(findChild<QCheckBox*>(QStringLiteral("cbConvertFrames")), &QCheckBox::toggled, this,
+          &TfrmDownloadOptions::FollowConvertFrames);
+}
+
+void TfrmDownloadOptions::Show(const TDownloadOptions& options) {
+  for (std::size_t i = 0; i < Boxes_.size(); ++i) Boxes_[i]->setChecked(options.*kOptionBoxes[i].Member);
+  FollowConvertFrames();
+}
+
+// Converting MicroDVD to SubRip is a way of converting frames; without that it means nothing.
+void TfrmDownloadOptions::FollowConvertFrames() {
+  const bool on = findChild<QCheckBox*>(QStringLiteral("cbConvertFrames"))->isChecked();
+  for (std::size_t i = 0; i < Boxes_.size(); ++i) {
+    if (kOptionBoxes[i].UnderConvertFrames) Boxes_[i]->setEnabled(on);
+  }
+}
+
+TDownloadOptions TfrmDownloadOptions::Chosen() const {
+  TDownloadOptions options;
+  for (std::size_t i = 0; i < Boxes_.size(); ++i) options.*kOptionBoxes[i].Member = Boxes_[i]->isChecked();
+  return options;
+}
+
+void TfrmDownloadOptions::accept() {
+  // Reported once; the dialog closes either way, as the other settings dialogs do.
+  if (!WriteDownloadOptions(File_, Chosen())) Prompt_.ShowError(CannotWriteMessage(File_));
+  QDialog::accept();
+}
+
+bool WriteDownloadOptions(const std::filesystem::path& file, const TDownloadOptions& options) {
+  QSettings settings(FromPath(file), QSettings::IniFormat);
+  settings.beginGroup(QLatin1String(kProgramSettingsSection));
+  for (const auto& key : kDownloadOptionKeys) {
+    settings.setValue(QLatin1String(key.Key), options.*key.Member ? 1 : 0);
+  }
+  settings.endGroup();
+  settings.sync();
+  return settings.status() == QSettings::NoError;
+}
+
+}  // namespace velkaro
