@@ -91,6 +91,20 @@ bool IsRateLine(const TMicroDvdLine& line) {
   return line.Start == 1 && line.End == 1 && ParseFrameRate(line.Text).has_value();
 }
 
+// The first line with text, when it is a MicroDVD line.
+std::optional<TMicroDvdLine> FirstCue(std::string_view text) {
+  text = WithoutBom(text);
+  while (!text.empty()) {
+    const auto newline = text.find('\n');
+    std::string_view body = text.substr(0, newline);
+    if (!body.empty() && body.back() == '\r') body.remove_suffix(1);
+    if (!IsBlankLine(body)) return ParseLine(body);
+    if (newline == std::string_view::npos) break;
+    text.remove_prefix(newline + 1);
+  }
+  return std::nullopt;
+}
+
 std::int64_t Scaled(std::int64_t frame, double factorNum, double factorDen) {
   return std::llround(static_cast<double>(frame) * factorNum / factorDen);
 }
@@ -156,21 +170,12 @@ std::optional<double> ParseFrameRate(std::string_view text) {
   return value;
 }
 
-bool IsMicroDvd(std::string_view text) {
-  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
-    if (!IsBlankLine(line.Body)) return ParseLine(line.Body).has_value();
-  }
-  return false;
-}
+bool IsMicroDvd(std::string_view text) { return FirstCue(text).has_value(); }
 
 std::optional<double> DeclaredFrameRate(std::string_view text) {
-  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
-    if (IsBlankLine(line.Body)) continue;
-    const auto parsed = ParseLine(line.Body);
-    if (!parsed || !IsRateLine(*parsed)) return std::nullopt;
-    return ParseFrameRate(parsed->Text);
-  }
-  return std::nullopt;
+  const auto first = FirstCue(text);
+  if (!first || !IsRateLine(*first)) return std::nullopt;
+  return ParseFrameRate(first->Text);
 }
 
 std::string ConvertFrames(std::string_view text, double videoFps, std::optional<double> fallbackFps) {
