@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "FpsText.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -109,16 +110,6 @@ std::int64_t Scaled(std::int64_t frame, double factorNum, double factorDen) {
   return std::llround(static_cast<double>(frame) * factorNum / factorDen);
 }
 
-// MicroDVD writes rates with a point: "25", "23.976".
-std::string RateText(double fps) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", fps);
-  std::string out(text);
-  while (out.back() == '0') out.pop_back();
-  if (out.back() == '.') out.pop_back();
-  return out;
-}
-
 std::string FrameText(std::optional<std::int64_t> frame) {
   return "{" + (frame ? std::to_string(*frame) : std::string()) + "}";
 }
@@ -191,7 +182,8 @@ std::string ConvertFrames(std::string_view text, double videoFps, std::optional<
     if (!parsed) {
       out.append(line.Body).append(line.Ending);
     } else if (first && IsRateLine(*parsed)) {
-      out.append("{1}{1}").append(RateText(videoFps)).append(line.Ending);
+      // MicroDVD writes rates with a point: "25", "23.976".
+      out.append("{1}{1}").append(DecimalFpsText(videoFps, '.')).append(line.Ending);
     } else {
       std::optional<std::int64_t> end;
       if (parsed->End) end = Scaled(*parsed->End, videoFps, *subtitleFps);
