@@ -96,12 +96,21 @@ std::string Message(TMessage id, std::string_view subject = {}) {
 // A file name (UTF-8, as file systems and archives spell them) inside an engine text.
 std::string NameText(const std::filesystem::path& name) { return Utf8ToCp1254(name.filename().string()); }
 
+struct TOutcomeMessage {
+  TUnpackOutcome Outcome;
+  TMessage Message;
+};
+constexpr TOutcomeMessage kOutcomeMessages[] = {
+    {TUnpackOutcome::TooLarge, TMessage::TooLarge},
+    {TUnpackOutcome::TooDense, TMessage::TooDense},
+};
+
+// Why an archive was left as downloaded.
 TMessage OutcomeMessage(TUnpackOutcome outcome) {
-  switch (outcome) {
-    case TUnpackOutcome::TooLarge: return TMessage::TooLarge;
-    case TUnpackOutcome::TooDense: return TMessage::TooDense;
-    default: return TMessage::ArchiveUnreadable;
+  for (const auto& entry : kOutcomeMessages) {
+    if (entry.Outcome == outcome) return entry.Message;
   }
+  return TMessage::ArchiveUnreadable;
 }
 
 // NUL bytes mean a binary file, unless the text is UTF-16.
