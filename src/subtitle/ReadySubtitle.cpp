@@ -264,14 +264,18 @@ TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
                                   const std::function<bool(const std::filesystem::path&)>& mayOverwrite) {
   TReadyWritten written;
   for (const TReadyFile& file : plan.Files) {
-    if (Exists(file.Target) && !mayOverwrite(file.Target)) {
-      written.Refused.push_back(file.Target);
-      continue;
-    }
     TPartialFile aside(file.Target);
     aside.Write(file.Content);
     aside.Finish();
-    aside.MoveIntoPlace();
+    // Asked only when the name is taken at the moment of the move: a file
+    // that appears meanwhile is not replaced unasked.
+    if (!aside.MoveIntoPlaceUnlessTaken()) {
+      if (!mayOverwrite(file.Target)) {
+        written.Refused.push_back(file.Target);
+        continue;
+      }
+      aside.MoveIntoPlace();
+    }
     written.Written.push_back(file.Target);
   }
   return written;
