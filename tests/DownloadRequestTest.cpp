@@ -100,5 +100,27 @@ TEST(DownloadPartialFile, LeavesEveryOtherFileAloneUntilItMovesIn) {
   EXPECT_EQ(test::FileNames(dir.Path()), (std::vector<std::string>{"Heat.rar", "Heat.rar.part"}));
 }
 
+TEST(DownloadPartialFile, MovesInUnlessTheNameIsTaken) {
+  test::TTempDir dir;
+  const auto taken = dir.Path() / "Heat.srt";
+  const auto dangling = dir.Path() / "Heat.tr.srt";
+  std::ofstream(taken, std::ios::binary) << "the user's file";
+  std::filesystem::create_symlink(dir.Path() / "nowhere", dangling);
+  for (const auto& target : {taken, dangling}) {
+    TPartialFile aside(target);
+    aside.Write("new");
+    aside.Finish();
+    EXPECT_FALSE(aside.MoveIntoPlaceUnlessTaken()) << target;
+  }
+  EXPECT_EQ(ReadFileContent(taken), "the user's file");
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  TPartialFile free(dir.Path() / "Heat.en.srt");
+  free.Write("new");
+  free.Finish();
+  EXPECT_TRUE(free.MoveIntoPlaceUnlessTaken());
+  EXPECT_EQ(ReadFileContent(dir.Path() / "Heat.en.srt"), "new");
+  EXPECT_EQ(test::FileNames(dir.Path()), (std::vector<std::string>{"Heat.en.srt", "Heat.srt", "Heat.tr.srt"}));
+}
+
 }  // namespace
 }  // namespace velkaro

@@ -72,6 +72,16 @@ TEST(Utf8Conversion, ALongerTurkishTextIsReadAs1254WhateverTheGuess) {
             std::string::npos);
 }
 
+// Detected as ISO-8859-9, which has control codes where Windows puts its quotes.
+TEST(Utf8Conversion, ATurkishTextWithWindowsQuotesKeepsThem) {
+  std::string text;
+  for (int i = 0; i < 20; ++i) text += Subtitle("\x93\xDE\xFCkr\xFC Bey'in D\xFC\xF0\xFCn\xFC\x94 \x85");
+  const auto utf8 = TextToUtf8(text);
+  ASSERT_TRUE(utf8);
+  EXPECT_NE(utf8->Text.find("\xE2\x80\x9C\xC5\x9E\xC3\xBCkr\xC3\xBC Bey'in D\xC3\xBC\xC4\x9F\xC3\xBCn\xC3\xBC\xE2\x80\x9D \xE2\x80\xA6"),
+            std::string::npos);
+}
+
 TEST(Utf8Conversion, CyrillicIsDetectedNotTakenFor1254) {
   // "Привет, как дела? Хорошо." in Windows-1251, long enough for detection.
   std::string text;

@@ -1,6 +1,7 @@
 #include "PartialFile.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <unistd.h>
 
 #include <array>
@@ -89,6 +90,21 @@ void TPartialFile::MoveIntoPlace() {
   std::filesystem::rename(Path_, Target_, error);
   if (error) throw TDownloadFileError("cannot replace " + Target_.string() + ": " + error.message());
   Moved_ = true;
+}
+
+bool TPartialFile::MoveIntoPlaceUnlessTaken() {
+  if (!Finished_) throw TDownloadFileError("not complete: " + Path_.string());
+  if (::renameat2(AT_FDCWD, Path_.c_str(), AT_FDCWD, Target_.c_str(), RENAME_NOREPLACE) == 0) {
+    Moved_ = true;
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  // File systems without the flag: the check and the move become two steps.
+  if (errno != EINVAL && errno != ENOSYS) throw TDownloadFileError(SystemError("cannot move to", Target_));
+  std::error_code error;
+  if (std::filesystem::exists(std::filesystem::symlink_status(Target_, error))) return false;
+  MoveIntoPlace();
+  return true;
 }
 
 TFileDescriptor CreateTruncated(const std::filesystem::path& file) {

@@ -51,6 +51,9 @@ class TPartialFile {
   bool Finished() const { return Finished_; }
   // Replaces the target by the finished file in one rename.
   void MoveIntoPlace();
+  // Moves the finished file to the target only while no file has that name,
+  // checked and moved in one step; false, with nothing moved, when one has.
+  bool MoveIntoPlaceUnlessTaken();
 
   const std::filesystem::path& Path() const { return Path_; }
   const std::filesystem::path& Target() const { return Target_; }

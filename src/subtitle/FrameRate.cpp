@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "FpsText.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -91,18 +92,22 @@ bool IsRateLine(const TMicroDvdLine& line) {
   return line.Start == 1 && line.End == 1 && ParseFrameRate(line.Text).has_value();
 }
 
-std::int64_t Scaled(std::int64_t frame, double factorNum, double factorDen) {
-  return std::llround(static_cast<double>(frame) * factorNum / factorDen);
+// The first line with text, when it is a MicroDVD line.
+std::optional<TMicroDvdLine> FirstCue(std::string_view text) {
+  text = WithoutBom(text);
+  while (!text.empty()) {
+    const auto newline = text.find('\n');
+    std::string_view body = text.substr(0, newline);
+    if (!body.empty() && body.back() == '\r') body.remove_suffix(1);
+    if (!IsBlankLine(body)) return ParseLine(body);
+    if (newline == std::string_view::npos) break;
+    text.remove_prefix(newline + 1);
+  }
+  return std::nullopt;
 }
 
-// MicroDVD writes rates with a point: "25", "23.976".
-std::string RateText(double fps) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", fps);
-  std::string out(text);
-  while (out.back() == '0') out.pop_back();
-  if (out.back() == '.') out.pop_back();
-  return out;
+std::int64_t Scaled(std::int64_t frame, double factorNum, double factorDen) {
+  return std::llround(static_cast<double>(frame) * factorNum / factorDen);
 }
 
 std::string FrameText(std::optional<std::int64_t> frame) {
@@ -156,21 +161,12 @@ std::optional<double> ParseFrameRate(std::string_view text) {
   return value;
 }
 
-bool IsMicroDvd(std::string_view text) {
-  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
-    if (!IsBlankLine(line.Body)) return ParseLine(line.Body).has_value();
-  }
-  return false;
-}
+bool IsMicroDvd(std::string_view text) { return FirstCue(text).has_value(); }
 
 std::optional<double> DeclaredFrameRate(std::string_view text) {
-  for (const TLine& line : SplitKeepingEnds(WithoutBom(text))) {
-    if (IsBlankLine(line.Body)) continue;
-    const auto parsed = ParseLine(line.Body);
-    if (!parsed || !IsRateLine(*parsed)) return std::nullopt;
-    return ParseFrameRate(parsed->Text);
-  }
-  return std::nullopt;
+  const auto first = FirstCue(text);
+  if (!first || !IsRateLine(*first)) return std::nullopt;
+  return ParseFrameRate(first->Text);
 }
 
 std::string ConvertFrames(std::string_view text, double videoFps, std::optional<double> fallbackFps) {
@@ -186,7 +182,8 @@ std::string ConvertFrames(std::string_view text, double videoFps, std::optional<
     if (!parsed) {
       out.append(line.Body).append(line.Ending);
     } else if (first && IsRateLine(*parsed)) {
-      out.append("{1}{1}").append(RateText(videoFps)).append(line.Ending);
+      // MicroDVD writes rates with a point: "25", "23.976".
+      out.append("{1}{1}").append(DecimalFpsText(videoFps, '.')).append(line.Ending);
     } else {
       std::optional<std::int64_t> end;
       if (parsed->End) end = Scaled(*parsed->End, videoFps, *subtitleFps);

@@ -96,12 +96,21 @@ std::string Message(TMessage id, std::string_view subject = {}) {
 // A file name (UTF-8, as file systems and archives spell them) inside an engine text.
 std::string NameText(const std::filesystem::path& name) { return Utf8ToCp1254(name.filename().string()); }
 
+struct TOutcomeMessage {
+  TUnpackOutcome Outcome;
+  TMessage Message;
+};
+constexpr TOutcomeMessage kOutcomeMessages[] = {
+    {TUnpackOutcome::TooLarge, TMessage::TooLarge},
+    {TUnpackOutcome::TooDense, TMessage::TooDense},
+};
+
+// Why an archive was left as downloaded.
 TMessage OutcomeMessage(TUnpackOutcome outcome) {
-  switch (outcome) {
-    case TUnpackOutcome::TooLarge: return TMessage::TooLarge;
-    case TUnpackOutcome::TooDense: return TMessage::TooDense;
-    default: return TMessage::ArchiveUnreadable;
+  for (const auto& entry : kOutcomeMessages) {
+    if (entry.Outcome == outcome) return entry.Message;
   }
+  return TMessage::ArchiveUnreadable;
 }
 
 // NUL bytes mean a binary file, unless the text is UTF-16.
@@ -255,14 +264,18 @@ TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
                                   const std::function<bool(const std::filesystem::path&)>& mayOverwrite) {
   TReadyWritten written;
   for (const TReadyFile& file : plan.Files) {
-    if (Exists(file.Target) && !mayOverwrite(file.Target)) {
-      written.Refused.push_back(file.Target);
-      continue;
-    }
     TPartialFile aside(file.Target);
     aside.Write(file.Content);
     aside.Finish();
-    aside.MoveIntoPlace();
+    // Asked only when the name is taken at the moment of the move: a file
+    // that appears meanwhile is not replaced unasked.
+    if (!aside.MoveIntoPlaceUnlessTaken()) {
+      if (!mayOverwrite(file.Target)) {
+        written.Refused.push_back(file.Target);
+        continue;
+      }
+      aside.MoveIntoPlace();
+    }
     written.Written.push_back(file.Target);
   }
   return written;

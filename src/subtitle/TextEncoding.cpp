@@ -32,6 +32,9 @@ constexpr const char* kFallbackName = "CP1254";
 // Fewer letters outside ASCII than this, and the guess is a coin toss (a few
 // Turkish letters come out as Greek): the fallback is read instead.
 constexpr std::size_t kMinHighBytesToTrust = 64;
+// Detection reads this much from the start: a film's worth of dialogue, and
+// the rest of a long text only slows it down.
+constexpr std::size_t kDetectionSample = 256 * 1024;
 
 struct TIconvClose {
   void operator()(void* handle) const { iconv_close(static_cast<iconv_t>(handle)); }
@@ -61,7 +64,8 @@ bool SecondByteFits(unsigned char lead, unsigned char second) {
 
 std::string Detect(std::string_view bytes) {
   const std::unique_ptr<uchardet, TDetectorDelete> detector(uchardet_new());
-  if (!detector || uchardet_handle_data(detector.get(), bytes.data(), bytes.size()) != 0) return {};
+  const std::string_view sample = bytes.substr(0, kDetectionSample);
+  if (!detector || uchardet_handle_data(detector.get(), sample.data(), sample.size()) != 0) return {};
   uchardet_data_end(detector.get());
   const char* name = uchardet_get_charset(detector.get());
   return name ? name : "";

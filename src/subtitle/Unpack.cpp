@@ -118,6 +118,13 @@ bool NameLess(const TCandidate& a, const TCandidate& b) {
   return left != right ? left < right : a.Name < b.Name;
 }
 
+// Half an archive is none: what was read so far goes.
+TUnpacked Stopped(TUnpacked unpacked, TUnpackOutcome outcome) {
+  unpacked.Outcome = outcome;
+  unpacked.Candidates.clear();
+  return unpacked;
+}
+
 TUnpacked ReadEntries(archive* reader, std::uint64_t compressedSize, const TUnpackLimits& limits) {
   TUnpacked unpacked;
   TEntryReader data(reader, compressedSize, limits);
@@ -128,10 +135,7 @@ TUnpacked ReadEntries(archive* reader, std::uint64_t compressedSize, const TUnpa
       return {};
     }
     if (status == ARCHIVE_EOF) break;
-    if (status < ARCHIVE_WARN) {
-      unpacked.Outcome = TUnpackOutcome::Unreadable;
-      return unpacked;
-    }
+    if (status < ARCHIVE_WARN) return Stopped(std::move(unpacked), TUnpackOutcome::Unreadable);
     const std::string path = EntryPath(entry);
     if (archive_entry_filetype(entry) == AE_IFDIR) continue;
     if (IsUnsafePath(path) || !IsPlainFile(entry)) {
@@ -140,11 +144,8 @@ TUnpacked ReadEntries(archive* reader, std::uint64_t compressedSize, const TUnpa
     }
     if (!IsSubtitleName(path)) continue;
     TCandidate candidate{std::string(BaseName(path)), {}};
-    unpacked.Outcome = data.ReadData(candidate.Content);
-    if (unpacked.Outcome != TUnpackOutcome::Unpacked) {
-      unpacked.Candidates.clear();
-      return unpacked;
-    }
+    const TUnpackOutcome outcome = data.ReadData(candidate.Content);
+    if (outcome != TUnpackOutcome::Unpacked) return Stopped(std::move(unpacked), outcome);
     unpacked.Candidates.push_back(std::move(candidate));
   }
   unpacked.Outcome = TUnpackOutcome::Unpacked;

@@ -35,17 +35,6 @@ double Snapped(double fps) {
   return fps;
 }
 
-// Three decimals, trailing zeros and a bare point dropped, the point a comma.
-std::string DecimalText(double fps) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", fps);
-  std::string out(text);
-  while (out.back() == '0') out.pop_back();
-  if (out.back() == '.') out.pop_back();
-  if (const auto point = out.find('.'); point != std::string::npos) out[point] = ',';
-  return out;
-}
-
 }  // namespace
 
 std::string FpsText(TRate rate, TRate timeBase) {
@@ -53,7 +42,18 @@ std::string FpsText(TRate rate, TRate timeBase) {
   const double fps = Value(rate);
   if (!std::isfinite(fps) || fps > kMaxFps || fps < kMinFps) return {};
   if (fps > kMaxPlausibleClockRate && IsTimeBase(rate, timeBase)) return {};
-  return DecimalText(Snapped(fps));
+  return DecimalFpsText(Snapped(fps));
+}
+
+// Three decimals, trailing zeros and a bare point dropped.
+std::string DecimalFpsText(double fps, char point) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", fps);
+  std::string out(text);
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  if (const auto at = out.find('.'); at != std::string::npos) out[at] = point;
+  return out;
 }
 
 }  // namespace velkaro

@@ -18,4 +18,8 @@ struct TRate {
 // millisecond clock, 90000 for a transport stream). `timeBase` may be {0, 0}.
 std::string FpsText(TRate rate, TRate timeBase = {});
 
+// `fps` with at most three decimals, trailing zeros dropped: "23,976" and
+// "25" with a comma, "23.976" with a point.
+std::string DecimalFpsText(double fps, char point = ',');
+
 }  // namespace velkaro

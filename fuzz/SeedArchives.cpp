@@ -1,0 +1,31 @@
+// Writes the archive seeds of fuzz_readysubtitle into the folder given: made
+// at build time, never kept in the tree.
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
+#include <vector>
+
+#include "sitesim/ArchiveWriter.h"
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::cerr << "usage: make_fuzz_seeds DIR\n";
+    return 2;
+  }
+  using velkaro::sim::TArchiveFormat;
+  const std::filesystem::path dir(argv[1]);
+  std::filesystem::create_directories(dir);
+  const std::vector<velkaro::sim::TArchiveEntry> entries{
+      {"Film.cd1.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nG\xFCle\r\n"},
+      {"sub/Film.cd2.sub", "{1}{1}23.976\r\n{24}{48}a|b\r\n"},
+      {"../up.srt", "x"},
+  };
+  const std::pair<const char*, TArchiveFormat> formats[] = {
+      {"seed.zip", TArchiveFormat::Zip}, {"seed.7z", TArchiveFormat::SevenZip}, {"seed.tgz", TArchiveFormat::TarGz}};
+  for (const auto& [name, format] : formats) {
+    std::ofstream(dir / name, std::ios::binary) << velkaro::sim::WriteArchive(format, entries);
+  }
+  return 0;
+}
