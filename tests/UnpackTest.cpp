@@ -135,6 +135,16 @@ TEST(Unpack, UnpackedTotalOverTheSizeCapStops) {
   EXPECT_EQ(UnpackBytes(stored, {1200, 1000}).Outcome, TUnpackOutcome::Unpacked);
 }
 
+// Skipping an entry of a compressed tar inflates it all the same.
+TEST(Unpack, EntriesNotTakenCountTowardsTheCaps) {
+  const std::string hidden = WriteArchive(TArchiveFormat::TarGz, {{"film.nfo", std::string(std::size_t{65} << 20, '\0')},
+                                                                  {"a.srt", kSrt}});
+  EXPECT_NE(UnpackBytes(hidden).Outcome, TUnpackOutcome::Unpacked);
+  const std::string stored = WriteArchive(TArchiveFormat::ZipStored, {{"a.nfo", std::string(600, 'a')},
+                                                                      {"b.srt", std::string(600, 'b')}});
+  EXPECT_EQ(UnpackBytes(stored, {1000, 1000}).Outcome, TUnpackOutcome::TooLarge);
+}
+
 TEST(Unpack, ReadsFromAFileAsFromMemory) {
   const std::string bytes = WriteArchive(TArchiveFormat::SevenZip, {{"x/Film.smi", "<SAMI>"}});
   const auto file = std::filesystem::temp_directory_path() / ("velkaro-unpack-" + std::to_string(::getpid()) + ".7z");

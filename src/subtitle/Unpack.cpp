@@ -21,9 +21,17 @@ constexpr std::string_view kPartSeparators = " ._-";
 constexpr std::size_t kMaxPartDigits = 2;
 constexpr std::size_t kReadBlock = 64 * 1024;
 
-// Formats that would claim any input, a plain subtitle included, or (mtree)
-// read files named inside it from this machine.
-constexpr int kNotArchiveFormats[] = {ARCHIVE_FORMAT_EMPTY, ARCHIVE_FORMAT_MTREE, ARCHIVE_FORMAT_RAW};
+// Only the formats subtitles come in, and only filters built into the
+// library: "all" would also let raw and mtree claim a plain subtitle, and
+// start external programs for some compressions.
+constexpr int (*kFormats[])(archive*) = {
+    archive_read_support_format_zip,  archive_read_support_format_7zip, archive_read_support_format_rar,
+    archive_read_support_format_rar5, archive_read_support_format_tar,
+};
+constexpr int (*kFilters[])(archive*) = {
+    archive_read_support_filter_gzip, archive_read_support_filter_bzip2, archive_read_support_filter_xz,
+    archive_read_support_filter_lzma, archive_read_support_filter_zstd,
+};
 
 struct TArchiveFree {
   void operator()(archive* reader) const { archive_read_free(reader); }
@@ -33,8 +41,8 @@ using TArchiveReader = std::unique_ptr<archive, TArchiveFree>;
 TArchiveReader NewReader() {
   TArchiveReader reader(archive_read_new());
   if (!reader) throw std::bad_alloc();
-  archive_read_support_filter_all(reader.get());
-  archive_read_support_format_all(reader.get());
+  for (const auto support : kFormats) support(reader.get());
+  for (const auto support : kFilters) support(reader.get());
   return reader;
 }
 
@@ -76,19 +84,14 @@ std::string EntryPath(archive_entry* entry) {
   return {};
 }
 
-bool IsNotArchiveFormat(archive* reader) {
-  const int format = archive_format(reader) & ARCHIVE_FORMAT_BASE_MASK;
-  return std::find(std::begin(kNotArchiveFormats), std::end(kNotArchiveFormats), format) !=
-         std::end(kNotArchiveFormats);
-}
-
 class TEntryReader {
  public:
   TEntryReader(archive* reader, std::uint64_t compressedSize, const TUnpackLimits& limits)
       : Reader_(reader), CompressedSize_(std::max<std::uint64_t>(compressedSize, 1)), Limits_(limits) {}
 
-  // The entry's bytes, or the outcome that stops the unpacking.
-  TUnpackOutcome ReadData(std::string& content) {
+  // The entry's bytes into `content`, or only counted when it is null; the
+  // outcome that stops the unpacking.
+  TUnpackOutcome ReadData(std::string* content) {
     const void* block = nullptr;
     std::size_t size = 0;
     la_int64_t offset = 0;
@@ -101,7 +104,7 @@ class TEntryReader {
       Total_ += size;
       if (Total_ > Limits_.MaxTotal) return TUnpackOutcome::TooLarge;
       if (Total_ > Limits_.MaxRatio * CompressedSize_) return TUnpackOutcome::TooDense;
-      content.append(static_cast<const char*>(block), size);
+      if (content) content->append(static_cast<const char*>(block), size);
     }
   }
 
@@ -131,22 +134,21 @@ TUnpacked ReadEntries(archive* reader, std::uint64_t compressedSize, const TUnpa
   archive_entry* entry = nullptr;
   for (bool first = true;; first = false) {
     const int status = archive_read_next_header(reader, &entry);
-    if (first && (status == ARCHIVE_FATAL ? archive_format(reader) == 0 : IsNotArchiveFormat(reader))) {
-      return {};
-    }
+    if (first && status == ARCHIVE_FATAL && archive_format(reader) == 0) return {};
     if (status == ARCHIVE_EOF) break;
     if (status < ARCHIVE_WARN) return Stopped(std::move(unpacked), TUnpackOutcome::Unreadable);
     const std::string path = EntryPath(entry);
     if (archive_entry_filetype(entry) == AE_IFDIR) continue;
-    if (IsUnsafePath(path) || !IsPlainFile(entry)) {
-      unpacked.Refused.push_back(path);
-      continue;
-    }
-    if (!IsSubtitleName(path)) continue;
+    const bool unsafe = IsUnsafePath(path) || !IsPlainFile(entry);
+    if (unsafe) unpacked.Refused.push_back(path);
+    const bool taken = !unsafe && IsSubtitleName(path);
+    // Entries not taken are read through as well: skipping a compressed one
+    // costs as much, and the caps must bound that work too.
     TCandidate candidate{std::string(BaseName(path)), {}};
-    const TUnpackOutcome outcome = data.ReadData(candidate.Content);
+    const TUnpackOutcome outcome = data.ReadData(taken ? &candidate.Content : nullptr);
+    if (outcome == TUnpackOutcome::Unreadable && !taken) continue;  // the next header says whether reading can go on
     if (outcome != TUnpackOutcome::Unpacked) return Stopped(std::move(unpacked), outcome);
-    unpacked.Candidates.push_back(std::move(candidate));
+    if (taken) unpacked.Candidates.push_back(std::move(candidate));
   }
   unpacked.Outcome = TUnpackOutcome::Unpacked;
   std::stable_sort(unpacked.Candidates.begin(), unpacked.Candidates.end(), NameLess);
