@@ -67,7 +67,7 @@ class ProgramFiles : public testing::Test {
   TProgramEnvironment Environment;
 };
 
-TEST_F(ProgramFiles, NamesAreTheSpecificationsOwn) {
+TEST_F(ProgramFiles, NamesAreTheOnesOlderCopiesUse) {
   EXPECT_STREQ(ProgramFileName(TProgramFile::Settings), "conf.vkcf");
   EXPECT_STREQ(ProgramFileName(TProgramFile::Proxy), "proxy.txt");
   EXPECT_STREQ(ProgramFileName(TProgramFile::Sites), "sites.txt");
