@@ -1,7 +1,5 @@
 #include "DownloadCommand.h"
 
-#include "ExitStatus.h"
-
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -104,9 +102,13 @@ int MakeReady(const TDownloadArgs& args, const std::filesystem::path& downloaded
     }
   }
   try {
-    const TReadyWritten written = WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
+    // A file that appeared since the check is left alone, unless forced.
+    const TReadyWritten written =
+        WriteReadySubtitles(plan, [&args](const std::filesystem::path&) { return args.Force; });
     for (const auto& file : written.Written) std::cout << file.string() << '\n';
     PrintLines(WrittenFilesText(written));
+    PrintLines(RefusedFilesText(written));
+    if (!written.Refused.empty()) return kExitFailed;
   } catch (const TDownloadFileError& error) {
     std::cerr << error.what() << '\n';
     return kExitFailed;
