@@ -17,6 +17,7 @@
 #include "ProxyFile.h"
 #include "QtDispatcher.h"
 #include "ReadySubtitle.h"
+#include "SaveDialog.h"
 
 namespace velkaro {
 
@@ -136,7 +137,7 @@ void TfrmDownloader::ShowProgress(std::int32_t maximum, std::int32_t position) {
 std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std::string& extension) {
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
-      .FileName = FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)),
+      .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
       .Filter = {},
       .DefaultSuffix = {},
   };
@@ -166,20 +167,22 @@ void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
 }
 
 std::string TfrmDownloader::MakeReadyBesideVideos() {
-  const TReadyPlan plan = PlanReadySubtitles({
-      .Downloaded = SavePath,
-      .Videos = Videos,
-      .RowFps = Fps,
-      .RowLanguage = Language,
-      .Options = ReadyOptions,
-  });
+  TReadyPlan plan;
   TReadyWritten written;
+  // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
+    plan = PlanReadySubtitles({
+        .Downloaded = SavePath,
+        .Videos = Videos,
+        .RowFps = Fps,
+        .RowLanguage = Language,
+        .Options = ReadyOptions,
+    });
     written = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
-  } catch (const TDownloadFileError& error) {
-    Deps_.Prompt.ShowError(error.what());
+  } catch (const std::exception& error) {
+    Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
   }
   // Below the download's own lines, after a blank line: what was written, refused and kept.
   std::string lines;

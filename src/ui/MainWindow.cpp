@@ -649,8 +649,9 @@ void TfrmMain::StartDownload() {
   }
   std::filesystem::path target;
   if (route.TargetFirst) {
-    const auto chosen = AskDownloadTarget(
-        FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, AddressExtension(info.Url))));
+    const auto chosen = AskDownloadTarget(ProposedBesideVideos(
+        FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, AddressExtension(info.Url))),
+        Session_->SearchVideos));
     if (!chosen) return;
     target = *chosen;
   }

@@ -22,6 +22,11 @@ std::optional<std::filesystem::path> RunSaveDialog(QFileDialog& dialog, const TS
   return ToPath(dialog.selectedFiles().constFirst());
 }
 
+QString ProposedBesideVideos(const QString& fileName, const std::vector<std::filesystem::path>& videos) {
+  if (videos.empty()) return fileName;
+  return FromPath(videos.front().parent_path() / ToPath(fileName));
+}
+
 std::filesystem::path ToPath(const QString& file) { return std::filesystem::path(QFile::encodeName(file).toStdString()); }
 
 QString FromPath(const std::filesystem::path& file) { return QFile::decodeName(file.c_str()); }

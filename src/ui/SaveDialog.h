@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class QFileDialog;
 class QWidget;
@@ -14,7 +15,7 @@ namespace velkaro {
 // What a save dialog is set to before it runs.
 struct TSaveDialogRequest {
   QString Title;
-  QString FileName;       // proposed, without a folder
+  QString FileName;       // proposed; with a folder only to open the dialog there
   QString Filter;         // empty: no filter
   QString DefaultSuffix;  // empty: none appended
 };
@@ -27,6 +28,10 @@ QFileDialog* NewSaveDialog(QWidget* parent);
 // Sets `dialog` up for `request` and runs it modally. The dialog keeps its
 // folder, so one kept between requests remembers the last folder used.
 std::optional<std::filesystem::path> RunSaveDialog(QFileDialog& dialog, const TSaveDialogRequest& request);
+
+// A download for a film's videos is offered in the first video's folder;
+// without videos the name stays bare and the dialog keeps its last folder.
+QString ProposedBesideVideos(const QString& fileName, const std::vector<std::filesystem::path>& videos);
 
 std::filesystem::path ToPath(const QString& file);
 QString FromPath(const std::filesystem::path& file);

@@ -166,6 +166,8 @@ class DownloadTest : public QObject {
     H->AddExtraTitlesRow("Film");
     H->Prompt.Answer = false;
     H->Main->StartDownload();
+    QCOMPARE(H->SaveRequests.at(0).FileName,
+             QString::fromStdString((videos.Path() / "Film_2_CD_23,976_FPS_VK.zip").string()));
     QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
     QCOMPARE(H->Prompt.Questions.size(), 1u);
     QVERIFY(H->Prompt.Questions[0].starts_with((videos.Path() / "Film.CD2.srt").string() + " zaten var."));
@@ -185,6 +187,18 @@ class DownloadTest : public QObject {
     QVERIFY(part2.find("G\xC3\xBCle g\xC3\xBCle, \xC3\xA7ocuklar!") != std::string::npos);
     QCOMPARE(test::FileNames(videos.Path()),
              (std::vector<std::string>{"Film.CD1.avi", "Film.CD1.srt", "Film.CD2.avi", "Film.CD2.srt"}));
+  }
+
+  // Videos gone since the search: the download is still saved and confirmed, the failure told.
+  void videosThatAreGoneLeaveTheDownloadSaved() {
+    H->Main->Session().SearchVideos = {H->TargetDir.Path() / "gone" / "Film.avi"};
+    H->SaveAnswer = H->TargetDir.Path() / "Film.zip";
+    H->AddExtraTitlesRow("Film");
+    H->Main->StartDownload();
+    QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
+    QCOMPARE(H->Prompt.Errors.size(), 1u);
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    QVERIFY(!std::filesystem::exists(H->TargetDir.Path() / "gone"));
   }
 
   void subDbRowAsksForTheTargetAfterTheTransfer() {
