@@ -58,5 +58,14 @@ void BM_MicroDvdToSubRip(benchmark::State& state) {
 }
 BENCHMARK(BM_MicroDvdToSubRip)->Unit(benchmark::kMillisecond);
 
+// One cue of style-code openings that never close: time grows with the length, not its square.
+void BM_UnclosedStyleCodes(benchmark::State& state) {
+  std::string text = "{1}{2}";
+  for (std::int64_t i = 0; i < state.range(0); ++i) text += "{a:";
+  for (auto _ : state) benchmark::DoNotOptimize(MicroDvdToSubRip(text, 25));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(BM_UnclosedStyleCodes)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace velkaro

@@ -126,17 +126,21 @@ std::string TimeText(std::int64_t ms) {
   return text;
 }
 
-// "{y:i}", "{C:$0000FF}": a letter, a colon, up to the brace.
-bool IsControlCodeAt(std::string_view text, std::size_t at) {
+// "{y:i}", "{C:$0000FF}": a letter and a colon after the brace, up to the next closing brace.
+bool StartsControlCode(std::string_view text, std::size_t at) {
   return at + 3 < text.size() && text[at] == '{' && std::isalpha(static_cast<unsigned char>(text[at + 1])) &&
-         text[at + 2] == ':' && text.find('}', at) != std::string_view::npos;
+         text[at + 2] == ':';
 }
 
 std::string SubRipText(std::string_view text, std::string_view lineEnd) {
   std::string out;
+  // The next closing brace at or after i, searched for again only once i has passed it:
+  // a line full of "{a:" without one stays linear.
+  std::size_t close = text.find('}');
   for (std::size_t i = 0; i < text.size();) {
-    if (IsControlCodeAt(text, i)) {
-      i = text.find('}', i) + 1;
+    if (close != std::string_view::npos && close < i) close = text.find('}', i);
+    if (close != std::string_view::npos && StartsControlCode(text, i)) {
+      i = close + 1;
     } else if (text[i] == '|') {
       out += lineEnd;
       ++i;
