@@ -82,6 +82,8 @@ TEST_F(ReadySubtitles, APlainSubtitleUnderAnArchiveNameIsStillTheSubtitle) {
   EXPECT_EQ(Targets(PlanReadySubtitles(Request(kSrt1254, "Film.zip", 1))), std::vector<std::string>{"Film.CD1.srt"});
   EXPECT_EQ(Targets(PlanReadySubtitles(Request("{1}{25}a\r\n", "Film.bin", 1))),
             std::vector<std::string>{"Film.CD1.sub"});
+  EXPECT_EQ(Targets(PlanReadySubtitles(Request("[INFORMATION]\r\n00:00:01.00,00:00:02.00\r\na\r\n", "Film.rar", 1))),
+            std::vector<std::string>{"Film.CD1.sub"});
 }
 
 std::string AceFile() { return std::string("\0\0\0\0\0\0\0**ACE**", 14) + "1\r\n"; }
@@ -98,6 +100,8 @@ std::string NoSubtitleInside() { return WriteArchive(TArchiveFormat::SevenZip, {
 std::string ZerosBomb() {
   return WriteArchive(TArchiveFormat::Zip, {{"b.srt", std::string(std::size_t{65} << 20, '\0')}});
 }
+
+std::string WebPage() { return "\r\n<!DOCTYPE HTML PUBLIC>\r\n<title>Hata</title>\r\n00:00:01,000 --> x\r\n"; }
 
 std::string OneSubtitleZip() { return WriteArchive(TArchiveFormat::Zip, {{"a.srt", "x"}}); }
 
@@ -126,6 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         TKeptCase{"Ace", AceFile, kArchiveUnreadable},
         TKeptCase{"Truncated", TruncatedZip, kArchiveUnreadable},
         TKeptCase{"NoSubtitle", NoSubtitleInside, kNoSubtitle},
+        TKeptCase{"WebPage", WebPage,
+                  "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
         TKeptCase{"Bomb", ZerosBomb,
                   "Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i "
                   "gibi b\xFDrak\xFDld\xFD."},

@@ -26,6 +26,7 @@ enum class TMessage {
   NoSubtitleForPart,
   EncodingUnread,
   NoVideoRate,
+  NotSubtitle,
   Exists,
   Written,
 };
@@ -48,6 +49,7 @@ constexpr TMessageText kMessages[] = {
     {TMessage::NoSubtitleForPart, "CD %1 i\xE7in altyaz\xFD dosyas\xFD yok."},
     {TMessage::EncodingUnread, "%1 metninin kodlamas\xFD okunamad\xFD; oldu\xF0u gibi b\xFDrak\xFDld\xFD."},
     {TMessage::NoVideoRate, "Videonun kare h\xFDz\xFD okunamad\xFD; kareler d\xF6n\xFC\xFEt\xFCr\xFClmedi."},
+    {TMessage::NotSubtitle, "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::Exists, "%1 zaten var; \xFCzerine yaz\xFDlmad\xFD."},
     {TMessage::Written, "Altyaz\xFD kaydedildi: %1"},
 };
@@ -77,8 +79,10 @@ struct TFormatSniff {
 
 // A subtitle downloaded under a name that is no subtitle's: its extension from its content.
 constexpr TFormatSniff kFormatSniffs[] = {
-    {"[Script Info]", ".ssa"}, {"<SAMI", ".smi"}, {"<sami", ".smi"}, {"-->", ".srt"},
+    {"[Script Info]", ".ssa"}, {"<SAMI", ".smi"}, {"<sami", ".smi"}, {"-->", ".srt"}, {"[INFORMATION]", ".sub"},
 };
+// A site's page saved in place of the file it should have sent (lower-cased).
+constexpr std::string_view kWebPageMarks[] = {"<!doctype html", "<html"};
 constexpr std::size_t kSniffSpan = 4096;
 constexpr std::string_view kMicroDvdExtension = ".sub";
 constexpr std::string_view kSubRipExtension = ".srt";
@@ -120,6 +124,12 @@ bool LooksLikeText(std::string_view bytes) {
   return utf16 || bytes.find('\0') == std::string_view::npos;
 }
 
+bool IsWebPage(std::string_view bytes) {
+  const std::string top = LowerAscii(bytes.substr(0, kSniffSpan));
+  return std::any_of(std::begin(kWebPageMarks), std::end(kWebPageMarks),
+                     [&](std::string_view mark) { return Contains(top, mark); });
+}
+
 // A download that no archive format claims: the subtitle itself, or a file nothing can be made of.
 std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::vector<std::string>& messages) {
   std::error_code error;
@@ -131,6 +141,10 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
   auto content = ReadFileContent(file);
   if (!content || !LooksLikeText(*content)) {
     messages.push_back(Message(TMessage::ArchiveUnreadable));
+    return {};
+  }
+  if (IsWebPage(*content)) {
+    messages.push_back(Message(TMessage::NotSubtitle));
     return {};
   }
   return {TCandidate{file.filename().string(), std::move(*content)}};
