@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -9,6 +10,16 @@
 namespace velkaro {
 namespace {
 
+// A settings file holding `text`, in a folder that goes with the test.
+class TSettingsFile {
+ public:
+  explicit TSettingsFile(const char* text) { std::ofstream(Path(), std::ios::binary) << text; }
+  std::filesystem::path Path() const { return Dir_.Path() / kProgramSettingsFileName; }
+
+ private:
+  test::TTempDir Dir_;
+};
+
 struct TConnectionsCase {
   const char* File;
   int Expected;
@@ -17,10 +28,7 @@ struct TConnectionsCase {
 class ConnectionsSetting : public testing::TestWithParam<TConnectionsCase> {};
 
 TEST_P(ConnectionsSetting, ReadFromTheVelkaroSection) {
-  const test::TTempDir dir;
-  const auto path = dir.Path() / kProgramSettingsFileName;
-  std::ofstream(path, std::ios::binary) << GetParam().File;
-  EXPECT_EQ(ReadConnections(path), GetParam().Expected);
+  EXPECT_EQ(ReadConnections(TSettingsFile(GetParam().File).Path()), GetParam().Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,23 +60,10 @@ struct TOptionsCase {
   TDownloadOptions Expected;
 };
 
-TDownloadOptions Options(bool unpack, bool toUtf8, bool frames, bool suffix, bool subRip) {
-  TDownloadOptions options;
-  options.Unpack = unpack;
-  options.ToUtf8 = toUtf8;
-  options.ConvertFrames = frames;
-  options.LanguageSuffix = suffix;
-  options.MicroDvdToSubRip = subRip;
-  return options;
-}
-
 class DownloadOptionsSetting : public testing::TestWithParam<TOptionsCase> {};
 
 TEST_P(DownloadOptionsSetting, ReadFromTheVelkaroSection) {
-  const test::TTempDir dir;
-  const auto path = dir.Path() / kProgramSettingsFileName;
-  std::ofstream(path, std::ios::binary) << GetParam().File;
-  EXPECT_EQ(ReadDownloadOptions(path), GetParam().Expected);
+  EXPECT_EQ(ReadDownloadOptions(TSettingsFile(GetParam().File).Path()), GetParam().Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         TOptionsCase{"", TDownloadOptions{}},
         TOptionsCase{"[velkaro]\nunpack=0\ntoUtf8=false\nconvertFrames=No\nlanguageSuffix=ON\nmicroDvdToSubRip=yes\n",
-                     Options(false, false, false, true, true)},
+                     TDownloadOptions{false, false, false, true, true}},
         TOptionsCase{"[VELKARO]\r\nUNPACK = off \r\nlanguagesuffix=1\r\nconnections=3\r\n",
-                     Options(false, true, true, true, false)},
+                     TDownloadOptions{false, true, true, true, false}},
         TOptionsCase{"[velkaro]\nunpack=maybe\ntoUtf8=\nconvertFrames=2\nlanguageSuffix=truely\n", TDownloadOptions{}},
         TOptionsCase{"[velkaro]\nlanguageSuffix=true\nlanguageSuffix=false\n", TDownloadOptions{}},
-        TOptionsCase{"[other]\nunpack=0\n[velkaro]\ntoUtf8=0\n", Options(true, false, true, false, false)}));
+        TOptionsCase{"[other]\nunpack=0\n[velkaro]\ntoUtf8=0\n", TDownloadOptions{true, false, true, false, false}}));
 
 TEST(DownloadOptionsFile, MissingFileGivesTheDefaults) {
   const test::TTempDir dir;
