@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build ccache g++ clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev
   libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev libinih-dev libarchive-dev libuchardet-dev
   libavformat-dev libavcodec-dev libavutil-dev ffmpeg

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs every test: a normal build, the
+# Installs the dependencies, checks that the tracked files hold the project
+# alone, runs the README's first command in a fresh clone without a display,
+# then builds and runs every test: a normal build, the
 # installed program and its Debian package (scripts/check-install.sh), an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under
 # ThreadSanitizer, and each fuzz target for a short run.
@@ -14,11 +16,20 @@ step() { printf '\n=== %s\n' "$*"; }
 step "dependencies"
 scripts/install-deps.sh
 
+# One compiler cache for every build below, the first-run clone's included:
+# objects compiled with the same flags from the same sources are made once.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 configure() {
   local dir=$1
   shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" >/dev/null
 }
+
+step "the tree holds the project alone"
+scripts/check-tree.sh
+
+step "the README's first command in a fresh clone, without a display"
+scripts/check-first-run.sh
 
 step "normal build and tests"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
