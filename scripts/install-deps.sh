@@ -7,7 +7,10 @@ packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev
   libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev libinih-dev libarchive-dev libuchardet-dev
-  libavformat-dev libavcodec-dev libavutil-dev ffmpeg
+  libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
+  libwebrtc-audio-processing-dev libfftw3-dev espeak-ng
+  qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  cppcheck graphviz
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   desktop-file-utils appstream lintian dpkg-dev file
