@@ -138,7 +138,7 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
       .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
-      .Filter = {},
+      .Filters = WithFileTypeFilters({}, extension),
       .DefaultSuffix = {},
   };
   std::optional<std::filesystem::path> chosen;
@@ -159,16 +159,24 @@ void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
   std::error_code ignored;
   if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
     std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
-    if (!Videos.empty()) message += MakeReadyBesideVideos();
-    Deps_.Prompt.ShowInformation(message);
+    if (Videos.empty()) {
+      Deps_.Prompt.ShowInformation(message);
+    } else {
+      // The files by name; their whole paths where they are not cut.
+      std::vector<std::filesystem::path> files{SavePath};
+      message += MakeReadyBesideVideos(files);
+      std::string details;
+      for (const auto& file : files) details.append(details.empty() ? "" : "\r\n").append(Utf8ToCp1254(file.string()));
+      Deps_.Prompt.ShowInformationWithDetails(message, details);
+    }
   }
   Finished = true;
   close();
 }
 
-std::string TfrmDownloader::MakeReadyBesideVideos() {
+std::string TfrmDownloader::MakeReadyBesideVideos(std::vector<std::filesystem::path>& written) {
   TReadyPlan plan;
-  TReadyWritten written;
+  TReadyWritten ready;
   // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
     plan = PlanReadySubtitles({
@@ -178,7 +186,7 @@ std::string TfrmDownloader::MakeReadyBesideVideos() {
         .RowLanguage = Language,
         .Options = ReadyOptions,
     });
-    written = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
+    ready = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
   } catch (const std::exception& error) {
@@ -190,9 +198,10 @@ std::string TfrmDownloader::MakeReadyBesideVideos() {
     if (!text.empty()) lines.append("\r\n").append(text);
   };
   lines.append("\r\n");
-  add(WrittenFilesText(written));
-  add(RefusedFilesText(written));
+  add(WrittenFilesText(ready, false));
+  add(RefusedFilesText(ready));
   for (const std::string& message : plan.Messages) add(message);
+  written.insert(written.end(), ready.Written.begin(), ready.Written.end());
   return lines;
 }
 

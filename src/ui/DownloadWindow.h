@@ -85,8 +85,8 @@ class TfrmDownloader final : public TFormDialog {
   void ShowProgress(std::int32_t maximum, std::int32_t position);
   std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
   // Unpacks, converts and places the saved subtitle beside Videos; the lines
-  // the success message gets for it.
-  std::string MakeReadyBesideVideos();
+  // the success message gets for it. The files written are added to `written`.
+  std::string MakeReadyBesideVideos(std::vector<std::filesystem::path>& written);
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;
