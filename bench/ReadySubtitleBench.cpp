@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "ArchiveReader.h"
 #include "FrameRate.h"
 #include "TextEncoding.h"
-#include "Unpack.h"
+#include "PartMatch.h"
 #include "sitesim/ArchiveWriter.h"
 
 namespace velkaro {

@@ -3,9 +3,10 @@
 #include <string>
 #include <string_view>
 
+#include "ArchiveReader.h"
 #include "FrameRate.h"
 #include "TextEncoding.h"
-#include "Unpack.h"
+#include "PartMatch.h"
 
 namespace {
 

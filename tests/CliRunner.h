@@ -32,6 +32,7 @@ class TCliFolder {
  public:
   TCliFolder() {
     std::filesystem::copy_file(VELKARO_CLI, Program_);
+    std::filesystem::copy_file(VELKARO_UNPACK_WORKER, Dir_.Path() / "velkaro-unpack");
     std::filesystem::copy_file(VELKARO_DEFAULT_SETTINGS, Dir_.Path() / "conf.vkcf");
   }
 

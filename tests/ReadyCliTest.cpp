@@ -122,7 +122,7 @@ TEST_F(ReadyCli, MicroDvdFramesFollowTheVideosRate) {
   std::ofstream(Cli.Path() / "velkaro.ini") << "[velkaro]\nmicroDvdToSubRip=1\nlanguageSuffix=yes\n";
   const test::TCliRun subRip = Download(ExtraTitlesLink(kTwoCdMicroDvd), videos, {"--language", "Turkish"});
   ASSERT_EQ(subRip.Status, 0) << subRip.Err;
-  EXPECT_TRUE(ReadBytes(FilmDir() / "Film.CD1.tr.srt").starts_with("1\r\n00:00:01,001 --> 00:00:04,004\r\nFast & Furious\r\n"));
+  EXPECT_TRUE(ReadBytes(FilmDir() / "Film.CD1.tr.srt").starts_with("1\r\n00:00:01,000 --> 00:00:04,000\r\nFast & Furious\r\n"));
 }
 
 TEST_F(ReadyCli, SubDbSingleFileIsTheSubtitle) {

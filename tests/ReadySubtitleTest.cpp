@@ -162,14 +162,25 @@ TEST_F(ReadySubtitles, MicroDvdFitsTheProbedVideo) {
                          "Film.zip", 1);
   test::MakeVideo(request.Videos[0], {"25"});
   EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "{1}{1}25\r\n{25000}{25025}a\r\n");
+}
 
+// SubRip times come from the subtitle's own frames, never from frames already
+// rounded to the video's rate, and whether frames are scaled or not.
+TEST_F(ReadySubtitles, MicroDvdToSubRipTimesAreTheSubtitlesOwn) {
+  auto request = Request("{25}{50}a\r\n{24000}{24025}b\r\n", "Film.sub", 1);
+  test::MakeVideo(request.Videos[0], {"24000/1001"});
   request.Options.MicroDvdToSubRip = true;
-  const TReadyPlan subRip = PlanReadySubtitles(request);
-  EXPECT_EQ(Targets(subRip), std::vector<std::string>{"Film.CD1.srt"});
-  EXPECT_EQ(subRip.Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,000\r\na\r\n\r\n");
-
-  request.Options.ConvertFrames = false;
-  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,001\r\na\r\n\r\n");
+  const std::string exact = "1\r\n00:00:01,000 --> 00:00:02,000\r\na\r\n\r\n2\r\n00:16:00,000 --> 00:16:01,000\r\nb\r\n\r\n";
+  for (const bool convertFrames : {true, false}) {
+    request.Options.ConvertFrames = convertFrames;
+    const TReadyPlan plan = PlanReadySubtitles(request);
+    EXPECT_EQ(Targets(plan), std::vector<std::string>{"Film.CD1.srt"});
+    EXPECT_EQ(plan.Files.at(0).Content, exact) << convertFrames;
+  }
+  // A rate the subtitle declares wins over the row's; the video's is not needed.
+  std::filesystem::remove(request.Videos[0]);
+  WriteBytes(request.Downloaded, "{1}{1}23.976\r\n{24000}{24024}a\r\n");
+  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "1\r\n00:16:41,001 --> 00:16:42,002\r\na\r\n\r\n");
 }
 
 TEST_F(ReadySubtitles, MicroDvdStaysWhenTheVideoHasNoRate) {

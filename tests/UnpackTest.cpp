@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <unistd.h>
-
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "Unpack.h"
+#include "ArchiveReader.h"
+#include "PartMatch.h"
 #include "sitesim/ArchiveWriter.h"
 
 namespace velkaro {
@@ -143,16 +140,6 @@ TEST(Unpack, EntriesNotTakenCountTowardsTheCaps) {
   const std::string stored = WriteArchive(TArchiveFormat::ZipStored, {{"a.nfo", std::string(600, 'a')},
                                                                       {"b.srt", std::string(600, 'b')}});
   EXPECT_EQ(UnpackBytes(stored, {1000, 1000}).Outcome, TUnpackOutcome::TooLarge);
-}
-
-TEST(Unpack, ReadsFromAFileAsFromMemory) {
-  const std::string bytes = WriteArchive(TArchiveFormat::SevenZip, {{"x/Film.smi", "<SAMI>"}});
-  const auto file = std::filesystem::temp_directory_path() / ("velkaro-unpack-" + std::to_string(::getpid()) + ".7z");
-  { std::ofstream(file, std::ios::binary) << bytes; }
-  const TUnpacked unpacked = UnpackFile(file);
-  std::filesystem::remove(file);
-  EXPECT_EQ(Names(unpacked), std::vector<std::string>{"Film.smi"});
-  EXPECT_EQ(UnpackFile(file).Outcome, TUnpackOutcome::Unreadable);  // gone
 }
 
 // A RAR 4 archive with stored (uncompressed) files, block by block as the

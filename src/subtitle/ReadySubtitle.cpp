@@ -9,7 +9,8 @@
 #include "FrameRate.h"
 #include "TextEncoding.h"
 #include "TextHelpers.h"
-#include "Unpack.h"
+#include "PartMatch.h"
+#include "UnpackProcess.h"
 #include "VideoProbe.h"
 
 namespace velkaro {
@@ -29,6 +30,9 @@ enum class TMessage {
   NotSubtitle,
   Exists,
   Written,
+  LimitExceeded,
+  UnpackStopped,
+  WorkerFailed,
 };
 
 struct TMessageText {
@@ -52,6 +56,11 @@ constexpr TMessageText kMessages[] = {
     {TMessage::NotSubtitle, "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::Exists, "%1 zaten var; \xFCzerine yaz\xFDlmad\xFD."},
     {TMessage::Written, "Altyaz\xFD kaydedildi: %1"},
+    {TMessage::LimitExceeded,
+     "Ar\xFEiv a\xE7\xFDl\xFDrken s\xFDn\xFDr a\xFE\xFDld\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::UnpackStopped, "Ar\xFEiv a\xE7ma durduruldu; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::WorkerFailed,
+     "Ar\xFEiv a\xE7\xFD" "c\xFD \xE7" "al\xFD\xFEt\xFDr\xFDlamad\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
 };
 
 constexpr std::string_view kLineBreak = "\r\n";
@@ -87,7 +96,6 @@ constexpr std::size_t kSniffSpan = 4096;
 constexpr std::string_view kMicroDvdExtension = ".sub";
 constexpr std::string_view kSubRipExtension = ".srt";
 constexpr std::string_view kPlainTextExtension = ".txt";
-constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
 
 std::string Message(TMessage id, std::string_view subject = {}) {
   const auto entry = std::find_if(std::begin(kMessages), std::end(kMessages),
@@ -107,6 +115,9 @@ struct TOutcomeMessage {
 constexpr TOutcomeMessage kOutcomeMessages[] = {
     {TUnpackOutcome::TooLarge, TMessage::TooLarge},
     {TUnpackOutcome::TooDense, TMessage::TooDense},
+    {TUnpackOutcome::LimitExceeded, TMessage::LimitExceeded},
+    {TUnpackOutcome::Stopped, TMessage::UnpackStopped},
+    {TUnpackOutcome::WorkerFailed, TMessage::WorkerFailed},
 };
 
 // Why an archive was left as downloaded.
@@ -115,13 +126,6 @@ TMessage OutcomeMessage(TUnpackOutcome outcome) {
     if (entry.Outcome == outcome) return entry.Message;
   }
   return TMessage::ArchiveUnreadable;
-}
-
-// NUL bytes mean a binary file, unless the text is UTF-16.
-bool LooksLikeText(std::string_view bytes) {
-  const bool utf16 = std::any_of(std::begin(kUtf16Boms), std::end(kUtf16Boms),
-                                 [&](std::string_view bom) { return bytes.starts_with(bom); });
-  return utf16 || bytes.find('\0') == std::string_view::npos;
 }
 
 bool IsWebPage(std::string_view bytes) {
@@ -139,8 +143,14 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
     return {};
   }
   auto content = ReadFileContent(file);
-  if (!content || !LooksLikeText(*content)) {
+  if (!content) {
     messages.push_back(Message(TMessage::ArchiveUnreadable));
+    return {};
+  }
+  // A binary file under a subtitle's name is no subtitle; under any other, an archive of a kind not read.
+  if (IsBinary(*content)) {
+    messages.push_back(Message(IsSubtitleName(file.filename().string()) ? TMessage::NotSubtitle
+                                                                        : TMessage::ArchiveUnreadable));
     return {};
   }
   if (IsWebPage(*content)) {
@@ -151,7 +161,7 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
 }
 
 std::vector<TCandidate> UnpackedSubtitles(const TReadyRequest& request, std::vector<std::string>& messages) {
-  TUnpacked unpacked = UnpackFile(request.Downloaded);
+  TUnpacked unpacked = UnpackInWorker(request.Downloaded, {}, request.Stopped);
   if (unpacked.Outcome == TUnpackOutcome::NotArchive) return PlainSubtitle(request.Downloaded, messages);
   if (!request.Options.Unpack) {
     messages.push_back(Message(TMessage::UnpackOff));
@@ -197,23 +207,29 @@ struct TReadyText {
   std::string Extension;
 };
 
+// The rate a MicroDVD's frames count at: its own, declared or the row's;
+// the video's stands in for a subtitle that names none.
+std::optional<double> SubtitleRate(const TReadyRequest& request, std::string_view text, TVideoRate& videoRate) {
+  if (const auto declared = DeclaredFrameRate(text)) return declared;
+  if (const auto row = ParseFrameRate(request.RowFps)) return row;
+  return videoRate.Get();
+}
+
+// SubRip times come from the subtitle's own frames and rate, exact whatever
+// the video's rate; frames are scaled only for a MicroDVD that stays one.
 void FitFrames(const TReadyRequest& request, TVideoRate& videoRate, TReadyText& ready,
                std::vector<std::string>& messages) {
   const TDownloadOptions& options = request.Options;
   if (!(options.ConvertFrames || options.MicroDvdToSubRip) || !IsMicroDvd(ready.Text)) return;
-  const auto videoFps = videoRate.Get();
-  if (!videoFps) {
+  const auto fps = options.MicroDvdToSubRip ? SubtitleRate(request, ready.Text, videoRate) : videoRate.Get();
+  if (!fps) {
     messages.push_back(Message(TMessage::NoVideoRate));
-    return;
+  } else if (options.MicroDvdToSubRip) {
+    ready.Text = MicroDvdToSubRip(ready.Text, *fps);
+    ready.Extension = kSubRipExtension;
+  } else {
+    ready.Text = ConvertFrames(ready.Text, *fps, ParseFrameRate(request.RowFps));
   }
-  const auto rowFps = ParseFrameRate(request.RowFps);
-  if (options.ConvertFrames) ready.Text = ConvertFrames(ready.Text, *videoFps, rowFps);
-  if (!options.MicroDvdToSubRip) return;
-  // Unconverted frames keep the subtitle's own rate; the video's only stands in when it is unknown.
-  std::optional<double> framesFps = options.ConvertFrames ? videoFps : DeclaredFrameRate(ready.Text);
-  if (!framesFps) framesFps = rowFps ? rowFps : videoFps;
-  ready.Text = MicroDvdToSubRip(ready.Text, *framesFps);
-  ready.Extension = kSubRipExtension;
 }
 
 TReadyText ReadyText(const TCandidate& candidate, const TReadyRequest& request, TVideoRate& videoRate,
