@@ -168,7 +168,7 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
 }
 
 TDownloadTexts UnpackedTexts(const TReadyRequest& request, std::vector<std::string>& messages) {
-  TUnpacked unpacked = UnpackInWorker(request.Downloaded, {}, request.Stopped);
+  TUnpacked unpacked = UnpackInWorker(request.Downloaded, {}, request.Stopped, request.UnpackWorker);
   if (unpacked.Outcome == TUnpackOutcome::NotArchive) return {PlainSubtitle(request.Downloaded, messages), false};
   if (!request.Options.Unpack) {
     messages.push_back(Message(TMessage::UnpackOff));

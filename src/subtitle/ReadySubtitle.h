@@ -24,6 +24,7 @@ struct TReadyRequest {
   TDownloadOptions Options;
   // Asked while an archive is unpacked; true ends the unpacking, and the download stays as it is.
   TStopCheck Stopped = {};
+  std::filesystem::path UnpackWorker = UnpackWorkerPath();
 };
 
 struct TReadyFile {
