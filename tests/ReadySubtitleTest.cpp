@@ -220,6 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
         TKeptCase{"PngNamedSrt", Png, {kNotSubtitle}, true, "Film.srt"},
         TKeptCase{"EmptyText", [] { return std::string(); }, {kNotSubtitle}, true, "Film.txt"},
         TKeptCase{"TextThatIsNoSubtitle", NoSubtitleText, {kNotSubtitle}, true, "Film.srt"},
+        TKeptCase{"SubtitleWithoutACue", [] { return std::string("WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n"); },
+                  {kNotSubtitle}, true, "Film.vtt"},
         TKeptCase{"BinaryEntry", BinaryEntry,
                   {"Ar\xFEivdeki Film.srt altyaz\xFD de\xF0il; al\xFDnmad\xFD.", kNoSubtitle}},
         TKeptCase{"EmptyEntry", OnlyAnEmptyText,
