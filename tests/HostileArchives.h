@@ -95,4 +95,71 @@ inline std::string NestedGzip(std::size_t size, int layers) {
   return bytes;
 }
 
+// A RAR 4 archive, block by block as the format's technical note lays it
+// out: marker, archive header, one file header plus data per file. Header
+// CRCs are the low 16 bits of CRC-32.
+class TRar4Archive {
+ public:
+  TRar4Archive() {
+    Bytes_ = std::string("Rar!\x1A\x07\x00", 7);
+    Block(kMainHead, 0, std::string(6, '\0'));
+  }
+
+  // A stored (uncompressed) file.
+  TRar4Archive& File(const std::string& name, const std::string& data) {
+    return Packed(name, data, data.size(), kMethodStore, Crc32(data));
+  }
+
+  // A file whose data is `packed` as `method` (0x31 fastest to 0x35 best) says.
+  TRar4Archive& Packed(const std::string& name, const std::string& packed, std::uint64_t unpackedSize,
+                       unsigned method, std::uint32_t crc = 0) {
+    std::string fields;
+    PutLittle(fields, packed.size(), 4);
+    PutLittle(fields, unpackedSize, 4);
+    PutLittle(fields, kHostMsDos, 1);
+    PutLittle(fields, crc, 4);
+    PutLittle(fields, kDosTime, 4);
+    PutLittle(fields, kVersion, 1);
+    PutLittle(fields, method, 1);
+    PutLittle(fields, name.size(), 2);
+    PutLittle(fields, kAttributeArchive, 4);
+    Block(kFileHead, kLongBlock, fields + name);
+    Bytes_ += packed;
+    return *this;
+  }
+
+  std::string Bytes() const { return Bytes_; }
+
+ private:
+  static constexpr unsigned kMainHead = 0x73;
+  static constexpr unsigned kFileHead = 0x74;
+  static constexpr unsigned kLongBlock = 0x8000;  // the data's size follows in the header
+  static constexpr unsigned kHostMsDos = 0;
+  static constexpr unsigned kDosTime = 0x3C210000;  // 2010-01-01 00:00
+  static constexpr unsigned kVersion = 20;
+  static constexpr unsigned kMethodStore = 0x30;
+  static constexpr unsigned kAttributeArchive = 0x20;
+
+
+  void Block(unsigned type, unsigned flags, const std::string& fields) {
+    std::string header;
+    PutLittle(header, type, 1);
+    PutLittle(header, flags, 2);
+    PutLittle(header, 2 + 1 + 2 + 2 + fields.size(), 2);
+    header += fields;
+    PutLittle(Bytes_, Crc32(header) & 0xFFFF, 2);
+    Bytes_ += header;
+  }
+
+  std::string Bytes_;
+};
+
+// A RAR whose one file is packed with PPMd asking for a 256 MiB model and
+// claiming a gigabyte: the model is allocated before a byte is read.
+inline std::string RarWithLargePpmdModel() {
+  std::string packed("\xBF\xFF", 2);  // a PPMd block, order 32, new model of (0xFF + 1) MiB
+  for (int i = 0; i < 120; ++i) packed += static_cast<char>(i * 37 + 11);
+  return TRar4Archive().Packed("Film.srt", packed, std::uint64_t{1} << 30, 0x35).Bytes();
+}
+
 }  // namespace velkaro::test

@@ -121,6 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
     Families, HostileDownloads,
     testing::Values(
         THostileCase{"XzHugeDictionary", "Film.srt.xz", [] { return test::XzWithDictionary(kSrt, 39); }},
+        THostileCase{"RarLargePpmdModel", "Film.rar", test::RarWithLargePpmdModel},
         THostileCase{"NestedGzip", "Film.srt.gz", [] { return test::NestedGzip(std::size_t{128} << 20, 3); }},
         THostileCase{"SevenZipOfZeros", "Film.7z",
                      [] { return WriteArchive(TArchiveFormat::SevenZip, {{"a.srt", std::string(std::size_t{96} << 20, '\0')}}); }}),
