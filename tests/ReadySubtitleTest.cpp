@@ -220,6 +220,8 @@ INSTANTIATE_TEST_SUITE_P(
         TKeptCase{"PngNamedSrt", Png, {kNotSubtitle}, true, "Film.srt"},
         TKeptCase{"EmptyText", [] { return std::string(); }, {kNotSubtitle}, true, "Film.txt"},
         TKeptCase{"TextThatIsNoSubtitle", NoSubtitleText, {kNotSubtitle}, true, "Film.srt"},
+        TKeptCase{"BrokenUtf16", [] { return std::string("\xFF\xFE" "1\0\r\0\n", 7); },
+                  {"Film.srt metninin kodlamas\xFD okunamad\xFD; oldu\xF0u gibi b\xFDrak\xFDld\xFD."}, true, "Film.srt"},
         TKeptCase{"SubtitleWithoutACue", [] { return std::string("WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n"); },
                   {kNotSubtitle}, true, "Film.vtt"},
         TKeptCase{"BinaryEntry", BinaryEntry,
