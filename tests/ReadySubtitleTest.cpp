@@ -175,7 +175,7 @@ std::string WebPage() { return "\r\n<!DOCTYPE HTML PUBLIC>\r\n<title>Hata</title
 
 std::string OneSubtitleZip() { return WriteArchive(TArchiveFormat::Zip, {{"a.srt", kSrt1254}}); }
 
-std::string Png() { return std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 33); }
+std::string Png() { return std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29); }
 
 std::string BinaryEntry() { return WriteArchive(TArchiveFormat::Zip, {{"Film.srt", Png()}}); }
 

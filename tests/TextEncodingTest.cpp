@@ -131,7 +131,7 @@ TEST(Utf8Conversion, BrokenWideTextsAndBinariesAreRefused) {
   EXPECT_FALSE(TextToUtf8(Wide("\r\n", 4, false) + nuls));
   EXPECT_FALSE(TextToUtf8(nuls));
   EXPECT_TRUE(IsBinary(nuls));
-  const std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 33);
+  const std::string png = std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29);
   EXPECT_FALSE(TextToUtf8(png));
   EXPECT_TRUE(IsBinary(png));
   EXPECT_FALSE(IsBinary(Wide(kUtf8Subtitle, 2, false, false)));
