@@ -3,11 +3,13 @@
 // against the stand-in sites.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "DownloadRequest.h"
+#include "DownloadWindow.h"
 #include "FileContent.h"
 #include "MainWindow.h"
 #include "SettingsFile.h"
@@ -236,6 +239,40 @@ class DownloadTest : public QObject {
     QCOMPARE(H->Prompt.Errors.size(), 1u);
     QCOMPARE(H->Prompt.Informations.size(), 1u);
     QVERIFY(!std::filesystem::exists(H->TargetDir.Path() / "gone"));
+  }
+
+  // Unpacking runs beside the event loop: the window keeps answering while
+  // the worker runs (here one that never answers), and "Durdur" ends it at
+  // once, the download saved and the reason told.
+  void unpackingKeepsTheWindowLiveAndStopEndsIt() {
+    const auto worker = H->TargetDir.Path() / "slow-unpack";
+    test::WriteBytes(worker, "#!/bin/sh\nexec sleep 60\n");
+    std::filesystem::permissions(worker, std::filesystem::perms::owner_all);
+    const auto video = H->TargetDir.Path() / "Film.avi";
+    TfrmDownloader window({.Prompt = H->Prompt, .Files = TProgramFiles::InFolder(H->ProgramDir.Path()),
+                           .Sites = H->Sim.DirectSites(), .SaveDialog = {}, .UnpackWorker = worker});
+    window.Url = H->Sim.DirectSites()[SiteId::ExtraTitles].Base() +
+                 sim::TExtraTitlesSite::DownloadLink(H->Sim.Catalogue().Subtitles().at(0));
+    window.SavePath = H->TargetDir.Path() / "Film.zip";
+    window.Videos = {video};
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(Caption(window, "lbStatus"), QString::fromUtf8("Altyazı hazırlanıyor..."), kTimeoutMs);
+    const int before = ticks;
+    QTRY_VERIFY_WITH_TIMEOUT(ticks > before + 20, kTimeoutMs);
+    QVERIFY(window.isVisible());
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QVERIFY(stopping.elapsed() < 5000);
+    QCOMPARE(ReadFileContent(window.SavePath), H->Bytes(0));
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    QVERIFY(H->Prompt.Informations[0].find("Ar\xFEiv a\xE7ma durduruldu") != std::string::npos);
+    QCOMPARE(test::FileNames(H->TargetDir.Path()), (std::vector<std::string>{"Film.zip", "slow-unpack"}));
   }
 
   void subDbRowAsksForTheTargetAfterTheTransfer() {
