@@ -52,7 +52,8 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir "$work/program" "$work/videos"
-cp "$build/bin/velkaro" "$work/program/"
+# The window and the worker that unpacks downloads for it.
+cp "$build/bin/velkaro" "$build/bin/velkaro-unpack" "$work/program/"
 # The two parts of a film, at the frame rate of the stand-in's subtitles.
 for part in 1 2; do
   ffmpeg -loglevel error -f lavfi -i "color=c=black:s=64x48:r=24000/1001:d=1" -c:v mpeg4 \
