@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the dependencies, checks that the tracked files hold the project
 # alone, runs the README's first command in a fresh clone without a display,
-# then builds and runs every test: a normal build, the
+# then builds and runs every test: a normal build (with its programs' options
+# checked against their manual pages), the
 # installed program and its Debian package (scripts/check-install.sh), an
 # AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under
 # ThreadSanitizer, and each fuzz target for a short run.
@@ -34,6 +35,7 @@ scripts/check-first-run.sh
 step "normal build and tests"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
+scripts/check-manpages.sh build
 ctest --test-dir build --output-on-failure
 build/bin/velkaro_bench --benchmark_min_time=0.01 >/dev/null
 

@@ -138,13 +138,29 @@ TEST_F(ReadyCli, SubDbSingleFileIsTheSubtitle) {
   EXPECT_EQ(ReadBytes(target), Cp1254ToUtf8(sim::SubtitleFileBytes(Sim.Catalogue(), Row(kSingleSrt))));
 }
 
+// Nothing beside the video is no success: exit status 1, with why.
 TEST_F(ReadyCli, AnArchiveThatCannotBeOpenedIsKeptWithAMessage) {
   const auto videos = Videos("25", 1);
   const test::TCliRun run = Download(ExtraTitlesLink(3), videos);  // agir.roman.de.ace
-  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Status, 1) << run.Err;
   EXPECT_TRUE(Contains(run.Err, "Ar\xC5\x9Fiv a\xC3\xA7\xC4\xB1lamad\xC4\xB1")) << run.Err;
   EXPECT_EQ(Lines(run.Out).size(), 1u);
   EXPECT_EQ(test::FileNames(FilmDir()), std::vector<std::string>{"Film.CD1.avi"});
+}
+
+// Without --film, --cd and --fps the saved file is named from the videos, as
+// `search --video` fills them in; a part left without a subtitle fails.
+TEST_F(ReadyCli, TheNameComesFromTheVideosWhenTheRowsTextsAreNotGiven) {
+  const auto videos = Videos("25", 2);
+  std::vector<std::string> args{"download", "--url", ExtraTitlesLink(kSingleSrt), "--out", Out().string()};
+  for (const auto& video : videos) args.insert(args.end(), {"--video", video.string()});
+  const test::TCliRun run = Cli.Run(args);
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u) << run.Out;
+  EXPECT_EQ(lines[0], (Out() / "Film_2_CD_25_FPS_VK.srt").string());
+  EXPECT_EQ(lines[1], (FilmDir() / "Film.CD1.srt").string());
+  EXPECT_TRUE(Contains(run.Err, "CD 2 i\xC3\xA7in altyaz\xC4\xB1 dosyas\xC4\xB1 yok.")) << run.Err;
 }
 
 // A zip of stored files as archivers write it, names as given: with the

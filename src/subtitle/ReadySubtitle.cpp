@@ -364,7 +364,9 @@ TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
   return written;
 }
 
-std::string WrittenFilesText(const TReadyWritten& written) { return Lines(written.Written, TMessage::Written, true); }
+std::string WrittenFilesText(const TReadyWritten& written, bool fullPaths) {
+  return Lines(written.Written, TMessage::Written, fullPaths);
+}
 
 std::string RefusedFilesText(const TReadyWritten& written) { return Lines(written.Refused, TMessage::Exists, false); }
 

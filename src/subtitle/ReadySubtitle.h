@@ -51,8 +51,9 @@ struct TReadyWritten {
 TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
                                   const std::function<bool(const std::filesystem::path&)>& mayOverwrite);
 
-// Lines to add under the download's success message: one per file written (code page 1254).
-std::string WrittenFilesText(const TReadyWritten& written);
+// Lines to add under the download's success message: one per file written,
+// by its full path or its name alone (code page 1254).
+std::string WrittenFilesText(const TReadyWritten& written, bool fullPaths = true);
 // One line per refused file: "<name> zaten var; üzerine yazılmadı." (code page 1254).
 std::string RefusedFilesText(const TReadyWritten& written);
 

@@ -140,7 +140,7 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
       .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
-      .Filter = {},
+      .Filters = WithFileTypeFilters({}, extension),
       .DefaultSuffix = {},
   };
   std::optional<std::filesystem::path> chosen;
@@ -173,16 +173,24 @@ void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
 
 namespace {
 
-// Below the download's own lines, after a blank line: what was written, refused and kept.
+// Below the download's own lines, after a blank line: what was written (by
+// name), refused and kept.
 std::string ReadyLines(const TReadyWritten& written, const std::vector<std::string>& messages) {
   std::string lines = "\r\n";
   auto add = [&lines](const std::string& text) {
     if (!text.empty()) lines.append("\r\n").append(text);
   };
-  add(WrittenFilesText(written));
+  add(WrittenFilesText(written, false));
   add(RefusedFilesText(written));
   for (const std::string& message : messages) add(message);
   return lines;
+}
+
+// The whole paths of the download and of the files written, one a line.
+std::string WholePaths(const std::filesystem::path& downloaded, const TReadyWritten& written) {
+  std::string paths = Utf8ToCp1254(downloaded.string());
+  for (const auto& file : written.Written) paths.append("\r\n").append(Utf8ToCp1254(file.string()));
+  return paths;
 }
 
 }  // namespace
@@ -215,7 +223,9 @@ void TfrmDownloader::ReadyPlanned(TReadyPlanThread& thread) {
   } catch (const std::exception& error) {
     Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
   }
-  Deps_.Prompt.ShowInformation(SavedMessage_ + ReadyLines(written, thread.Plan().Messages));
+  // The box wraps long names anywhere: the whole paths go to its details.
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines(written, thread.Plan().Messages),
+                                          WholePaths(SavePath, written));
   Finished = true;
   close();
 }
@@ -224,7 +234,8 @@ void TfrmDownloader::StopMakingReady() {
   const auto thread = std::move(ReadyThread);
   thread->Abandon();
   thread->Join();
-  Deps_.Prompt.ShowInformation(SavedMessage_ + ReadyLines({}, thread->Plan().Messages));
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, thread->Plan().Messages),
+                                          WholePaths(SavePath, {}));
   Finished = true;
 }
 
