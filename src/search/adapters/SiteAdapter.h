@@ -6,6 +6,7 @@
 
 #include "../HtmlParser.h"
 #include "../SubtitleInfo.h"
+#include "Sites.h"
 
 // What one subtitle site is: its own rules and nothing of the thread that runs
 // them. The search driver fetches, inflates, tokenizes, walks, follows pages,

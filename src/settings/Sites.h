@@ -1,14 +1,24 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "SubtitleInfo.h"
-
 namespace velkaro {
+
+// The values are stored and compared, so they must not change.
+enum class SiteId : std::uint8_t {
+  DivxForever = 0,
+  ExtraTitles = 1,
+  Podnapisi = 2,
+  DivxSubtitles = 3,
+  SubDb = 4,
+};
+
+inline constexpr int kSiteCount = 5;
 
 // Where one subtitle site lives. Only the host is configurable; the rest
 // derives from it so labels always follow the configured host.

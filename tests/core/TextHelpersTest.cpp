@@ -2,7 +2,7 @@
 
 #include <zlib.h>
 
-#include "../sitesim/Html.h"
+#include "sitesim/Html.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
