@@ -9,6 +9,7 @@
 #include <string>
 
 #include "HttpClient.h"
+#include "TransferGroup.h"
 
 // Requests whose answers are read one after another, fetched ahead several
 // at a time on the worker's own thread.

@@ -1,40 +1,21 @@
 #pragma once
 
-#include <atomic>
-#include <exception>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
+
+#include "CancelToken.h"
+#include "CookieJar.h"
+#include "HttpError.h"
 
 // An HTTP/1.1 client on one libcurl easy handle. Each worker owns its clients
 // and uses them on its own thread only; Abort() is the one call another thread
 // may make.
 
 namespace velkaro {
-
-// Any failed request: no connection, a time-out, a status of 400 or above, an abort.
-class THttpError : public std::runtime_error {
- public:
-  explicit THttpError(const std::string& message, int status = 0)
-      : std::runtime_error(message), Status_(status) {}
-  // The HTTP status when the server answered with an error status, else 0.
-  int Status() const { return Status_; }
-
- private:
-  int Status_;
-};
-
-class THttpAborted : public THttpError {
- public:
-  THttpAborted() : THttpError("transfer aborted") {}
-};
 
 enum class TTransferDirection { Reading, Writing };
 
@@ -49,47 +30,6 @@ struct TTransferHandlers {
 using TByteSink = std::function<void(std::string_view)>;
 
 class THttpClient;
-
-// Whatever runs transfers that a Stop must end: a client, a transfer group.
-class IAbortable {
- public:
-  // Thread-safe: the running transfers, and every later one, fail promptly.
-  virtual void Abort() = 0;
-
- protected:
-  ~IAbortable() = default;
-};
-
-// Cancels every transfer of what is attached to it, running or to come.
-// Shared by a worker and whoever may stop it.
-class TCancelToken {
- public:
-  void Cancel();
-  bool Cancelled() const { return Cancelled_.load(std::memory_order_acquire); }
-
-  // Attached while it runs transfers; a Cancel() aborts it.
-  void Attach(IAbortable* running);
-  void Detach(IAbortable* running);
-
- private:
-  std::atomic<bool> Cancelled_{false};
-  std::mutex Mutex_;
-  std::vector<IAbortable*> Running_;
-};
-
-// A cookie jar that several clients of one search keep and send together.
-class TCookieJar {
- public:
-  TCookieJar();
-  ~TCookieJar();
-  TCookieJar(const TCookieJar&) = delete;
-  TCookieJar& operator=(const TCookieJar&) = delete;
-
- private:
-  friend class THttpClient;
-  struct TImpl;
-  std::unique_ptr<TImpl> Impl_;
-};
 
 // What the clients of one worker share, applied to each by one call.
 struct TClientSettings {
@@ -149,32 +89,6 @@ class THttpClient final : public IAbortable {
   // A POST when postBody is set, else a GET; attached to the cancel token while it runs.
   void Transfer(const std::string& url, std::optional<std::string_view> postBody, const TByteSink& sink);
 
-  std::unique_ptr<TImpl> Impl_;
-};
-
-// GET requests of several clients at once on one multi handle, all driven by
-// the thread that owns the group; connections are kept for the group's later
-// requests. Abort() (also through the cancel token) may come from any thread.
-class TTransferGroup final : public IAbortable {
- public:
-  explicit TTransferGroup(std::shared_ptr<TCancelToken> token = nullptr);
-  ~TTransferGroup();
-  TTransferGroup(const TTransferGroup&) = delete;
-  TTransferGroup& operator=(const TTransferGroup&) = delete;
-
-  // Starts a GET of `url` on `client`, which stays in the group until it ends;
-  // the body goes to `sink`. Throws THttpAborted once the group is aborted.
-  void StartGet(THttpClient& client, const std::string& url, TByteSink sink);
-  // Runs the transfers until one ends and returns its client with nullptr, or
-  // with its failure as the client's Get would have thrown it. Throws
-  // THttpAborted once the group is aborted, and std::logic_error when none runs.
-  std::pair<THttpClient*, std::exception_ptr> WaitForOne();
-  std::size_t Running() const;
-
-  void Abort() override;
-
- private:
-  struct TImpl;
   std::unique_ptr<TImpl> Impl_;
 };
 
