@@ -27,10 +27,18 @@ std::optional<TLines> ReadLines(const std::filesystem::path& file) {
 
 }  // namespace
 
-TLaunchProxy ReadLaunchProxy(const std::filesystem::path& file) {
+TProxyFile TProxyFile::Read(const std::filesystem::path& file) {
+  TProxyFile read;
+  read.Path_ = file;
+  read.Exists_ = FileExists(file);
+  if (read.Exists_) read.Lines_ = ReadLines(file);
+  return read;
+}
+
+TLaunchProxy TProxyFile::ForSearch() const {
   // No file: no proxy was ever chosen, so none is used and nothing is reported.
-  if (!FileExists(file)) return ProxyOff();
-  const auto lines = ReadLines(file);
+  if (!Exists_) return ProxyOff();
+  const auto& lines = Lines_;
   // Unreadable or empty: there is no first line to read, so nothing is set.
   if (!lines || lines->empty()) return TLaunchProxy{};
   if ((*lines)[0] != "1") return ProxyOff();
@@ -44,10 +52,10 @@ TLaunchProxy ReadLaunchProxy(const std::filesystem::path& file) {
   return proxy;
 }
 
-TProxySetting ReadProxySetting(const std::filesystem::path& file) {
-  if (!FileExists(file)) return {};
-  const auto lines = ReadLines(file);
-  if (!lines) throw TProxyFileError(file.string() + " okunam\xFDyor.");
+TProxySetting TProxyFile::ForTransfer() const {
+  if (!Exists_) return {};
+  const auto& lines = Lines_;
+  if (!lines) throw TProxyFileError(Path_.string() + " okunam\xFDyor.");
   if (lines->empty()) throw TProxyFileError(kProxyFileEmpty);
   if ((*lines)[0] != "1") return {};
   if (lines->size() < 2) throw TProxyFileError("Proxy adresi yok.");
@@ -58,11 +66,11 @@ TProxySetting ReadProxySetting(const std::filesystem::path& file) {
   return TProxySetting{true, pieces[0], *port};
 }
 
-TProxyDialogFill ReadProxyForDialog(const std::filesystem::path& file) {
+TProxyDialogFill TProxyFile::ForDialog() const {
   TProxyDialogFill fill;
-  if (!FileExists(file)) return fill;
+  if (!Exists_) return fill;
   fill.FileFound = true;
-  const auto lines = ReadLines(file);
+  const auto& lines = Lines_;
   if (!lines || lines->empty()) {
     fill.Error = kProxyFileEmpty;
     return fill;

@@ -50,7 +50,6 @@ class TSiteTable {
   const std::string& SubsMirrorHost() const { return SubsMirrorHost_; }
   void SetSubsMirrorHost(std::string host) { SubsMirrorHost_ = std::move(host); }
   const std::string& SubsVaultHost() const { return SubsVaultHost_; }
-  void SetSubsVaultHost(std::string host) { SubsVaultHost_ = std::move(host); }
 
   // Applies one "Name=host" line; false when the line was ignored.
   bool ApplyOverride(std::string_view line);

@@ -513,7 +513,7 @@ void TfrmMain::FormCreate() {
 void TfrmMain::StartUpdateCheck() {
   TProxySetting proxy;
   try {
-    proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
+    proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
   } catch (const TProxyFileError& error) {
     // The check does not start; panel 0 keeps saying it is checking.
     Deps_.Prompt.ShowError(error.what());

@@ -132,7 +132,7 @@ TEST_F(DivxSubtitlesSearch, ThreePagesArriveCompleteInPageOrderDirectAndThroughP
     // Without the session the site has no further page to give.
     if (!viaProxy) {
       THttpClient stranger;
-      EXPECT_EQ(stranger.Get(base + DivxSubtitlesPagePath(thread->QueryText, 2)).find(kRecordLink), std::string::npos);
+      EXPECT_EQ(stranger.Get(base + DivxSubtitlesPagePath(thread->Request().Query, 2)).find(kRecordLink), std::string::npos);
     }
   }
 }
@@ -246,9 +246,10 @@ TEST_F(DivxSubtitlesSearch, BadPagesEndTheSearchKeepingEarlierRecords) {
     SCOPED_TRACE(c.Name);
     Reset();
     for (const auto& fault : c.Faults) Sim.AddFault(SiteId::DivxSubtitles, fault);
-    auto thread = NewThread(kSeries, "", false);
     std::vector<std::string> lines;
-    thread->Diagnostics = std::make_shared<TDiagnostics>([&](std::string_view line) { lines.emplace_back(line); });
+    auto thread = NewThread(kSeries, "", false, [&lines](TSearchRequest& r) {
+      r.Diagnostics = std::make_shared<TDiagnostics>([&lines](std::string_view line) { lines.emplace_back(line); });
+    });
     RunToEnd(thread);
     EXPECT_EQ(Records.size(), c.Records);
     EXPECT_EQ(PageRequests().size(), c.PageRequests);

@@ -90,9 +90,9 @@ class ExtraTitlesResultPage : public testing::Test {
   std::vector<TSubtitleInfo> Parse(const std::string& html) {
     TSiteTable sites = TSiteTable::Defaults();
     sites[SiteId::ExtraTitles].Host = "127.0.0.1:1";
-    auto thread = TSearchThread::Create(std::make_shared<TQueueDispatcher>(), sites);
     std::vector<TSubtitleInfo> records;
-    thread->OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); };
+    auto thread = TSearchThread::Create(std::make_shared<TQueueDispatcher>(), {},
+                                        {.OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); }}, sites);
     thread->Tokenize(SplitLines(html));
     WalkCurrentPage(kExtraTitlesAdapter, *thread);
     return records;

@@ -43,8 +43,8 @@ class ParallelSearch : public test::TSiteSearchFixture<TSite::value, &SiteQuery<
     this->Registry.Errors.clear();
     this->Ended = 0;
     this->Sim.ClearRequests();
-    auto thread = this->NewThread(kFilm, std::string("All"), false);
-    thread->Connections = connections;
+    auto thread =
+        this->NewThread(kFilm, std::string("All"), false, [connections](TSearchRequest& r) { r.Connections = connections; });
     this->RunToEnd(thread);
     return this->Records;
   }
@@ -177,10 +177,11 @@ TEST_F(ParallelStop, StopEndsEveryRequestInFlightAndHandsOverNothingMore) {
 
   std::vector<std::shared_ptr<TSearchThread>> threads;
   for (const auto& [site, requests] : inFlight) {
-    auto thread = NewThread(kFilm, std::string("All"), false);
-    thread->SiteId = site;
-    thread->QueryText = BuildSiteQuery(site, kFilm, "All", 200);
-    thread->Connections = 6;
+    auto thread = NewThread(kFilm, std::string("All"), false, [site](TSearchRequest& r) {
+      r.Site = site;
+      r.Query = BuildSiteQuery(site, kFilm, "All", 200);
+      r.Connections = 6;
+    });
     thread->Start();
     threads.push_back(thread);
   }

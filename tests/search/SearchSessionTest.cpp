@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Dispatcher.h"
+#include "ProxyFile.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "TestSupport.h"
@@ -39,7 +40,11 @@ class SearchSessionThreads : public testing::Test {
     return gate;
   }
 
-  void Launch(SiteId site) { Session->LaunchSearch(site, BuildSiteQuery(site, "matrix", "All", 50), "matrix"); }
+  // A launch as the search command makes it, with the proxy file read then.
+  void Launch(SiteId site) {
+    Session->LaunchSearch(site, BuildSiteQuery(site, "matrix", "All", 50), "matrix",
+                          TProxyFile::Read(Session->Files().PathOf(TProgramFile::Proxy)).ForSearch());
+  }
 
   bool ProcessUntil(const std::function<bool()>& done) { return Ui->ProcessUntil(done, 60s); }
 
@@ -68,7 +73,7 @@ TEST_F(SearchSessionThreads, StatusListsRunningSearchesInLaunchOrder) {
             Searching({SiteId::ExtraTitles, SiteId::DivxSubtitles, SiteId::SubDb}));
 
   divx->Open();
-  ASSERT_TRUE(ProcessUntil([&] { return Session->ThreadManager.Threads.size() == 2; }));
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Registry.Threads.size() == 2; }));
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), Searching({SiteId::ExtraTitles, SiteId::SubDb}));
   EXPECT_FALSE(Session->Idle());
 
@@ -85,12 +90,12 @@ TEST_F(SearchSessionThreads, MarkersSurviveStopAndAbandonedEndsChangeNothing) {
   auto divx = HoldFirstRequest(SiteId::DivxForever);
   Launch(SiteId::ExtraTitles);
   Launch(SiteId::DivxForever);
-  ASSERT_TRUE(ProcessUntil([&] { return Session->ThreadManager.Threads.size() == 1; }));
-  ASSERT_EQ(Session->ThreadManager.Errors, std::vector<std::string>{Marker(sites, SiteId::ExtraTitles)});
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Registry.Threads.size() == 1; }));
+  ASSERT_EQ(Session->Registry.Errors, std::vector<std::string>{Marker(sites, SiteId::ExtraTitles)});
 
   Session->Stop();
   EXPECT_TRUE(Session->Idle());
-  EXPECT_TRUE(Session->ThreadManager.Threads.empty());
+  EXPECT_TRUE(Session->Registry.Threads.empty());
   const std::string stopped = kSearchFailed + Marker(sites, SiteId::ExtraTitles);
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), stopped);
 
@@ -101,14 +106,14 @@ TEST_F(SearchSessionThreads, MarkersSurviveStopAndAbandonedEndsChangeNothing) {
   const std::string searching = Searching({SiteId::ExtraTitles});
   divx->Open();
   Ui->ProcessUntil([] { return false; }, 300ms);
-  EXPECT_EQ(Session->ThreadManager.Threads.size(), 1u);
-  EXPECT_EQ(Session->ThreadManager.Errors.size(), 1u);
+  EXPECT_EQ(Session->Registry.Threads.size(), 1u);
+  EXPECT_EQ(Session->Registry.Errors.size(), 1u);
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), searching);
 
   next->Open();
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), stopped);
-  EXPECT_TRUE(Session->ThreadManager.Errors.empty());
+  EXPECT_TRUE(Session->Registry.Errors.empty());
   EXPECT_GT(Session->Rows().Count(), 0u);
 }
 
@@ -119,7 +124,7 @@ TEST_F(SearchSessionThreads, StopAndExitWithFiveSearchesRunning) {
   choices.TickAll();
   choices.Film = "matrix";
   ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
-  ASSERT_EQ(Session->ThreadManager.Threads.size(), 5u);
+  ASSERT_EQ(Session->Registry.Threads.size(), 5u);
   ASSERT_TRUE(ProcessUntil([&] { return Sim.Requests().size() >= 5; }));
 
   Session->Stop();
@@ -137,24 +142,24 @@ TEST_F(SearchSessionThreads, ProxyFileAtLaunch) {
   const auto proxyFile = ProgramDir.Path() / "proxy.txt";
   // No file: no proxy, no message.
   Launch(SiteId::ExtraTitles);
-  EXPECT_FALSE(Session->ThreadManager.Threads.back()->UseProxy);
+  EXPECT_FALSE(Session->Registry.Threads.back()->Request().Proxy.Use);
   EXPECT_TRUE(Prompt.Errors.empty());
 
   std::ofstream(proxyFile, std::ios::binary) << "1\r\nproxyhost\r\n";
   Launch(SiteId::ExtraTitles);
-  const TSearchThread* withBadPort = Session->ThreadManager.Threads.back();
-  EXPECT_TRUE(withBadPort->UseProxy);
-  EXPECT_EQ(withBadPort->ProxyHost, "proxyhost");
-  EXPECT_EQ(withBadPort->ProxyPort, 0);
+  const TSearchThread* withBadPort = Session->Registry.Threads.back();
+  EXPECT_TRUE(withBadPort->Request().Proxy.Use);
+  EXPECT_EQ(withBadPort->Request().Proxy.Host, "proxyhost");
+  EXPECT_EQ(withBadPort->Request().Proxy.Port, 0);
   EXPECT_EQ(Prompt.Errors, std::vector<std::string>{kBadProxyPort});
 
   std::ofstream(proxyFile, std::ios::binary | std::ios::trunc) << "1 \r\n10.0.0.5:3128\r\n";
   Launch(SiteId::ExtraTitles);
-  EXPECT_FALSE(Session->ThreadManager.Threads.back()->UseProxy);
+  EXPECT_FALSE(Session->Registry.Threads.back()->Request().Proxy.Use);
 
   std::ofstream(proxyFile, std::ios::binary | std::ios::trunc) << "1\r\n127.0.0.1:" << Sim.Port() << ":extra\r\n";
   Launch(SiteId::ExtraTitles);
-  EXPECT_EQ(Session->ThreadManager.Threads.back()->ProxyPort, Sim.Port());
+  EXPECT_EQ(Session->Registry.Threads.back()->Request().Proxy.Port, Sim.Port());
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
   EXPECT_EQ(Prompt.Errors.size(), 1u);
 }
@@ -167,7 +172,7 @@ TEST_F(SearchSessionThreads, BadPortBoxesLeaveRegistryIdleAndMarkersWhole) {
   std::vector<bool> idleWhileBoxUp;
   // Each box stays up until every search launched before it has ended.
   Prompt.WhileErrorShown = [&] {
-    ProcessUntil([&] { return Session->ThreadManager.Threads.size() <= 1; });
+    ProcessUntil([&] { return Session->Registry.Threads.size() <= 1; });
     idleWhileBoxUp.push_back(Session->Idle());
   };
   TSearchChoices choices;
@@ -177,7 +182,7 @@ TEST_F(SearchSessionThreads, BadPortBoxesLeaveRegistryIdleAndMarkersWhole) {
   EXPECT_EQ(Prompt.Errors, std::vector<std::string>(kSiteCount, kBadProxyPort));
   EXPECT_EQ(idleWhileBoxUp, std::vector<bool>(kSiteCount, false));
   EXPECT_FALSE(Session->Idle());
-  EXPECT_EQ(Session->ThreadManager.Threads.size(), 1u);
+  EXPECT_EQ(Session->Registry.Threads.size(), 1u);
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel),
             kSearchFailed + Marker(Session->Sites(), SiteId::ExtraTitles));
@@ -189,7 +194,7 @@ TEST_F(SearchSessionThreads, StopWhileTheBoxIsUpStartsNothingMore) {
   Prompt.WhileErrorShown = [&] { Session->Stop(); };
   Launch(SiteId::ExtraTitles);
   EXPECT_TRUE(Session->Idle());
-  EXPECT_TRUE(Session->ThreadManager.Threads.empty());
+  EXPECT_TRUE(Session->Registry.Threads.empty());
   Ui->ProcessUntil([] { return false; }, 200ms);
   EXPECT_TRUE(Sim.Requests().empty());
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
@@ -227,10 +232,10 @@ TEST_F(SearchSessionThreads, SearchCommandOrderAndChoices) {
   choices.FormatItem = "SubRip";
   ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
   std::vector<SiteId> launched;
-  for (const auto* thread : Session->ThreadManager.Threads) launched.push_back(thread->SiteId);
+  for (const auto* thread : Session->Registry.Threads) launched.push_back(thread->Request().Site);
   EXPECT_EQ(launched, std::vector<SiteId>(kLaunchOrder.begin(), kLaunchOrder.end()));
   EXPECT_EQ(Prompt.Errors, std::vector<std::string>{BadMaximumMessage(Session->Sites())});
-  EXPECT_NE(Session->ThreadManager.Threads.front()->QueryText.find("&bp=20&"), std::string::npos);
+  EXPECT_NE(Session->Registry.Threads.front()->Request().Query.find("&bp=20&"), std::string::npos);
   EXPECT_EQ(Session->SearchOptions.Fps, "23.976");
   EXPECT_EQ(Session->SearchOptions.Format, "SubRip");
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
@@ -274,7 +279,7 @@ TEST_F(SearchSessionThreads, RowsKeepTheSearchTheyCameFrom) {
   EXPECT_EQ(second->Videos, fromVideos.Videos);
   EXPECT_FALSE(first->FromVideos());
 
-  ASSERT_TRUE(ProcessUntil([&] { return Session->ThreadManager.Threads.size() == 1; }));
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Registry.Threads.size() == 1; }));
   held->Open();
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
   std::size_t late = 0;

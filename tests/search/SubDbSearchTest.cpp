@@ -249,18 +249,18 @@ TEST(SubDbHugePageCount, AbandonEndsTheLoopPromptly) {
   server.Start("127.0.0.1", 0);
 
   auto ui = std::make_shared<TQueueDispatcher>();
-  auto thread = TSearchThread::Create(ui, TSiteTable::Defaults());
-  thread->UseProxy = true;
-  thread->ProxyHost = "127.0.0.1";
-  thread->ProxyPort = server.Port();
-  TThreadManager registry;
+  TSearchRegistry registry;
   std::vector<TSubtitleInfo> records;
   int ended = 0;
-  thread->Registry = &registry;
-  thread->SiteId = SiteId::SubDb;
-  thread->QueryText = BuildSubDbQuery(kOnePage, "");
-  thread->OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); };
-  thread->OnTerminate = [&](TSearchThread&) { ++ended; };
+  auto thread = TSearchThread::Create(
+      ui,
+      {.Site = SiteId::SubDb,
+       .Query = BuildSubDbQuery(kOnePage, ""),
+       .Proxy = {.Use = true, .Host = "127.0.0.1", .Port = server.Port()}},
+      {.OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); },
+       .OnErrorMarker = [&](const std::string& marker) { registry.Errors.push_back(marker); },
+       .OnTerminate = [&](TSearchThread&) { ++ended; }},
+      TSiteTable::Defaults());
   thread->Start();
 
   ASSERT_TRUE(ui->ProcessUntil([&] { return registry.Errors.size() >= 50; }, 60s));

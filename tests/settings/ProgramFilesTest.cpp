@@ -193,9 +193,9 @@ void ExpectSettingsFolderUnusable(const TProgramFiles& files) {
   EXPECT_EQ(settings.ReadFlag(kLineGrid), std::nullopt);          // "Hatalı konfigürasyon dosyası."
   EXPECT_FALSE(settings.RewriteFlag(kLineDialogAtStart, true));    // the same message at exit
   EXPECT_FALSE(settings.WriteAll(TSettings{}));                    // the dialog's close cannot save
-  EXPECT_FALSE(ReadLaunchProxy(files.PathOf(TProgramFile::Proxy)).UseProxy);  // no file: no proxy
-  EXPECT_FALSE(ReadProxySetting(files.PathOf(TProgramFile::Proxy)).UseProxy);
-  EXPECT_FALSE(ReadProxyForDialog(files.PathOf(TProgramFile::Proxy)).FileFound);  // "... bulunamadı."
+  EXPECT_FALSE(TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForSearch().UseProxy);  // no file: no proxy
+  EXPECT_FALSE(TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForTransfer().UseProxy);
+  EXPECT_FALSE(TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForDialog().FileFound);  // "... bulunamadı."
   EXPECT_FALSE(WriteProxyFile(files.PathOf(TProgramFile::Proxy), true, "127.0.0.1", "8080"));
   EXPECT_EQ(TSiteTable::FromFile(files.PathOf(TProgramFile::Sites))[SiteId::SubDb].Host, "www.subdb.net");
 }
@@ -284,7 +284,7 @@ TEST_F(ProgramFiles, AnUnwritableSettingsFolderIsReadButNeverWritten) {
     failed += settings.ReadFlag(kLineGrid) != false;                      // read as usual
     failed += settings.RewriteFlag(kLineGrid, true);                      // "Hatalı konfigürasyon dosyası."
     failed += settings.WriteAll(TSettings{});                             // the dialog cannot save
-    failed += ReadProxyForDialog(files.PathOf(TProgramFile::Proxy)).Host != "10.0.0.5";
+    failed += TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForDialog().Host != "10.0.0.5";
     failed += WriteProxyFile(files.PathOf(TProgramFile::Proxy), true, "", "");  // the error's text in a box
     failed += files.CopyDefaultSettings();
     return failed;

@@ -38,39 +38,39 @@ TEST_F(ProxyFile, LaunchReading) {
   };
   for (const auto& c : cases) {
     Write(c.Content);
-    const TLaunchProxy proxy = ReadLaunchProxy(File);
+    const TLaunchProxy proxy = TProxyFile::Read(File).ForSearch();
     EXPECT_EQ(proxy.UseProxy, c.UseProxy) << c.Content;
     EXPECT_EQ(proxy.Host, c.Host) << c.Content;
     EXPECT_EQ(proxy.PortText, c.Port) << c.Content;
   }
   std::filesystem::remove(File);
-  EXPECT_FALSE(ReadLaunchProxy(File).UseProxy);
-  EXPECT_EQ(ReadLaunchProxy(File).PortText, "8989");
+  EXPECT_FALSE(TProxyFile::Read(File).ForSearch().UseProxy);
+  EXPECT_EQ(TProxyFile::Read(File).ForSearch().PortText, "8989");
 }
 
 TEST_F(ProxyFile, StrictReadingForStartUpAndDownloads) {
-  EXPECT_FALSE(ReadProxySetting(File).UseProxy);
+  EXPECT_FALSE(TProxyFile::Read(File).ForTransfer().UseProxy);
   Write("1\r\nproxy.local:3128\r\n");
-  const TProxySetting on = ReadProxySetting(File);
+  const TProxySetting on = TProxyFile::Read(File).ForTransfer();
   EXPECT_TRUE(on.UseProxy);
   EXPECT_EQ(on.Host, "proxy.local");
   EXPECT_EQ(on.Port, 3128);
   // Only a first line of exactly "1" switches the proxy on.
   for (const char* off : {"0\r\nwhatever\r\n", "1 \r\nproxy.local:3128\r\n", " 1\r\nproxy.local:3128\r\n", "\r\n"}) {
     Write(off);
-    EXPECT_FALSE(ReadProxySetting(File).UseProxy) << off;
+    EXPECT_FALSE(TProxyFile::Read(File).ForTransfer().UseProxy) << off;
   }
   for (const char* broken : {"", "1\r\n", "1\r\nhostonly\r\n", "1\r\nhost:port\r\n", "1\r\nhost:\r\n"}) {
     Write(broken);
-    EXPECT_THROW(ReadProxySetting(File), TProxyFileError) << broken;
+    EXPECT_THROW(TProxyFile::Read(File).ForTransfer(), TProxyFileError) << broken;
   }
 }
 
 TEST_F(ProxyFile, DialogFilling) {
-  EXPECT_FALSE(ReadProxyForDialog(File).FileFound);
+  EXPECT_FALSE(TProxyFile::Read(File).ForDialog().FileFound);
 
   Write("0\r\nh:1\r\n");
-  auto fill = ReadProxyForDialog(File);
+  auto fill = TProxyFile::Read(File).ForDialog();
   EXPECT_EQ(fill.Enabled, false);
   EXPECT_EQ(fill.Host, "h");
   EXPECT_EQ(fill.Port, "1");
@@ -78,7 +78,7 @@ TEST_F(ProxyFile, DialogFilling) {
 
   // A trailing blank is neither "0" nor "1": nothing is filled, no error.
   Write("1 \r\nh:1\r\n");
-  fill = ReadProxyForDialog(File);
+  fill = TProxyFile::Read(File).ForDialog();
   EXPECT_TRUE(fill.FileFound);
   EXPECT_FALSE(fill.Enabled.has_value());
   EXPECT_FALSE(fill.Host.has_value());
@@ -86,14 +86,14 @@ TEST_F(ProxyFile, DialogFilling) {
 
   // Without ":" filling stops after the host, with a reason to show.
   Write("1\r\nhostonly\r\n");
-  fill = ReadProxyForDialog(File);
+  fill = TProxyFile::Read(File).ForDialog();
   EXPECT_EQ(fill.Enabled, true);
   EXPECT_EQ(fill.Host, "hostonly");
   EXPECT_FALSE(fill.Port.has_value());
   EXPECT_FALSE(fill.Error.empty());
 
   Write("");
-  EXPECT_FALSE(ReadProxyForDialog(File).Error.empty());
+  EXPECT_FALSE(TProxyFile::Read(File).ForDialog().Error.empty());
 }
 
 TEST_F(ProxyFile, WritingFillsBlankFieldsWithDefaults) {

@@ -240,9 +240,9 @@ TEST(SimHtml, GzipMemberInflatesWithTheProgramsReader) {
 std::vector<TSubtitleInfo> ParseResultPage(const std::string& page) {
   TSiteTable sites = TSiteTable::Defaults();
   sites[SiteId::ExtraTitles].Host = "127.0.0.1:1";
-  auto thread = TSearchThread::Create(std::make_shared<TQueueDispatcher>(), sites);
   std::vector<TSubtitleInfo> records;
-  thread->OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); };
+  auto thread = TSearchThread::Create(std::make_shared<TQueueDispatcher>(), {},
+                                      {.OnRecord = [&](TSubtitleInfo& record) { records.push_back(record); }}, sites);
   thread->Tokenize(SplitLines(page));
   WalkCurrentPage(kExtraTitlesAdapter, *thread);
   return records;

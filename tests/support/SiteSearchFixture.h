@@ -4,11 +4,13 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "Dispatcher.h"
+#include "SearchRegistry.h"
 #include "SearchThread.h"
 #include "sitesim/SimServer.h"
 
@@ -26,25 +28,28 @@ class TSiteSearchFixture : public testing::Test {
   void SetUp() override { Sim.Start(); }
 
   // A search not yet started: straight at the stand-ins' port, or through
-  // them as the proxy in front of the sites' real addresses.
+  // them as the proxy in front of the sites' real addresses. `adjust` changes
+  // the request further.
   template <typename TLanguage>
-  std::shared_ptr<TSearchThread> NewThread(const std::string& film, const TLanguage& language, bool viaProxy) {
-    auto thread = TSearchThread::Create(Ui, viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
-    if (viaProxy) {
-      thread->UseProxy = true;
-      thread->ProxyHost = sim::TSimServer::kLoopback;
-      thread->ProxyPort = Sim.Port();
-    }
-    thread->Registry = &Registry;
-    thread->SiteId = kSite;
-    thread->FilmName = film;
-    thread->QueryText = BuildQuery(film, language);
-    thread->OnRecord = [this](TSubtitleInfo& record) {
-      EXPECT_TRUE(Ui->IsOwnerThread());
-      Records.push_back(record);
+  std::shared_ptr<TSearchThread> NewThread(const std::string& film, const TLanguage& language, bool viaProxy,
+                                           const std::function<void(TSearchRequest&)>& adjust = {}) {
+    TSearchRequest request;
+    request.Site = kSite;
+    request.Query = BuildQuery(film, language);
+    request.Film = film;
+    if (viaProxy) request.Proxy = {.Use = true, .Host = sim::TSimServer::kLoopback, .Port = Sim.Port()};
+    if (adjust) adjust(request);
+    TSearchCallbacks callbacks{
+        .OnRecord =
+            [this](TSubtitleInfo& record) {
+              EXPECT_TRUE(Ui->IsOwnerThread());
+              Records.push_back(record);
+            },
+        .OnErrorMarker = [this](const std::string& marker) { Registry.Errors.push_back(marker); },
+        .OnTerminate = [this](TSearchThread&) { ++Ended; },
     };
-    thread->OnTerminate = [this](TSearchThread&) { ++Ended; };
-    return thread;
+    return TSearchThread::Create(Ui, std::move(request), std::move(callbacks),
+                                 viaProxy ? TSiteTable::Defaults() : Sim.DirectSites());
   }
 
   // Starts the search and runs the dispatcher until its end notification.
@@ -66,7 +71,7 @@ class TSiteSearchFixture : public testing::Test {
 
   std::shared_ptr<TQueueDispatcher> Ui = std::make_shared<TQueueDispatcher>();
   sim::TSimServer Sim{MakeCatalogue()};
-  TThreadManager Registry;
+  TSearchRegistry Registry;
   std::vector<TSubtitleInfo> Records;
   int Ended = 0;
 };
