@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "adapters/DivxSubtitles.h"
+#include "adapters/TokenScan.h"
 #include "sitesim/Catalogue.h"
 #include "sitesim/DivxSubtitlesSite.h"
 
 namespace velkaro {
 namespace {
+
+// The total a first page states, from a fresh tokenizer over its lines.
+std::int32_t DivxSubtitlesTotal(const TLines& lines) { return ReadTokenized(lines, ReadDivxSubtitlesTotal); }
 
 constexpr const char* kBase = "http://www.divxsubtitles.net/";
 

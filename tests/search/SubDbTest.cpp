@@ -8,12 +8,16 @@
 #include <vector>
 
 #include "adapters/SubDb.h"
+#include "adapters/TokenScan.h"
 #include "sitesim/Catalogue.h"
 #include "sitesim/SubDbSite.h"
 #include "SubDbReferenceWalk.h"
 
 namespace velkaro {
 namespace {
+
+// The number of result pages a first page states, from a fresh tokenizer over its lines.
+std::int64_t SubDbPageCount(const TLines& lines) { return ReadTokenized(lines, ReadSubDbPageCount); }
 
 constexpr const char* kBase = "http://www.subdb.net/";
 
