@@ -28,22 +28,20 @@
 #include "AboutBox.h"
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
-#include "DownloadRequest.h"
 #include "DownloadOptionsDialog.h"
-#include "DownloadWindow.h"
+#include "DownloadStart.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
 #include "ProgramSettings.h"
-#include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
 #include "ResultList.h"
 #include "RowComparison.h"
 #include "SettingsFile.h"
 #include "TextHelpers.h"
-#include "UpdateThread.h"
 #include "VideoFacts.h"
 #include "VideoStrip.h"
+#include "WindowUpdateCheck.h"
 
 namespace velkaro {
 
@@ -172,7 +170,23 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
       Deps_(std::move(deps)),
       Dispatcher_(std::make_shared<TQtDispatcher>(this)),
       Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.Files)),
-      Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
+      Model_(std::make_unique<TResultListModel>(Session_->Rows())),
+      DownloadStart_(std::make_unique<TDownloadStart>(TDownloadStart::TWindow{
+          .Parent = *this,
+          .Deps = Deps_,
+          .OpenUrl = [this](const QUrl& url) { OpenUrl(url); },
+          .ShowModal = [this](QDialog& dialog) { ShowModal(dialog); },
+      })),
+      UpdateCheck_(std::make_unique<TWindowUpdateCheck>(
+          Dispatcher_, TWindowUpdateCheck::TWindow{
+                           .Prompt = Deps_.Prompt,
+                           .ShowVersionState =
+                               [this](std::string_view text, bool repaint) {
+                                 Session_->SetPanel(TSearchSession::kVersionPanel, std::string(text));
+                                 if (repaint) statusBar()->repaint();
+                               },
+                           .OpenUrl = [this](const QUrl& url) { OpenUrl(url); },
+                       })) {
   Session_->Diagnostics = Deps_.Diagnostics;
   setObjectName(QStringLiteral("frmMain"));
   Session_->Connections = ReadConnections(Deps_.Files.PathOf(TProgramFile::Ini));
@@ -246,7 +260,7 @@ TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
   // Workers waiting on the window give up, and no queued call runs any more.
   Dispatcher_->Shutdown();
-  UpdateThread_.reset();
+  UpdateCheck_.reset();
   // The view lets go of the rows before they are gone.
   ListView1_->setModel(nullptr);
   Model_.reset();
@@ -507,53 +521,13 @@ void TfrmMain::FormCreate() {
   Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
   statusBar()->repaint();
   UpdateCommands();
-  StartUpdateCheck();
-}
-
-void TfrmMain::StartUpdateCheck() {
-  TProxySetting proxy;
-  try {
-    proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
-  } catch (const TProxyFileError& error) {
-    // The check does not start; panel 0 keeps saying it is checking.
-    Deps_.Prompt.ShowError(error.what());
-    return;
-  }
-  if (!Deps_.CheckForUpdate) return;
-  TUpdateView view;
-  view.Prompt = &Deps_.Prompt;
-  view.ShowVersionState = [this](std::string_view text, bool repaint) {
-    Session_->SetPanel(TSearchSession::kVersionPanel, std::string(text));
-    if (repaint) statusBar()->repaint();
-  };
-  view.OpenUrl = [this](const std::string& url) { OpenUrl(QUrl(FromEngine(url))); };
-  view.HandOverBanner = [this](std::string link, std::string gif) { HandOverBanner(std::move(link), std::move(gif)); };
-  UpdateThread_ = std::make_unique<TUpdateThread>(Dispatcher_, std::move(view));
-  UpdateThread_->UseProxy = proxy.UseProxy;
-  UpdateThread_->ProxyHost = proxy.Host;
-  UpdateThread_->ProxyPort = proxy.Port;
-  UpdateThread_->UpdateHost = Deps_.Sites.UpdateHost();
-  UpdateThread_->Files = Deps_.Files;
-  UpdateThread_->IsGif = IsShowableGif;
-  UpdateThread_->Start();
-}
-
-void TfrmMain::HandOverBanner(std::string link, std::string gif) {
-  PendingBanner_ = TPendingBanner{std::move(link), std::move(gif)};
-  ShowPendingBanner();
-}
-
-void TfrmMain::ShowPendingBanner() {
-  if (Banner_ == nullptr || !PendingBanner_) return;
-  Banner_->SetLink(FromEngine(PendingBanner_->Link));
-  Banner_->SetImage(QByteArray::fromStdString(PendingBanner_->Gif));
-  PendingBanner_.reset();
+  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate);
 }
 
 void TfrmMain::FormActivate() {
   Banner_ = new TOrdelBanner(Panel3_, [this](const QUrl& url) { OpenUrl(url); });
   Banner_->show();
-  ShowPendingBanner();
+  UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
@@ -699,59 +673,7 @@ void TfrmMain::StopSearch() {
 }
 
 void TfrmMain::StartDownload() {
-  const auto row = SelectedRow();
-  if (!row) return;
-  const TResultRow chosenRow = Session_->Rows()[*row];
-  const TSubtitleInfo& info = chosenRow.Info;
-  // Made ready only beside the videos of the search the row came from.
-  const std::vector<std::filesystem::path>& videos = chosenRow.Videos();
-  const TDownloadRoute route = RouteDownload(info.Url, Deps_.Sites);
-  if (!route.Downloads()) {
-    OpenUrl(QUrl(FromEngine(info.Url)));
-    return;
-  }
-  std::filesystem::path target;
-  if (route.TargetFirst) {
-    const std::string extension = AddressExtension(info.Url);
-    const auto chosen = AskDownloadTarget(
-        ProposedBesideVideos(FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, extension)), videos),
-        extension);
-    if (!chosen) return;
-    target = *chosen;
-  }
-  // Filled in completely before it is shown: showing it starts the worker.
-  TfrmDownloader window(
-      {.Prompt = Deps_.Prompt, .Files = Deps_.Files, .Sites = Deps_.Sites, .SaveDialog = Deps_.SaveDialog},
-      this);
-  window.Referer = route.Referer;
-  window.Url = info.Url;
-  window.SavePath = target;
-  window.FilmName = info.FilmName;
-  window.SetStatusCaption(DownloadingStatus(info.FilmName));
-  window.CdCount = info.CdCount;
-  window.Fps = info.Fps;
-  window.DateAdded = info.DateAdded;
-  window.Videos = videos;
-  window.Language = info.Language;
-  window.ReadyOptions = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
-  if (!target.empty()) window.SetSavePathCaption(target);
-  ShowModal(window);
-}
-
-std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& proposedName,
-                                                                 std::string_view extension) {
-  const TSaveDialogRequest request{
-      .Title = QStringLiteral("Altyazı İndir..."),
-      .FileName = proposedName,
-      .Filters = WithFileTypeFilters({QStringLiteral("RAR Dosyaları (*.rar)")}, extension),
-      .DefaultSuffix = QStringLiteral("rar"),
-  };
-  if (Deps_.SaveDialog) return Deps_.SaveDialog(request);
-  if (sd == nullptr) {
-    sd = NewSaveDialog(this);
-    sd->setObjectName(QStringLiteral("sd"));
-  }
-  return RunSaveDialog(*sd, request);
+  if (const auto row = SelectedRow()) DownloadStart_->Start(Session_->Rows()[*row]);
 }
 
 void TfrmMain::FitColumns() {

@@ -23,7 +23,6 @@
 #include "VideoFacts.h"
 
 class QDialog;
-class QFileDialog;
 class QFrame;
 class QMenu;
 class QTableView;
@@ -31,13 +30,14 @@ class QToolBar;
 
 namespace velkaro {
 
+class TDownloadStart;
 class TfrmAllSearch;
 class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
 class TStatusPanel;
-class TUpdateThread;
 class TVideoStrip;
+class TWindowUpdateCheck;
 
 // When a command is enabled: a row is selected, the list has rows, a search
 // runs, none runs, or searches are tied to videos.
@@ -158,11 +158,6 @@ class TfrmMain final : public QMainWindow {
 
   void FormCreate();
   void FormActivate();
-  // The last step of FormCreate: the proxy choice read once, the check started.
-  void StartUpdateCheck();
-  // Kept until the banner exists, which the check may beat to it.
-  void HandOverBanner(std::string link, std::string gif);
-  void ShowPendingBanner();
   void FormClose();
   void UpdateCommands();
   void ShowPanel(std::size_t panel);
@@ -170,8 +165,6 @@ class TfrmMain final : public QMainWindow {
   template <typename Dialog, typename... Args>
   void ShowModal(Args&&... args);
   void ShowModal(QDialog& dialog);
-  // The target of a download whose file is chosen first, in `sd`.
-  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName, std::string_view extension);
   // The advanced search, `prepare`d; a search it launches holds its videos.
   void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare);
   void HoldVideos(TVideoFacts videos);
@@ -193,8 +186,6 @@ class TfrmMain final : public QMainWindow {
   QToolBar* TBXToolbar1_ = nullptr;
   QMenu* ListviewPopup_ = nullptr;
   TVideoStrip* VideoStrip_ = nullptr;
-  // Made on first use and kept, so it opens in the folder used last.
-  QFileDialog* sd = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
   std::vector<TEnabling> Enabling_;
   std::vector<TKey> Keys_;
@@ -209,13 +200,9 @@ class TfrmMain final : public QMainWindow {
   // The first rows arrived during a search: fitted again when it ends.
   bool RefitAtSearchEnd_ = false;
   TVideoFacts Videos_;
-  struct TPendingBanner {
-    std::string Link;
-    std::string Gif;
-  };
-  std::optional<TPendingBanner> PendingBanner_;
+  std::unique_ptr<TDownloadStart> DownloadStart_;
   // Abandoned and joined in the destructor, before anything it reaches goes.
-  std::unique_ptr<TUpdateThread> UpdateThread_;
+  std::unique_ptr<TWindowUpdateCheck> UpdateCheck_;
 };
 
 }  // namespace velkaro
