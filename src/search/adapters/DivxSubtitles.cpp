@@ -193,11 +193,8 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) {
 }  // namespace
 
 const TSiteAdapter kDivxSubtitlesAdapter{
-    .Id = SiteId::DivxSubtitles,
-    .BuildQuery = BuildQuery,
-    .FirstRequest = FirstRequest,
-    .Walk = WalkFromBase<WalkDivxSubtitlesResults>,
-    .ReadDetail = ReadDetail,
+    .Id = SiteId::DivxSubtitles, .BuildQuery = BuildQuery, .FirstRequest = FirstRequest,
+    .Walk = WalkFromBase<WalkDivxSubtitlesResults>, .ReadDetail = ReadDetail,
     .Paging = {.PageCount = PageCount, .PageRequest = PageRequest, .LostPageEndsSearch = true}};
 
 }  // namespace velkaro

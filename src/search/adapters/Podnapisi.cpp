@@ -128,9 +128,7 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) {
 }  // namespace
 
 const TSiteAdapter kPodnapisiAdapter{
-    .Id = SiteId::Podnapisi,
-    .BuildQuery = BuildQuery,
-    .FirstRequest = Request,
+    .Id = SiteId::Podnapisi, .BuildQuery = BuildQuery, .FirstRequest = Request,
     .Walk = WalkFromBase<WalkPodnapisiResults>,
     .Paging = {.PageCount = PageCount, .CountBeforeWalk = true, .PageRequest = PageRequest, .FetchAhead = true}};
 

@@ -234,10 +234,7 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) { return Req
 }  // namespace
 
 const TSiteAdapter kSubDbAdapter{
-    .Id = SiteId::SubDb,
-    .BuildQuery = BuildQuery,
-    .FirstRequest = Request,
-    .Walk = WalkFromBase<WalkSubDbResults>,
+    .Id = SiteId::SubDb, .BuildQuery = BuildQuery, .FirstRequest = Request, .Walk = WalkFromBase<WalkSubDbResults>,
     .Paging = {.PageCount = ReadSubDbPageCount, .PageRequest = PageRequest, .FetchAhead = true}};
 
 }  // namespace velkaro
