@@ -79,7 +79,7 @@ constexpr TRuleEntry kEnablingRules[] = {
     {"btnStopThreads", TEnableRule::Searching}, {"mmItemStopThreads", TEnableRule::Searching},
     {"mmItemProxy", TEnableRule::Idle},        {"mmItemDeleteSelected", TEnableRule::Selected},
     {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
-    {"pmClearAll", TEnableRule::Rows},         {"Altyazyindir1", TEnableRule::Selected},
+    {"pmClearAll", TEnableRule::Rows},         {"pmDownload", TEnableRule::Selected},
     {"pmProperties", TEnableRule::Selected},    {"mmItemLetGoVideos", TEnableRule::Videos},
 };
 
@@ -95,7 +95,7 @@ const TKeyEntry kKeys[] = {
     {Qt::Key_S, Qt::ControlModifier, "mmItemSearch", false},
     {Qt::Key_D, Qt::ControlModifier, "btnStopThreads", true},
     {Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "pmClearAll", true},
-    {Qt::Key_K, Qt::ControlModifier, "Altyazyindir1", true},
+    {Qt::Key_K, Qt::ControlModifier, "pmDownload", true},
     {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
     {Qt::Key_V, Qt::ControlModifier, "mmItemOpenVideo", false},
 };
@@ -208,12 +208,12 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   // and caption: squeezed, a caption loses the dots of "İ" and "Ö".
   toolPanel->setMinimumHeight(kToolPanelHeight);
   toolPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  ListView1_ = new QTableView(central);
-  SetUpResultList(*ListView1_, *Model_);
+  ResultView_ = new QTableView(central);
+  SetUpResultList(*ResultView_, *Model_);
   column->addWidget(gap(2));
   column->addWidget(toolPanel);
   column->addWidget(gap(4));
-  column->addWidget(ListView1_, 1);
+  column->addWidget(ResultView_, 1);
   setCentralWidget(central);
 
   BuildMenuBar();
@@ -236,11 +236,11 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   connect(Model_.get(), &QAbstractItemModel::rowsInserted, throttle, &TRepaintThrottle::Changed);
   connect(Model_.get(), &QAbstractItemModel::rowsRemoved, this, &TfrmMain::UpdateCommands);
   connect(Model_.get(), &QAbstractItemModel::modelReset, this, &TfrmMain::UpdateCommands);
-  connect(ListView1_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::UpdateCommands);
-  connect(ListView1_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int clicked) { SortBy(clicked); });
-  connect(ListView1_, &QAbstractItemView::doubleClicked, this, [this] { StartDownload(); });
-  connect(ListView1_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { ListviewPopup_->popup(ListView1_->viewport()->mapToGlobal(at)); });
+  connect(ResultView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::UpdateCommands);
+  connect(ResultView_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int clicked) { SortBy(clicked); });
+  connect(ResultView_, &QAbstractItemView::doubleClicked, this, [this] { StartDownload(); });
+  connect(ResultView_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ContextMenu_->popup(ResultView_->viewport()->mapToGlobal(at)); });
 
   // Key preview: the window sees every key before the focused control does;
   // drops on the list reach it the same way.
@@ -252,8 +252,8 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
-  ListView1_->setFocus();
-  FormCreate();
+  ResultView_->setFocus();
+  PrepareStart();
 }
 
 TfrmMain::~TfrmMain() {
@@ -262,7 +262,7 @@ TfrmMain::~TfrmMain() {
   Dispatcher_->Shutdown();
   UpdateCheck_.reset();
   // The view lets go of the rows before they are gone.
-  ListView1_->setModel(nullptr);
+  ResultView_->setModel(nullptr);
   Model_.reset();
   Session_.reset();
 }
@@ -367,14 +367,14 @@ void TfrmMain::BuildMenuBar() {
 }
 
 QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run) {
-  auto* menu = new QMenu(TBXToolbar1_);
+  auto* menu = new QMenu(ToolBar_);
   QAction* button = menu->menuAction();
   button->setText(text);
   button->setIcon(icon);
   button->setObjectName(QString::fromLatin1(name));
   if (run) Connect(*button, std::move(run));
-  TBXToolbar1_->addAction(button);
-  if (auto* tool = qobject_cast<QToolButton*>(TBXToolbar1_->widgetForAction(button))) {
+  ToolBar_->addAction(button);
+  if (auto* tool = qobject_cast<QToolButton*>(ToolBar_->widgetForAction(button))) {
     tool->setPopupMode(run ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
   }
   return menu;
@@ -389,39 +389,39 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   auto* innerLayout = new QHBoxLayout(inner);
   innerLayout->setContentsMargins(0, 0, 0, 0);
 
-  TBXToolbar1_ = new QToolBar(inner);
-  TBXToolbar1_->setObjectName(QStringLiteral("TBXToolbar1"));
-  TBXToolbar1_->setIconSize(QSize(kToolIconSize, kToolIconSize));
-  TBXToolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  TBXToolbar1_->setMovable(false);
-  TBXToolbar1_->setFloatable(false);
-  TBXToolbar1_->setContentsMargins(0, 0, 0, 0);
-  TBXToolbar1_->layout()->setSpacing(0);
-  innerLayout->addWidget(TBXToolbar1_);
+  ToolBar_ = new QToolBar(inner);
+  ToolBar_->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+  ToolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar_->setMovable(false);
+  ToolBar_->setFloatable(false);
+  ToolBar_->setContentsMargins(0, 0, 0, 0);
+  ToolBar_->layout()->setSpacing(0);
+  innerLayout->addWidget(ToolBar_);
   auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
 
   QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), [this] { AdvancedSearch(); });
   Command(*search, Utf8("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
-  QAction* stop = Command(*TBXToolbar1_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
+  QAction* stop = Command(*ToolBar_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
   stop->setIcon(icon(TToolbarIcon::Stop));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
   QMenu* sort = DropDown(Utf8("Sırala"), "btnSort", icon(TToolbarIcon::Sort), {});
   AddSortItems(*sort, "btnSort", false);
-  QAction* clear = Command(*TBXToolbar1_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
+  QAction* clear = Command(*ToolBar_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
   clear->setIcon(icon(TToolbarIcon::Clear));
   clear->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
-  QAction* download = Command(*TBXToolbar1_, Utf8("İndir"), "btnKaydet", [this] { StartDownload(); });
+  QAction* download = Command(*ToolBar_, Utf8("İndir"), "btnKaydet", [this] { StartDownload(); });
   download->setIcon(icon(TToolbarIcon::Download));
-  QAction* properties = Command(*TBXToolbar1_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
+  QAction* properties = Command(*ToolBar_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
   properties->setIcon(icon(TToolbarIcon::Properties));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
   QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), {});
   QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  mnItemShowSearch_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
+  DialogAtStartItem_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
   StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
@@ -429,26 +429,26 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   settings->addSeparator();
   Command(*settings, Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
   Command(*settings, Utf8("İndirme &seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
-  Panel3_ = new TBannerPanel(TBXToolbar1_);
-  Panel3_->setObjectName(QStringLiteral("Panel3"));
-  TBXToolbar1_->addWidget(Panel3_);
+  BannerArea_ = new TBannerPanel(ToolBar_);
+  BannerArea_->setObjectName(QStringLiteral("BannerArea"));
+  ToolBar_->addWidget(BannerArea_);
 }
 
 void TfrmMain::BuildContextMenu() {
-  ListviewPopup_ = new QMenu(this);
-  ListviewPopup_->setObjectName(QStringLiteral("ListviewPopup"));
-  QMenu* sort = ListviewPopup_->addMenu(Utf8("&Sırala"));
+  ContextMenu_ = new QMenu(this);
+  ContextMenu_->setObjectName(QStringLiteral("ContextMenu"));
+  QMenu* sort = ContextMenu_->addMenu(Utf8("&Sırala"));
   sort->menuAction()->setObjectName(QStringLiteral("pmSort"));
   AddSortItems(*sort, "pmSort", false);
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
-  Command(*ListviewPopup_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("İ&ndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
+  Command(*ContextMenu_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("İ&ndir...\tCtrl+K"), "pmDownload", [this] { StartDownload(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
 }
 
 void TfrmMain::BuildStatusBar() {
@@ -482,7 +482,7 @@ QString TfrmMain::PanelText(std::size_t panel) const { return Panels_.at(panel)-
 void TfrmMain::ShowPanel(std::size_t panel) { Panels_.at(panel)->SetText(FromEngine(Session_->Panel(panel))); }
 
 std::optional<std::size_t> TfrmMain::SelectedRow() const {
-  const QModelIndexList selected = ListView1_->selectionModel()->selectedRows();
+  const QModelIndexList selected = ResultView_->selectionModel()->selectedRows();
   if (selected.isEmpty()) return std::nullopt;
   return static_cast<std::size_t>(selected.first().row());
 }
@@ -490,11 +490,11 @@ std::optional<std::size_t> TfrmMain::SelectedRow() const {
 QString TfrmMain::VideosText() const { return VideoStrip_->Text(); }
 
 TMainWindowFlags TfrmMain::CurrentFlags() const {
-  return {.Grid = ListView1_->showGrid(), .DialogAtStart = mnItemShowSearch_->isChecked()};
+  return {.Grid = ResultView_->showGrid(), .DialogAtStart = DialogAtStartItem_->isChecked()};
 }
 
 void TfrmMain::UpdateCommands() {
-  const bool selected = ListView1_->selectionModel()->hasSelection();
+  const bool selected = ResultView_->selectionModel()->hasSelection();
   const bool rows = Session_->Rows().Count() > 0;
   const bool idle = Session_->Idle();
   for (const auto& [item, rule] : Enabling_) {
@@ -506,17 +506,17 @@ void TfrmMain::UpdateCommands() {
       case TEnableRule::Videos: item->setEnabled(!Videos_.Videos.empty()); break;
     }
   }
-  const bool grid = ListView1_->showGrid();
+  const bool grid = ResultView_->showGrid();
   for (QAction* item : GridOnItems_) item->setChecked(grid);
   for (QAction* item : GridOffItems_) item->setChecked(!grid);
 }
 
 // ---------------------------------------------------------------- start and exit
 
-void TfrmMain::FormCreate() {
+void TfrmMain::PrepareStart() {
   const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
   if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
-  ListView1_->setShowGrid(grid.value_or(false));
+  ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
   Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
   statusBar()->repaint();
@@ -524,8 +524,8 @@ void TfrmMain::FormCreate() {
   UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate);
 }
 
-void TfrmMain::FormActivate() {
-  Banner_ = new TOrdelBanner(Panel3_, [this](const QUrl& url) { OpenUrl(url); });
+void TfrmMain::FirstShow() {
+  Banner_ = new TOrdelBanner(BannerArea_, [this](const QUrl& url) { OpenUrl(url); });
   Banner_->show();
   UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
@@ -537,8 +537,8 @@ void TfrmMain::FormActivate() {
   if (*atStart) AdvancedSearch();
 }
 
-void TfrmMain::FormClose() {
-  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, mnItemShowSearch_->isChecked())) {
+void TfrmMain::SaveDialogAtStart() {
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, DialogAtStartItem_->isChecked())) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
   }
 }
@@ -550,7 +550,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
   if (Shown_) return;
   Shown_ = true;
   // After the show has been handled, so a dialog shown now stacks over the window.
-  QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { FirstShow(); }, Qt::QueuedConnection);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -562,13 +562,13 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  FormClose();
+  SaveDialogAtStart();
   event->accept();
 }
 
 void TfrmMain::EndSession() {
   if (Ending_) return;
-  FormClose();
+  SaveDialogAtStart();
   Ending_ = true;
   close();
 }
@@ -630,13 +630,13 @@ void TfrmMain::ShowModal(QDialog& dialog) {
 }
 
 void TfrmMain::AdvancedSearch() {
-  RunSearchDialog([this](TfrmAllSearch& dialog) {
+  RunSearchDialog([this](TAdvancedSearchDialog& dialog) {
     if (!Videos_.Videos.empty()) dialog.KeepVideo(Videos_);
   });
 }
 
-void TfrmMain::RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare) {
-  TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
+void TfrmMain::RunSearchDialog(const std::function<void(TAdvancedSearchDialog&)>& prepare) {
+  TAdvancedSearchDialog dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
   prepare(dialog);
   ShowModal(dialog);
   if (dialog.Searched()) HoldVideos(dialog.Videos());
@@ -664,7 +664,7 @@ void TfrmMain::AskVideos() {
 
 void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
   const TFirstFilm film = ReadFirstFilm(videos);
-  RunSearchDialog([&film](TfrmAllSearch& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); });
+  RunSearchDialog([&film](TAdvancedSearchDialog& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); });
 }
 
 void TfrmMain::StopSearch() {
@@ -678,7 +678,7 @@ void TfrmMain::StartDownload() {
 
 void TfrmMain::FitColumns() {
   RefitAtSearchEnd_ = !Session_->Idle();
-  FitColumnsToContents(*ListView1_);
+  FitColumnsToContents(*ResultView_);
 }
 
 void TfrmMain::SortBy(int column) {
@@ -699,7 +699,7 @@ void TfrmMain::SortBy(int column) {
     rows.Sort(std::cref(order));
     for (std::size_t i = 0; kept && i < rows.Count(); ++i) {
       if (same(rows[i], *kept) && twinsBefore-- == 0) {
-        ListView1_->selectRow(static_cast<int>(i));
+        ResultView_->selectRow(static_cast<int>(i));
         break;
       }
     }
@@ -712,7 +712,7 @@ void TfrmMain::DeleteSelected() {
   const auto row = SelectedRow();
   if (!row) return;
   // Left alone, the view would select a neighbour; the list keeps no selection.
-  ListView1_->selectionModel()->clear();
+  ResultView_->selectionModel()->clear();
   Session_->DeleteRow(*row);
 }
 
@@ -727,7 +727,7 @@ void TfrmMain::ShowProperties() {
 }
 
 void TfrmMain::SetGrid(bool on) {
-  ListView1_->setShowGrid(on);
+  ResultView_->setShowGrid(on);
   UpdateCommands();
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
 }

@@ -31,7 +31,7 @@ class QToolBar;
 namespace velkaro {
 
 class TDownloadStart;
-class TfrmAllSearch;
+class TAdvancedSearchDialog;
 class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
@@ -82,9 +82,9 @@ class TfrmMain final : public QMainWindow {
   TfrmMain& operator=(const TfrmMain&) = delete;
 
   TSearchSession& Session() { return *Session_; }
-  QTableView& ListView1() const { return *ListView1_; }
+  QTableView& ResultView() const { return *ResultView_; }
   // The banner area at the tool bar's end.
-  QFrame& Panel3() const { return *Panel3_; }
+  QFrame& BannerArea() const { return *BannerArea_; }
   // Created when the window is first shown; null until then.
   TOrdelBanner* Banner() const { return Banner_; }
   QString PanelText(std::size_t panel) const;
@@ -156,9 +156,12 @@ class TfrmMain final : public QMainWindow {
   QAction* GridItem(QWidget& owner, const QString& text, const char* name, bool on);
   void AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions);
 
-  void FormCreate();
-  void FormActivate();
-  void FormClose();
+  // At construction: the grid setting, the title, the version check started.
+  void PrepareStart();
+  // At the first show: the banner, and the advanced search when it opens at start.
+  void FirstShow();
+  // At close: whether the advanced search opens at the next start.
+  void SaveDialogAtStart();
   void UpdateCommands();
   void ShowPanel(std::size_t panel);
   void OpenUrl(const QUrl& url);
@@ -166,7 +169,7 @@ class TfrmMain final : public QMainWindow {
   void ShowModal(Args&&... args);
   void ShowModal(QDialog& dialog);
   // The advanced search, `prepare`d; a search it launches holds its videos.
-  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare);
+  void RunSearchDialog(const std::function<void(TAdvancedSearchDialog&)>& prepare);
   void HoldVideos(TVideoFacts videos);
   // Each column but the address as wide as what it shows, on the first rows.
   void FitColumns();
@@ -180,11 +183,11 @@ class TfrmMain final : public QMainWindow {
   // After the session: goes first, while the rows it listens to still exist.
   std::unique_ptr<TResultListModel> Model_;
 
-  QTableView* ListView1_ = nullptr;
-  QFrame* Panel3_ = nullptr;
+  QTableView* ResultView_ = nullptr;
+  QFrame* BannerArea_ = nullptr;
   TOrdelBanner* Banner_ = nullptr;
-  QToolBar* TBXToolbar1_ = nullptr;
-  QMenu* ListviewPopup_ = nullptr;
+  QToolBar* ToolBar_ = nullptr;
+  QMenu* ContextMenu_ = nullptr;
   TVideoStrip* VideoStrip_ = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
   std::vector<TEnabling> Enabling_;
@@ -193,7 +196,7 @@ class TfrmMain final : public QMainWindow {
   std::vector<QAction*> HideItems_;
   std::vector<QAction*> GridOnItems_;
   std::vector<QAction*> GridOffItems_;
-  QAction* mnItemShowSearch_ = nullptr;
+  QAction* DialogAtStartItem_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;
   bool Ending_ = false;

@@ -91,8 +91,8 @@ class DialogsTest : public QObject {
     Session = std::make_unique<TSearchSession>(Dispatcher, Prompt, std::move(sites), TProgramFiles::InFolder(Dir->Path()));
   }
 
-  std::unique_ptr<TfrmAllSearch> NewSearchDialog() {
-    return std::make_unique<TfrmAllSearch>(*Session, Prompt, [this] { return Flags; }, TProgramFiles::InFolder(Dir->Path()));
+  std::unique_ptr<TAdvancedSearchDialog> NewSearchDialog() {
+    return std::make_unique<TAdvancedSearchDialog>(*Session, Prompt, [this] { return Flags; }, TProgramFiles::InFolder(Dir->Path()));
   }
 
   std::unique_ptr<TfrmProxyOptions> NewProxyDialog() { return std::make_unique<TfrmProxyOptions>(TProgramFiles::InFolder(Dir->Path()), Prompt); }

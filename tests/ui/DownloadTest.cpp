@@ -91,7 +91,7 @@ struct THarness {
     TSubtitleInfo record{.FilmName = film, .Url = url, .Language = "Turkish", .CdCount = "2", .Fps = "23.976",
                          .Format = "SubRip", .DateAdded = "05.01.2005", .Uploader = "kemal"};
     Main->Session().AddResult(record);
-    Main->ListView1().selectRow(static_cast<int>(Main->Session().Rows().Count()) - 1);
+    Main->ResultView().selectRow(static_cast<int>(Main->Session().Rows().Count()) - 1);
   }
   void AddExtraTitlesRow(const std::string& film) {
     AddAndSelect(film, Sim.DirectSites()[SiteId::ExtraTitles].Base() +
@@ -117,10 +117,10 @@ class DownloadTest : public QObject {
   void rowsOfOtherSitesOpenInTheBrowser() {
     const std::string page = H->Sim.DirectSites()[SiteId::DivxForever].Base() + "index.php?page=details&id=1001";
     H->AddAndSelect("Heat", page);
-    H->Main->ListView1().clearSelection();
+    H->Main->ResultView().clearSelection();
     H->Main->StartDownload();
     QVERIFY(H->Opened.empty());
-    H->Main->ListView1().selectRow(0);
+    H->Main->ResultView().selectRow(0);
     H->Main->StartDownload();
     QCOMPARE(H->Opened, std::vector<QUrl>{QUrl(QString::fromStdString(page))});
     QCOMPARE(H->Windows, 0);

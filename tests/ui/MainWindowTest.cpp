@@ -161,14 +161,14 @@ struct THarness {
     return texts;
   }
 
-  void Select(int row) { Window->ListView1().selectRow(row); }
+  void Select(int row) { Window->ResultView().selectRow(row); }
 
   void Key(int key, Qt::KeyboardModifiers modifiers) {
-    QTest::keyClick(&Window->ListView1(), static_cast<Qt::Key>(key), modifiers);
+    QTest::keyClick(&Window->ResultView(), static_cast<Qt::Key>(key), modifiers);
   }
 
   void ClickHeader(int column) {
-    QHeaderView& header = *Window->ListView1().horizontalHeader();
+    QHeaderView& header = *Window->ResultView().horizontalHeader();
     const QPoint middle(header.sectionViewportPosition(column) + header.sectionSize(column) / 2, header.height() / 2);
     QTest::mouseClick(header.viewport(), Qt::LeftButton, {}, middle);
   }
@@ -242,7 +242,7 @@ void WriteProxyFile(const std::filesystem::path& dir, std::uint16_t port) {
 
 const std::vector<const char*> kSelectedItems = {"btnKaydet",  "mmItemKaydet",         "btnProperties",
                                                  "mmItemProperties", "mmItemDeleteSelected", "pmDeleteSelected",
-                                                 "Altyazyindir1", "pmProperties"};
+                                                 "pmDownload", "pmProperties"};
 const std::vector<const char*> kRowsItems = {"btnSort", "mmSort", "btnClear", "mmItemClearAll", "pmSort", "pmClearAll"};
 const std::vector<const char*> kSearchingItems = {"btnStopThreads", "mmItemStopThreads"};
 const std::vector<const char*> kIdleItems = {"mmItemProxy"};
@@ -282,17 +282,17 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->Panel(0), QString::fromUtf8("Yeni sürüm kontrol ediliyor..."));
     QCOMPARE(H->Panel(1), QStringLiteral("0"));
     QCOMPARE(H->Panel(2), QString());
-    QVERIFY(window.ListView1().showGrid());
+    QVERIFY(window.ResultView().showGrid());
     QVERIFY(H->Action("mmItemGridOn").isChecked() && H->Action("btnGridOn").isChecked());
     QVERIFY(!H->Action("mmItemGridOff").isChecked() && !H->Action("btnGridOff").isChecked());
     QVERIFY(H->Prompt.Errors.empty());
-    QCOMPARE(window.Panel3().size(), QSize(152, 53));
+    QCOMPARE(window.BannerArea().size(), QSize(152, 53));
   }
 
   void withoutSettingsFileItReportsAtStartFirstShowAndExit() {
     TfrmMain& window = H->Open();
     QCOMPARE(H->Prompt.Errors.size(), 1u);
-    QVERIFY(!window.ListView1().showGrid());
+    QVERIFY(!window.ResultView().showGrid());
     window.show();
     QTRY_COMPARE(H->Prompt.Errors.size(), 2u);
     for (const char* item : {"mnItemShowSearch", "mnItemHideSearch", "mmItemShowSearch", "mmItemHideSearch"}) {
@@ -310,7 +310,7 @@ class MainWindowTest : public QObject {
     TfrmMain& window = H->OpenShown();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
-    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
+    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TAdvancedSearchDialog"));
     QVERIFY(H->Action("mnItemShowSearch").isChecked() && H->Action("mmItemShowSearch").isChecked());
     QVERIFY(!H->Action("mnItemHideSearch").isChecked() && !H->Action("mmItemHideSearch").isChecked());
 
@@ -323,7 +323,7 @@ class MainWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(&window));
     H->Action("mmItemAbout").trigger();
     QCoreApplication::processEvents();
-    QCOMPARE(H->Dialogs, (std::vector<QString>{QStringLiteral("velkaro::TfrmAllSearch"), QStringLiteral("velkaro::TfrmAboutBox")}));
+    QCOMPARE(H->Dialogs, (std::vector<QString>{QStringLiteral("velkaro::TAdvancedSearchDialog"), QStringLiteral("velkaro::TfrmAboutBox")}));
     QVERIFY(H->Prompt.Errors.empty());
   }
 
@@ -369,16 +369,16 @@ class MainWindowTest : public QObject {
     H->WriteSettings("0");
     H->Open();
     H->Action("mmItemGridOn").trigger();
-    QVERIFY(H->Window->ListView1().showGrid());
+    QVERIFY(H->Window->ResultView().showGrid());
     QVERIFY(H->Action("btnGridOn").isChecked() && !H->Action("btnGridOff").isChecked());
     QCOMPARE(H->Settings().at(8), std::string("-1"));
     QCOMPARE(H->Settings().size(), 10u);
 
     H->Window.reset();
     H->Open();
-    QVERIFY(H->Window->ListView1().showGrid());
+    QVERIFY(H->Window->ResultView().showGrid());
     H->Action("btnGridOff").trigger();
-    QVERIFY(!H->Window->ListView1().showGrid());
+    QVERIFY(!H->Window->ResultView().showGrid());
     QVERIFY(H->Action("mmItemGridOff").isChecked());
     QCOMPARE(H->Settings().at(8), std::string("0"));
     QVERIFY(H->Prompt.Errors.empty());
@@ -386,7 +386,7 @@ class MainWindowTest : public QObject {
     // A file that is gone is reported; the grid stays as switched.
     std::filesystem::remove(H->Dir.Path() / "conf.vkcf");
     H->Action("btnGridOn").trigger();
-    QVERIFY(H->Window->ListView1().showGrid());
+    QVERIFY(H->Window->ResultView().showGrid());
     QCOMPARE(H->Prompt.Errors, std::vector<std::string>{kBadSettings});
     QVERIFY(!std::filesystem::exists(H->Dir.Path() / "conf.vkcf"));
   }
@@ -405,7 +405,7 @@ class MainWindowTest : public QObject {
     ExpectEnabling(false, true, false);
     H->Select(0);
     ExpectEnabling(true, true, false);
-    H->Window->ListView1().clearSelection();
+    H->Window->ResultView().clearSelection();
     ExpectEnabling(false, true, false);
     H->Select(0);
     H->Action("mmItemClearAll").trigger();
@@ -452,7 +452,7 @@ class MainWindowTest : public QObject {
     QVERIFY(H->Prompt.Informations.empty());
     QVERIFY(H->Prompt.Questions.empty());
     H->Key(Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(H->Dialogs, std::vector<QString>{QStringLiteral("velkaro::TfrmAllSearch")});
+    QCOMPARE(H->Dialogs, std::vector<QString>{QStringLiteral("velkaro::TAdvancedSearchDialog")});
 
     // Rows, none selected.
     H->Add(Record("Heat"));
@@ -604,17 +604,17 @@ class MainWindowTest : public QObject {
   void resultModelStaysConsistentThroughEveryChange() {
     H->WriteSettings();
     TfrmMain& window = H->OpenShown();
-    QAbstractItemModelTester tester(window.ListView1().model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester tester(window.ResultView().model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     for (const char* film : {"b", "a", "c", "a"}) H->Add(Record(film));
     H->Select(1);
     H->Action("mmItemDeleteSelected").trigger();
     H->ClickHeader(0);
     H->Action("btnSort1").trigger();
-    QCOMPARE(window.ListView1().model()->rowCount(), 3);
+    QCOMPARE(window.ResultView().model()->rowCount(), 3);
     H->Action("mmItemClearAll").trigger();
-    QCOMPARE(window.ListView1().model()->rowCount(), 0);
+    QCOMPARE(window.ResultView().model()->rowCount(), 0);
     H->Add(Record("d"));
-    QCOMPARE(window.ListView1().model()->rowCount(), 1);
+    QCOMPARE(window.ResultView().model()->rowCount(), 1);
   }
 
   void deletingTheSelectedRowKeepsTheCountPanel() {
@@ -644,7 +644,7 @@ class MainWindowTest : public QObject {
     H->Add(Record(longName, "http://www.subdb.net/subdb/html/4"));
     H->Add(Record(everyHighByte, "http://elsewhere.example/5"));
 
-    const QAbstractItemModel& model = *window.ListView1().model();
+    const QAbstractItemModel& model = *window.ResultView().model();
     auto display = [&](int row) { return model.data(model.index(row, 0)).toString(); };
     auto tip = [&](int row) { return model.data(model.index(row, 3), Qt::ToolTipRole).toString(); };
     const QString downloadTip = QString::fromUtf8("Bu altyazıyı Velkarondan indirebilirsiniz.");
@@ -682,7 +682,7 @@ class MainWindowTest : public QObject {
     H->WriteSettings();
     TfrmMain& window = H->OpenShown();
     H->Add(Record("Heat"));
-    QTableView& list = window.ListView1();
+    QTableView& list = window.ResultView();
     const QPoint onRow = list.visualRect(list.model()->index(0, 0)).center();
     // The toolkit's double click event alone: the first click of the pair comes separately.
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, onRow);
@@ -691,7 +691,7 @@ class MainWindowTest : public QObject {
 
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, onRow, list.viewport()->mapToGlobal(onRow));
     QApplication::sendEvent(list.viewport(), &rightClick);
-    auto* popup = window.findChild<QMenu*>(QStringLiteral("ListviewPopup"));
+    auto* popup = window.findChild<QMenu*>(QStringLiteral("ContextMenu"));
     QTRY_VERIFY(popup->isVisible());
     popup->close();
 
@@ -816,7 +816,7 @@ class MainWindowTest : public QObject {
     } paints;
     H->WriteSettings();
     TfrmMain& window = H->OpenShown();
-    window.ListView1().viewport()->installEventFilter(&paints);
+    window.ResultView().viewport()->installEventFilter(&paints);
     for (int i = 0; i < 50; ++i) H->Add(Record("Heat " + std::to_string(i)));
     paints.Count = 0;
     QTRY_VERIFY(window.updatesEnabled());
@@ -850,7 +850,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(iconsBySite["SubDb"], std::set<TRowIcon>{TRowIcon::Download});
     QVERIFY(!iconsBySite["ExtraTitles"].contains(TRowIcon::WebPage));
     QCOMPARE(H->Panel(1), QString::number(rows.size()));
-    QCOMPARE(H->Window->ListView1().model()->rowCount(), static_cast<int>(rows.size()));
+    QCOMPARE(H->Window->ResultView().model()->rowCount(), static_cast<int>(rows.size()));
   }
 
   void droppingTwoPartsOpensTheDialogFilledInAndSearchesWithItsFilters() {
@@ -865,9 +865,9 @@ class MainWindowTest : public QObject {
     TfrmMain& window = H->OpenShown();
     TDialogState shown;
     H->Drive = Inspect(shown, "Button1");
-    QVERIFY(H->Drop(*window.ListView1().viewport(), parts));
+    QVERIFY(H->Drop(*window.ResultView().viewport(), parts));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
-    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
+    QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TAdvancedSearchDialog"));
     QCOMPARE(shown.Film, QStringLiteral("Film"));
     QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
     QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
@@ -944,10 +944,10 @@ class MainWindowTest : public QObject {
     data.setText(QStringLiteral("The Matrix"));
     data.setUrls({QUrl(QStringLiteral("http://www.example.org/film.avi"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.ListView1().viewport(), &enter);
+    QApplication::sendEvent(window.ResultView().viewport(), &enter);
     QVERIFY(!enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window.ListView1().viewport(), &drop);
+    QApplication::sendEvent(window.ResultView().viewport(), &drop);
     QCoreApplication::processEvents();
     QVERIFY(H->Dialogs.empty());
   }
@@ -1106,13 +1106,13 @@ class MainWindowTest : public QObject {
     record.Format = "SubStation Alpha";
     record.Language = "Bulgarian_English";
     H->Add(record);
-    const QHeaderView& header = *window.ListView1().horizontalHeader();
-    const QFontMetrics metrics = window.ListView1().fontMetrics();
+    const QHeaderView& header = *window.ResultView().horizontalHeader();
+    const QFontMetrics metrics = window.ResultView().fontMetrics();
     QTRY_VERIFY(header.sectionSize(7) > metrics.horizontalAdvance(QStringLiteral("SubStation Alpha")));
     QVERIFY(header.sectionSize(2) > metrics.horizontalAdvance(QStringLiteral("Bulgarian_English")));
     QVERIFY(header.sectionSize(5) > metrics.horizontalAdvance(QStringLiteral("Eklenme Tarihi")));
     // No column takes more than a third of the list.
-    QVERIFY(header.sectionSize(0) <= window.ListView1().viewport()->width() / 3);
+    QVERIFY(header.sectionSize(0) <= window.ResultView().viewport()->width() / 3);
   }
 
   // The tool bar's buttons get the height their icon and caption need, so
@@ -1120,7 +1120,7 @@ class MainWindowTest : public QObject {
   void toolBarCaptionsAreWhole() {
     H->WriteSettings();
     TfrmMain& window = H->OpenShown();
-    const auto buttons = window.findChild<QToolBar*>(QStringLiteral("TBXToolbar1"))->findChildren<QToolButton*>();
+    const auto buttons = window.findChild<QToolBar*>(QStringLiteral("ToolBar"))->findChildren<QToolButton*>();
     QVERIFY(buttons.size() >= 7);
     for (const QToolButton* button : buttons) {
       if (!button->isVisible() || button->text().isEmpty()) continue;

@@ -94,7 +94,7 @@ class UpdateCheckTest : public QObject {
     H->Show();
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel0(), QString::fromUtf8("Yeni sürüm yok"), kCheckTimeoutMs);
     QTRY_VERIFY_WITH_TIMEOUT(window.Banner() != nullptr && window.Banner()->movie() != nullptr, kCheckTimeoutMs);
-    QCOMPARE(window.Banner()->parentWidget(), &window.Panel3());
+    QCOMPARE(window.Banner()->parentWidget(), &window.BannerArea());
     QCOMPARE(window.Banner()->movie()->state(), QMovie::Running);
     const QString link = QStringLiteral("http://www.velkaro.net/reklam.php");
     QCOMPARE(window.Banner()->toolTip(), link);
