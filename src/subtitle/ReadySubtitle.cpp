@@ -7,6 +7,7 @@
 #include "CodePage.h"
 #include "FileContent.h"
 #include "FrameRate.h"
+#include "SubtitleFit.h"
 #include "TextEncoding.h"
 #include "TextHelpers.h"
 #include "Unpack.h"
@@ -263,14 +264,22 @@ TReadyPlan PlanReadySubtitles(const TReadyRequest& request) {
   if (candidates.empty()) return plan;
   const auto chosen = MatchParts(candidates, request.Videos.size());
   TVideoRate videoRate(request.Videos.front());
+  bool unfit = false;
   for (std::size_t part = 0; part < chosen.size(); ++part) {
     if (!chosen[part]) {
       plan.Messages.push_back(Message(TMessage::NoSubtitleForPart, std::to_string(part + 1)));
+      unfit = true;
       continue;
     }
     TReadyText ready = ReadyText(candidates[*chosen[part]], request, videoRate, plan.Messages);
+    if (request.CheckFit) {
+      const auto problem = FitProblemBeside(ready.Text, request.Videos[part], part, chosen.size());
+      if (problem) plan.Messages.push_back(*problem);
+      unfit = unfit || problem;
+    }
     plan.Files.push_back({TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text)});
   }
+  if (request.CheckFit && unfit) plan.Files.clear();
   return plan;
 }
 

@@ -21,6 +21,8 @@ struct TReadyRequest {
   std::string RowFps;                         // the row's FPS, engine text (code page 1254); may be empty
   std::string RowLanguage;                    // the row's language ("Turkish", "English", "Germany"...), engine text
   TDownloadOptions Options;
+  // Each part's text must fit its video (SubtitleFit.h); when one does not, no file is made ready.
+  bool CheckFit = false;
 };
 
 struct TReadyFile {
