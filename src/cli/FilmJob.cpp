@@ -143,6 +143,9 @@ void TFilmJob::Fetch() {
   if (!Result_.Fetch.Placed && !Result_.Fetch.Stopped) {
     Result_.Notes.push_back(Note(kNoneFitted, Utf8ToCp1254(Result_.Facts.Title)));
   }
+  for (const auto& tried : Result_.Fetch.Tried) {
+    if (!tried.Refusal.empty()) Result_.Notes.push_back("  " + Result_.Rows[tried.Row].Info.Url + ": " + tried.Refusal);
+  }
 }
 
 }  // namespace velkaro
