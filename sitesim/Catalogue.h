@@ -46,7 +46,8 @@ struct TSimSubtitle {
 
 // A film whose list holds the traps a real one does: sequels, namesakes, a
 // remake of another year, the right film with another CD count, frame rate or
-// language, and a row that looks perfect but holds another film's subtitle.
+// language, and for every other film a row that looks perfect but holds
+// another film's subtitle.
 struct TTrapFilm {
   std::string Title;       // as the sites list it, code page 1254
   std::string VideoTitle;  // UTF-8, as the videos spell it: "The.Night.Orchard"
@@ -56,7 +57,7 @@ struct TTrapFilm {
   std::int64_t PartMs = 0;  // each video's length
   std::string Group;        // the videos' release group
   int RightId = 0;          // the subtitle made for these videos
-  int ContentTrapId = 0;    // listed as a perfect fit, holding another film's text
+  int ContentTrapId = 0;    // listed as a perfect fit, holding another film's text; 0: none
 
   // The videos' file names in part order: "Copper.Valley.2004.DVDRip.XviD-VLK.avi",
   // or "...DVDRip.CD1.XviD-VLK.avi" and "...CD2..." for a film in two parts.

@@ -132,8 +132,9 @@ class TFamilyBuilder {
                         duration * kNamesakePercent / 100});
     Catalogue_.AddSubtitle(Row("Turkish", Family_.Fps, Family_.Parts, "SubRip", "tr.zip"));
 
-    // Listed under the videos' own release name, so it ranks first; its
-    // archive holds the sequel's subtitle.
+    if (Index_ % 2 != 0) return trap;
+    // Every other film: a row listed under the videos' own release name, so
+    // it ranks first; its archive holds the sequel's subtitle.
     Catalogue_.AddFilm({title + " " + std::to_string(Family_.Year) + " DVDRip XviD-" + trap.Group, Family_.Year,
                         duration});
     TSimSubtitle mixedUp = Row("Turkish", Family_.Fps, Family_.Parts, "SubRip", "tr.zip");

@@ -104,6 +104,7 @@ TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
   ASSERT_EQ(lines.size(), videos) << run.Out;
 
   std::size_t passedOver = 0;
+  std::size_t trapped = 0;
   for (std::size_t film = 0; film < kFilms; ++film) {
     const auto names = FilmsMade[film].VideoNames();
     for (std::size_t part = 0; part < names.size(); ++part) {
@@ -118,6 +119,8 @@ TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
       EXPECT_TRUE(Contains(*line, "\"subtitle\":\"" + subtitle.string() + "\"")) << *line;
       EXPECT_TRUE(Contains(*line, "\"refused\":null}],\"skipped\":null}")) << *line;
       // The row listed under the videos' own release name holds the sequel's text: tried first, refused.
+      if (FilmsMade[film].ContentTrapId == 0) continue;
+      ++trapped;
       if (Contains(*line, "\"tried\":[{") && Contains(*line, "\"score\":100,\"refused\":\"") &&
           Contains(*line, "videodan uzun")) {
         ++passedOver;
@@ -126,7 +129,8 @@ TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
       }
     }
   }
-  EXPECT_EQ(passedOver, videos) << run.Out;
+  EXPECT_GE(trapped, 5u);
+  EXPECT_EQ(passedOver, trapped) << run.Out;
   EXPECT_EQ(Subtitles().size(), videos);
   for (const SiteId site : {SiteId::ExtraTitles, SiteId::SubDb, SiteId::Podnapisi}) {
     EXPECT_LE(Sim.MostAtOnce(site), 3u) << sim::RouteKey(site);
