@@ -129,18 +129,12 @@ QGroupBox* NewChoiceGroup(const QString& caption, const std::array<TRadioRow<TCh
   return box;
 }
 
-template <typename TChoice, std::size_t N>
-void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadioButton*, N>& buttons, TChoice choice) {
-  for (std::size_t i = 0; i < N; ++i) {
-    if (rows[i].Choice == choice) buttons[i]->setChecked(true);
-  }
-}
-
-// The status line under the controls after a video was read.
-QString VideoFpsStatus(const std::string& fps) {
-  if (fps.empty()) return QStringLiteral("Videonun FPS değeri okunamadı.");
-  const QString text = QStringLiteral("Videonun FPS değeri: ") + QString::fromStdString(fps);
-  return FpsItemFor(fps) ? text : text + QStringLiteral(" (listede yok)");
+// The status line under the controls after videos were read: "Video: 2 parça, 25 fps".
+QString VideoStatus(const TVideoFacts& facts) {
+  const QString parts = QString::number(std::max(facts.PartCount, 1)) + QStringLiteral(" parça, ");
+  const QString fps = facts.Fps.empty() ? QStringLiteral("FPS okunamadı")
+                                        : QString::fromStdString(facts.Fps) + QStringLiteral(" fps");
+  return QStringLiteral("Video: ") + parts + fps;
 }
 
 template <typename TChoice, std::size_t N>
@@ -333,16 +327,13 @@ TSearchChoices TfrmAllSearch::Choices() const {
 
 void TfrmAllSearch::ShowVideo(const TVideoFacts& facts) {
   TSearchChoices filled = Choices();
-  FillFromVideo(facts, TOffListFps::All, filled);
+  FillFromVideo(facts, TVideoFilters::None, filled);
   if (!filled.Film.empty()) {
     GuessedFilm_ = filled.Film;
     Edit1->setText(FromEngine(filled.Film));
   }
-  Check(kCdRows, CdRadios_, filled.Cd);
-  edtCustomCDCount->setText(FromEngine(filled.CustomCd));
-  Check(kFpsRows, FpsRadios_, filled.Fps);
   Videos_ = filled.Videos;
-  lblVideoStatus->setText(VideoFpsStatus(facts.Fps));
+  lblVideoStatus->setText(VideoStatus(facts));
   lblVideoStatus->show();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }

@@ -39,11 +39,14 @@ class TfrmAllSearch final : public TFormDialog {
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;
 
-  // Fills film name, CD and FPS from a film's video files and remembers them
-  // for the search; a frame rate that is no item leaves "Hepsi" and is shown
-  // in the status line. Until the user searches or types a name of their own,
-  // the settings file keeps the film name it had.
+  // Fills the film name from a film's video files and remembers them for the
+  // search; their part count and frame rate are shown in the status line and
+  // go into each row's score, while the CD and FPS filters stay as they are.
+  // Until the user searches or types a name of their own, the settings file
+  // keeps the film name it had.
   void ShowVideo(const TVideoFacts& facts);
+  // "&Ara" launched the search.
+  bool Searched() const { return Searched_; }
 
   void Button1Click() override;
   void Button2Click() override;

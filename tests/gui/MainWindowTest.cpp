@@ -207,7 +207,7 @@ std::function<void(QDialog&)> Inspect(TDialogState& state, const char* button) {
     state.FpsChecked = CheckedName(dialog, {"rb23FPS", "rb25FPS", "rb29FPS", "rbAllFPS", "rbCustomFPS"});
     const auto* status = Control<QLabel>(dialog, "lblVideoStatus");
     state.Status = status->isHidden() ? QString() : status->text();
-    Control<QPushButton>(dialog, button)->click();
+    Control<QAbstractButton>(dialog, button)->click();
   };
 }
 
@@ -811,7 +811,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->Window->ListView1().model()->rowCount(), static_cast<int>(rows.size()));
   }
 
-  void droppingTwoPartsOpensTheDialogFilledInAndSearchesWithItsFilters() {
+  void droppingTwoPartsOpensTheDialogFilledInAndOnlyTheFiltersSetThereFilter() {
     sim::TSimServer sim(sim::TCatalogue().AddGeneratedFilm("Film", 2004, 40));
     sim.Start();
     WriteProxyFile(H->Dir.Path(), sim.Port());
@@ -822,23 +822,26 @@ class MainWindowTest : public QObject {
     };
     TfrmMain& window = H->OpenShown();
     TDialogState shown;
-    H->Drive = Inspect(shown, "Button1");
+    H->Drive = [&shown](QDialog& dialog) {
+      // The videos' CD count and rate are told, not set as filters; the person sets one.
+      Inspect(shown, "rbTwoCD")(dialog);
+      Control<QPushButton>(dialog, "Button1")->click();
+    };
     QVERIFY(H->Drop(*window.ListView1().viewport(), parts));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
     QCOMPARE(shown.Film, QStringLiteral("Film"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
-    QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 25"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 2 parça, 25 fps"));
 
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
     const auto& rows = window.Session().Rows().All();
     QVERIFY(!rows.empty());
-    for (const auto& row : rows) {
-      QCOMPARE(row.Info.CdCount, std::string("2"));
-      QCOMPARE(row.Info.Fps, std::string("25"));
-    }
+    for (const auto& row : rows) QCOMPARE(row.Info.CdCount, std::string("2"));
+    QVERIFY(std::any_of(rows.begin(), rows.end(), [](const TResultRow& row) { return row.Info.Fps != "25"; }));
     QCOMPARE(window.Session().SearchOptions.CdCount, 2);
+    QVERIFY(window.Session().SearchOptions.Fps.empty());
     QCOMPARE(window.Session().SearchVideos, (std::vector<std::filesystem::path>{parts[1], parts[0]}));
     // Searching with the guessed name makes it the user's: it is saved like a typed one.
     QCOMPARE(H->Settings().at(6), std::string("Film"));
@@ -860,9 +863,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->VideoDialogs, 1);
     QCOMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(shown.Film, QStringLiteral("Blade Runner 2049"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbOneCD"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
     QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 24 (listede yok)"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 1 parça, 24 fps"));
     // Cancelled: the settings file keeps the film it had, nothing guessed goes in.
     const auto settings = H->Settings();
     QCOMPARE(settings.at(5), std::string("2"));
@@ -886,10 +889,10 @@ class MainWindowTest : public QObject {
     QVERIFY(H->Drop(window, {part}));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(shown.Film, QStringLiteral("Das Boot"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbCustomCD"));
-    QCOMPARE(shown.CustomCd, QStringLiteral("4"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.CustomCd, QString());
     QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri okunamadı."));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 4 parça, FPS okunamadı"));
   }
 
   void draggingTextOrAddressesIsNoVideo() {
