@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,20 @@ enum class TRowIcon : int { FilmReel = 0, RarArchive = 1, ZipArchive = 2, Docume
 
 inline constexpr int kColumnCount = 8;
 
+// How well a row fits the videos its search was started from (0 to 100), and why.
+struct TRowFit {
+  int Score = 0;
+  std::string Reasons;  // engine text
+
+  bool operator==(const TRowFit&) const = default;
+};
+
 // One accepted subtitle as the list shows it.
 struct TResultRow {
   TSubtitleInfo Info;
   TRowIcon Icon = TRowIcon::FilmReel;
+  // None for a row of a search by name.
+  std::optional<TRowFit> Fit = std::nullopt;
 
   // Column 0 "Film Adı" is the caption; 1..7 follow the list's column order.
   // Out-of-range columns read the last one.

@@ -108,8 +108,9 @@ void TSearchSession::Stop() {
 void TSearchSession::AddResult(TSubtitleInfo& record) {
   NormaliseFps(record);
   if (!PassesFilters(SearchOptions, record)) return;
-  const TRowIcon icon = ChooseRowIcon(record.Url, Sites_);
-  Rows_.Append(TResultRow{record, icon});
+  TResultRow row{record, ChooseRowIcon(record.Url, Sites_)};
+  if (AnnotateRow) AnnotateRow(row);
+  Rows_.Append(std::move(row));
   SetPanel(kCountPanel, std::to_string(Rows_.Count()));
 }
 

@@ -49,6 +49,8 @@ class TSearchSession {
   const TSiteTable& Sites() const { return Sites_; }
   const TProgramFiles& Files() const { return Files_; }
 
+  // Completes a row that passed the filters before it is shown (its fit to the videos).
+  std::function<void(TResultRow& row)> AnnotateRow;
   // The window hears of what it must redraw.
   std::function<void(std::size_t panel)> OnPanelChanged;
   std::function<void()> OnIdleChanged;

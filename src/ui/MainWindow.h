@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "MainWindowFlags.h"
+#include "RowScore.h"
+#include "SearchCommand.h"
 #include "SaveDialog.h"
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
@@ -30,6 +32,8 @@ class QToolBar;
 
 namespace velkaro {
 
+class TBestFetch;
+class TfrmAllSearch;
 class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
@@ -37,8 +41,9 @@ class TStatusPanel;
 class TUpdateThread;
 
 // When a command is enabled: a row is selected, the list has rows, a search
-// runs, or none runs.
-enum class TEnableRule { Selected, Rows, Searching, Idle };
+// (or a fetch of the best row) runs, none runs, or the list holds rows of a
+// search from videos and no fetch runs.
+enum class TEnableRule { Selected, Rows, Searching, Idle, Fittable };
 
 // What the window reaches outside itself; tests put their own in.
 struct TMainWindowDeps {
@@ -63,6 +68,9 @@ struct TMainWindowDeps {
   bool CheckForUpdate = false;
   // Where the searches' diagnostics go; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics = {};
+  // Opened as from "Video aç..." once the window shows, in place of the
+  // advanced search at start ("velkaro FILE...").
+  std::vector<std::filesystem::path> VideosAtStart = {};
 };
 
 // The program's one window: menus, tool bar, the result list and the status
@@ -93,8 +101,15 @@ class TfrmMain final : public QMainWindow {
   void AdvancedSearch();
   // "Dosya > Video aç...": the files chosen in a file dialog, as OpenVideos.
   void AskVideos();
-  // The parts of one film, chosen or dropped: the advanced search opens filled in from them.
+  // The parts of one film, chosen or dropped: the advanced search opens filled
+  // in from them; with fetchBestOnOpen the search runs at once without it and
+  // its best row is fetched when it ends.
   void OpenVideos(const std::vector<std::filesystem::path>& videos);
+  // "En uygununu indir": the best rows of the search from videos downloaded
+  // into the cache folder one after another until one fits the videos, made
+  // ready beside them, up to three; no save dialog.
+  void FetchBest();
+  bool FetchingBest() const { return Fetch_ != nullptr; }
   void StopSearch();
   void StartDownload();
   void SortBy(int column);
@@ -159,6 +174,21 @@ class TfrmMain final : public QMainWindow {
   // The target of a download whose file is chosen first, in `sd`.
   std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName);
   bool HandleKey(const QKeyEvent& key);
+  // After a search from the advanced search dialog: remembered for its title's variants.
+  void SearchLaunched(const TfrmAllSearch& dialog);
+  // A search started or ended (the session's Idle changed).
+  void SearchStateChanged();
+  // Once a search from videos has ended: asked again with a variant of its
+  // title when it found nothing, else its best row shown, and fetched when asked.
+  void SearchEnded();
+  bool SearchAgainWithVariant();
+  void ShowBestRow();
+  void ShowFitColumn(bool shown);
+  // The row's fit to the videos of the search it arrives in.
+  void AnnotateFit(TResultRow& row);
+  // Rows of the current search from videos have been scored.
+  bool ScoredSearch() const;
+  void FetchEnded(const std::string& message, std::string status);
   // Video files dragged over or dropped on the window or the list.
   bool HandleDrag(QEvent& event);
 
@@ -192,6 +222,20 @@ class TfrmMain final : public QMainWindow {
   std::optional<TPendingBanner> PendingBanner_;
   // Abandoned and joined in the destructor, before anything it reaches goes.
   std::unique_ptr<TUpdateThread> UpdateThread_;
+
+  // The film the last search from videos is scored against, and its videos.
+  struct TFitFilm {
+    std::vector<std::filesystem::path> Videos;
+    TMatchFilm Film;
+  };
+  std::optional<TFitFilm> FitFilm_;
+  // The last search from videos as launched, and its title's variants not yet asked.
+  std::optional<TSearchChoices> VideoSearch_;
+  std::vector<std::string> VariantsLeft_;
+  std::size_t RowsAtLaunch_ = 0;
+  // fetchBestOnOpen: the best row is fetched once the search ends.
+  bool FetchWhenDone_ = false;
+  std::unique_ptr<TBestFetch> Fetch_;
 };
 
 }  // namespace velkaro
