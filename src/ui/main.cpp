@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "Artwork.h"
 #include "Diagnostics.h"
@@ -10,6 +12,7 @@
 #include "MessagePrompt.h"
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
+#include "SaveDialog.h"
 #include "TerminationSignals.h"
 
 namespace {
@@ -22,6 +25,15 @@ bool WantsLog(int argc, char** argv) {
     if (std::strcmp(argv[i], "--log") == 0) return true;
   }
   return false;
+}
+
+// "velkaro FILE...", as a file manager's "Open with" starts it: the videos to open.
+std::vector<std::filesystem::path> VideosToOpen(const QStringList& arguments) {
+  std::vector<std::filesystem::path> videos;
+  for (const QString& argument : arguments.mid(1)) {
+    if (!argument.startsWith(QLatin1String("--"))) videos.push_back(velkaro::ToPath(argument));
+  }
+  return videos;
 }
 
 }  // namespace
@@ -47,7 +59,11 @@ int main(int argc, char** argv) {
   if (WantsLog(argc, argv)) diagnostics = velkaro::DiagnosticsToFile(files.PathOf(velkaro::TProgramFile::Log));
 
   velkaro::TMessagePrompt prompt;
-  velkaro::TfrmMain window({.Prompt = prompt, .Files = files, .CheckForUpdate = true, .Diagnostics = diagnostics});
+  velkaro::TfrmMain window({.Prompt = prompt,
+                            .Files = files,
+                            .CheckForUpdate = true,
+                            .Diagnostics = diagnostics,
+                            .VideosAtStart = VideosToOpen(QApplication::arguments())});
   prompt.SetParent(&window);
   velkaro::CloseOnTerminationSignals(window);
   window.show();
