@@ -3,8 +3,8 @@
 # against the stand-in sites server, driven with the keyboard and the mouse as
 # a person would; each window is captured on its own.
 #   scripts/screenshots.sh [BUILD_DIR]     (default: build)
-# Writes docs/main-window.png, docs/advanced-search.png, docs/properties.png
-# and docs/proxy-settings.png. SETTLE (seconds, default 3) is how long the
+# Writes docs/main-window.png, docs/advanced-search.png, docs/properties.png,
+# docs/proxy-settings.png and docs/best-match.png. SETTLE (seconds, default 3) is how long the
 # search is given; the stand-in answers from loopback in far less.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -64,6 +64,7 @@ set -euo pipefail
 program=$1
 docs=$2
 settle=$3
+films=$4
 
 fail() { echo "screenshots: $*" >&2; exit 1; }
 capture() { xwd -id "$1" -silent | xwdtopnm 2>/dev/null | pnmtopng > "$docs/$2"; }
@@ -98,19 +99,42 @@ capture "$properties" properties.png
 xdotool key Return
 sleep 0.5
 
-# "Ayarlar" on the menu bar; its last item is "Proxy Ayarları...".
+# "Ayarlar" on the menu bar; its next-to-last item is "Proxy Ayarları...".
 xdotool mousemove --window "$main" 190 8 click 1
 sleep 0.5
-xdotool key Up Return
+xdotool key Up Up Return
 proxy=$(window '^Proxy Ayarlar') || fail "the menu did not open the proxy settings"
 sleep 0.3
 capture "$proxy" proxy-settings.png
 xdotool key Escape
+sleep 0.3
+# A window with rows asks before it closes; its pictures are taken.
+kill -KILL "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+
+# Started with the two parts of a film, as "Open with" does: the dialog comes
+# filled in, "Ara" searches, the rows are scored in "Uyum" and the best selected.
+"$program/velkaro" "$films/Kırık.Pusula.2006.DVDRip.CD1.XviD-SiNNERS.avi" \
+  "$films/Kırık.Pusula.2006.DVDRip.CD2.XviD-SiNNERS.avi" >/dev/null 2>&1 &
+app=$!
+search=$(window '^Geli.* Arama$') || fail "videos given at start opened no advanced search dialog"
+sleep 0.5
+xdotool key Return
+sleep "$settle"
+main=$(window '^Velkaro 1\.24$') || fail "the main window did not come back"
+capture "$main" best-match.png
 DRIVE
 
+# Two parts of one of the stand-in's films, of the lengths its subtitles are timed to.
+mkdir "$work/films"
+for part in 1 2; do
+  ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=25 -t 15 -c:v mpeg4 \
+    "$work/films/Kırık.Pusula.2006.DVDRip.CD$part.XviD-SiNNERS.avi"
+done
+
 mkdir -p "$docs"
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work/program" "$docs" "$settle"
-for picture in main-window advanced-search properties proxy-settings; do
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work/program" "$docs" "$settle" "$work/films"
+for picture in main-window advanced-search properties proxy-settings best-match; do
   [ -s "$docs/$picture.png" ] || { echo "screenshots: docs/$picture.png was not made" >&2; exit 1; }
 done
-echo "screenshots: docs/main-window.png docs/advanced-search.png docs/properties.png docs/proxy-settings.png"
+echo "screenshots: docs/main-window.png docs/advanced-search.png docs/properties.png docs/proxy-settings.png docs/best-match.png"
