@@ -41,11 +41,7 @@ TBestFetch::TBestFetch(std::shared_ptr<IUiDispatcher> ui, TFetchJob job)
     : Ui_(std::move(ui)), Job_(std::move(job)), Folder_(MakeOwnFolder(Job_.WorkFolder)) {}
 
 TBestFetch::~TBestFetch() {
-  if (Thread_) {
-    Thread_->Abandon();
-    Thread_->Join();
-    Thread_->DiscardPartial();
-  }
+  AbandonWorkers();
   std::error_code ignored;
   if (!Folder_.empty()) std::filesystem::remove_all(Folder_, ignored);
 }
@@ -55,14 +51,23 @@ void TBestFetch::Start(std::function<void(const TBestFetchOutcome&)> onFinished)
   TryNext();
 }
 
-void TBestFetch::Stop() {
-  if (Finished_) return;
+void TBestFetch::AbandonWorkers() {
   if (Thread_) {
     Thread_->Abandon();
     Thread_->Join();
     Thread_->DiscardPartial();
     Thread_.reset();
   }
+  if (PlanThread_) {
+    PlanThread_->Abandon();
+    PlanThread_->Join();
+    PlanThread_.reset();
+  }
+}
+
+void TBestFetch::Stop() {
+  if (Finished_) return;
+  AbandonWorkers();
   Outcome_.Stopped = true;
   Finish();
 }
@@ -124,7 +129,16 @@ void TBestFetch::MakeReady(const std::filesystem::path& downloaded) {
   const TSubtitleInfo& info = Job_.Rows[*Current_].Info;
   TReadyRequest request{downloaded, Job_.Videos, info.Fps, info.Language, Job_.Options};
   request.CheckFit = true;
-  TReadyPlan plan = PlanReadySubtitles(request);
+  PlanThread_ = TReadyPlanThread::Create(Ui_, std::move(request));
+  PlanThread_->OnTerminate = [this](TReadyPlanThread& done) { Planned(done); };
+  PlanThread_->Start();
+}
+
+void TBestFetch::Planned(TReadyPlanThread& thread) {
+  thread.Join();
+  TReadyPlan plan = thread.Plan();
+  if (!thread.Failure().empty()) plan.Messages.push_back(thread.Failure());
+  PlanThread_.reset();
   if (plan.Files.empty()) {
     Refuse(JoinedMessages(plan.Messages), true);
     return;

@@ -12,13 +12,15 @@
 #include "DownloadOptions.h"
 #include "DownloadThread.h"
 #include "ProxyFile.h"
+#include "ReadyPlanThread.h"
 #include "ReadySubtitle.h"
 #include "ResultRows.h"
 #include "Sites.h"
 
 // The best rows of a search from videos downloaded one after another, each
 // made ready beside the videos only when it fits them, until one does. Runs
-// on the user-interface thread; the downloads run on workers of their own.
+// on the user-interface thread; the downloads and their unpacking run on
+// workers of their own.
 
 namespace velkaro {
 
@@ -71,6 +73,9 @@ class TBestFetch {
   void StartDownload(std::size_t row);
   void Downloaded(TDownloadThread& thread);
   void MakeReady(const std::filesystem::path& downloaded);
+  void Planned(TReadyPlanThread& thread);
+  // Ends the download or unpacking still running; its file stays in the fetch's folder.
+  void AbandonWorkers();
   void Refuse(std::string reason, bool byContent);
   bool SkippedAsSameUpload(std::size_t row) const;
   void Finish();
@@ -83,6 +88,7 @@ class TBestFetch {
   std::optional<std::size_t> Current_;
   std::vector<std::size_t> RefusedForContent_;
   std::shared_ptr<TDownloadThread> Thread_;
+  std::shared_ptr<TReadyPlanThread> PlanThread_;
   std::function<void(const TBestFetchOutcome&)> OnFinished_;
   TBestFetchOutcome Outcome_;
   bool Finished_ = false;

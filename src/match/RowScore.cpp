@@ -6,7 +6,7 @@
 #include "CodePage.h"
 #include "FilmName.h"
 #include "FrameRate.h"
-#include "ReadySubtitle.h"
+#include "LanguageCodes.h"
 #include "TextHelpers.h"
 
 namespace velkaro {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "SearchOrigin.h"
 #include "SubtitleInfo.h"
 
 namespace velkaro {
@@ -28,8 +29,13 @@ struct TRowFit {
 struct TResultRow {
   TSubtitleInfo Info;
   TRowIcon Icon = TRowIcon::FilmReel;
-  // None for a row of a search by name.
+  // The search that gave it; null for a row that came from none.
+  TSearchOriginPtr Origin = nullptr;
+  // How well it fits its search's videos; none for a row of a search by name.
   std::optional<TRowFit> Fit = std::nullopt;
+
+  // The film's parts when the row's search was started from them; else none.
+  const std::vector<std::filesystem::path>& Videos() const;
 
   // Column 0 "Film Adı" is the caption; 1..7 follow the list's column order.
   // Out-of-range columns read the last one.

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "DownloadOptions.h"
+#include "LanguageCodes.h"
 #include "PartialFile.h"
+#include "UnpackProcess.h"
 
 // A finished download made ready to play: unpacked, read as UTF-8, its frames
 // fitted to the video, and saved beside each part of the film under the
@@ -21,6 +23,9 @@ struct TReadyRequest {
   std::string RowFps;                         // the row's FPS, engine text (code page 1254); may be empty
   std::string RowLanguage;                    // the row's language ("Turkish", "English", "Germany"...), engine text
   TDownloadOptions Options;
+  // Asked while an archive is unpacked; true ends the unpacking, and the download stays as it is.
+  TStopCheck Stopped = {};
+  std::filesystem::path UnpackWorker = UnpackWorkerPath();
   // Each part's text must fit its video (SubtitleFit.h); when one does not, no file is made ready.
   bool CheckFit = false;
 };
@@ -49,15 +54,13 @@ struct TReadyWritten {
 TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
                                   const std::function<bool(const std::filesystem::path&)>& mayOverwrite);
 
-// Lines to add under the download's success message: one per file written (code page 1254).
-std::string WrittenFilesText(const TReadyWritten& written);
+// Lines to add under the download's success message: one per file written,
+// by its full path or its name alone (code page 1254).
+std::string WrittenFilesText(const TReadyWritten& written, bool fullPaths = true);
 // One line per refused file: "<name> zaten var; üzerine yazılmadı." (code page 1254).
 std::string RefusedFilesText(const TReadyWritten& written);
 
 // The plan's targets that already exist (a dangling link counts), in part order.
 std::vector<std::filesystem::path> ExistingTargets(const TReadyPlan& plan);
-
-// The language code of a row's language ("Turkish" → "tr"), empty when unknown.
-std::string LanguageCode(std::string_view rowLanguage);
 
 }  // namespace velkaro

@@ -8,6 +8,7 @@
 #include <QShowEvent>
 
 #include <memory>
+#include <stdexcept>
 #include <system_error>
 
 #include "Artwork.h"
@@ -16,6 +17,7 @@
 #include "EngineText.h"
 #include "ProxyFile.h"
 #include "QtDispatcher.h"
+#include "ReadyPlanThread.h"
 #include "ReadySubtitle.h"
 #include "SaveDialog.h"
 
@@ -70,7 +72,7 @@ TfrmDownloader::TfrmDownloader(TDownloaderDeps deps, QWidget* parent)
 TfrmDownloader::~TfrmDownloader() {
   // No queued progress, question or end notification runs from here on.
   Dispatcher_->Shutdown();
-  StopDownload();
+  EndWorkers();
 }
 
 void TfrmDownloader::BuildControls() {
@@ -134,7 +136,7 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
       .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
-      .Filter = {},
+      .Filters = WithFileTypeFilters({}, extension),
       .DefaultSuffix = {},
   };
   std::optional<std::filesystem::path> chosen;
@@ -155,50 +157,104 @@ void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
   std::error_code ignored;
   if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
     std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
-    if (!Videos.empty()) message += MakeReadyBesideVideos();
+    if (!Videos.empty()) {
+      MakeReadyBesideVideos(std::move(message));
+      return;
+    }
     Deps_.Prompt.ShowInformation(message);
   }
   Finished = true;
   close();
 }
 
-std::string TfrmDownloader::MakeReadyBesideVideos() {
-  TReadyPlan plan;
+namespace {
+
+// Below the download's own lines, after a blank line: what was written (by
+// name), refused and kept.
+std::string ReadyLines(const TReadyWritten& written, const std::vector<std::string>& messages) {
+  std::string lines = "\r\n";
+  auto add = [&lines](const std::string& text) {
+    if (!text.empty()) lines.append("\r\n").append(text);
+  };
+  add(WrittenFilesText(written, false));
+  add(RefusedFilesText(written));
+  for (const std::string& message : messages) add(message);
+  return lines;
+}
+
+// The whole paths of the download and of the files written, one a line.
+std::string WholePaths(const std::filesystem::path& downloaded, const TReadyWritten& written) {
+  std::string paths = Utf8ToCp1254(downloaded.string());
+  for (const auto& file : written.Written) paths.append("\r\n").append(Utf8ToCp1254(file.string()));
+  return paths;
+}
+
+}  // namespace
+
+void TfrmDownloader::MakeReadyBesideVideos(std::string savedMessage) {
+  SavedMessage_ = std::move(savedMessage);
+  SetStatusCaption("Altyaz\xFD haz\xFDrlan\xFDyor...");
+  ReadyThread = TReadyPlanThread::Create(Dispatcher_, {
+                                                          .Downloaded = SavePath,
+                                                          .Videos = Videos,
+                                                          .RowFps = Fps,
+                                                          .RowLanguage = Language,
+                                                          .Options = ReadyOptions,
+                                                          .UnpackWorker = Deps_.UnpackWorker,
+                                                      });
+  ReadyThread->OnTerminate = [this](TReadyPlanThread& thread) { ReadyPlanned(thread); };
+  ReadyThread->Start();
+}
+
+void TfrmDownloader::ReadyPlanned(TReadyPlanThread& thread) {
+  ReadyThread->Join();
+  ReadyThread.reset();
   TReadyWritten written;
   // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
-    plan = PlanReadySubtitles({
-        .Downloaded = SavePath,
-        .Videos = Videos,
-        .RowFps = Fps,
-        .RowLanguage = Language,
-        .Options = ReadyOptions,
-    });
-    written = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
+    if (!thread.Failure().empty()) throw std::runtime_error(thread.Failure());
+    written = WriteReadySubtitles(thread.Plan(), [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
   } catch (const std::exception& error) {
     Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
   }
-  // Below the download's own lines, after a blank line: what was written, refused and kept.
-  std::string lines;
-  auto add = [&lines](const std::string& text) {
-    if (!text.empty()) lines.append("\r\n").append(text);
-  };
-  lines.append("\r\n");
-  add(WrittenFilesText(written));
-  add(RefusedFilesText(written));
-  for (const std::string& message : plan.Messages) add(message);
-  return lines;
+  // The box wraps long names anywhere: the whole paths go to its details.
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines(written, thread.Plan().Messages),
+                                          WholePaths(SavePath, written));
+  Finished = true;
+  close();
+}
+
+void TfrmDownloader::StopMakingReady() {
+  const auto thread = std::move(ReadyThread);
+  thread->Abandon();
+  thread->Join();
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, thread->Plan().Messages),
+                                          WholePaths(SavePath, {}));
+  Finished = true;
 }
 
 void TfrmDownloader::Button1Click() {
-  StopDownload();
+  if (ReadyThread) {
+    StopMakingReady();
+  } else {
+    StopDownload();
+  }
   close();
 }
 
 void TfrmDownloader::FormClose() {
+  if (ReadyThread) StopMakingReady();
   if (!Finished) StopDownload();
+}
+
+void TfrmDownloader::EndWorkers() {
+  if (ReadyThread) {
+    ReadyThread->Abandon();
+    ReadyThread->Join();
+  }
+  StopDownload();
 }
 
 void TfrmDownloader::StopDownload() {

@@ -13,6 +13,7 @@
 #include "ProgramFiles.h"
 #include "SaveDialog.h"
 #include "Sites.h"
+#include "UnpackProcess.h"
 #include "UserPrompt.h"
 
 class QLabel;
@@ -23,6 +24,7 @@ namespace velkaro {
 
 class TDownloadThread;
 class TQtDispatcher;
+class TReadyPlanThread;
 
 struct TDownloaderDeps {
   IUserPrompt& Prompt;
@@ -31,12 +33,16 @@ struct TDownloaderDeps {
   TSiteTable Sites;
   // Asks for a SubDb target; empty: a save dialog of the window's own.
   TSaveDialogRunner SaveDialog = {};
+  // The program that unpacks a download for the videos.
+  std::filesystem::path UnpackWorker = UnpackWorkerPath();
 };
 
 // "Altyazı İndir": the modal window of one download. Showing it starts the
 // worker; it follows the transfer on its progress bar, confirms a saved file
 // and closes itself. "&Durdur", Enter and the close box stop the download;
 // the file already at the target is never harmed, only the partial goes.
+// For videos it stays open while the saved file is unpacked and converted
+// on a worker of its own; a stop then ends that, and the download stays.
 class TfrmDownloader final : public TFormDialog {
   Q_OBJECT
 
@@ -54,6 +60,8 @@ class TfrmDownloader final : public TFormDialog {
   // Empty until the worker has asked, for a job without a target.
   std::filesystem::path SavePath;
   std::shared_ptr<TDownloadThread> DownloadThread;
+  // Making the saved download ready beside Videos, once it is saved.
+  std::shared_ptr<TReadyPlanThread> ReadyThread;
   std::string FilmName;
   std::string CdCount;
   std::string Fps;
@@ -84,13 +92,19 @@ class TfrmDownloader final : public TFormDialog {
   void StopDownload();
   void ShowProgress(std::int32_t maximum, std::int32_t position);
   std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
-  // Unpacks, converts and places the saved subtitle beside Videos; the lines
-  // the success message gets for it.
-  std::string MakeReadyBesideVideos();
+  // Unpacks and converts the saved subtitle for Videos on ReadyThread; its
+  // end places the files and confirms the download with `savedMessage`.
+  void MakeReadyBesideVideos(std::string savedMessage);
+  void ReadyPlanned(TReadyPlanThread& thread);
+  // Stop while making ready: the download is confirmed with why nothing was placed.
+  void StopMakingReady();
+  // Stops and joins whatever worker still runs, silently.
+  void EndWorkers();
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;
   bool Shown_ = false;
+  std::string SavedMessage_;
 
   QLabel* lbSavePath = nullptr;
   QProgressBar* ProgressBar1 = nullptr;

@@ -22,6 +22,7 @@
 #include "SearchSession.h"
 #include "Sites.h"
 #include "UserPrompt.h"
+#include "VideoFacts.h"
 
 class QDialog;
 class QFileDialog;
@@ -39,11 +40,13 @@ class TQtDispatcher;
 class TResultListModel;
 class TStatusPanel;
 class TUpdateThread;
+class TVideoStrip;
 
 // When a command is enabled: a row is selected, the list has rows, a search
-// (or a fetch of the best row) runs, none runs, or the list holds rows of a
-// search from videos and no fetch runs.
-enum class TEnableRule { Selected, Rows, Searching, Idle, Fittable };
+// (or a fetch of the best row) runs, none runs, searches are tied to videos,
+// or the list holds scored rows of the current search from videos and no
+// fetch runs.
+enum class TEnableRule { Selected, Rows, Searching, Idle, Videos, Fittable };
 
 // What the window reaches outside itself; tests put their own in.
 struct TMainWindowDeps {
@@ -55,8 +58,9 @@ struct TMainWindowDeps {
   QLocale Locale = QLocale::system();
   // Shows each dialog and returns once it is done with; empty: modally with exec().
   std::function<void(QDialog&)> ShowDialog = {};
-  // Opens an address or file with the desktop; empty: QDesktopServices.
-  std::function<void(const QUrl&)> OpenUrl = {};
+  // Opens an address or file with the desktop, false when nothing could open
+  // it; empty: QDesktopServices.
+  std::function<bool(const QUrl&)> OpenUrl = {};
   // Runs the save dialogs of a download (the window's `sd` and the download
   // window's own); empty: real dialogs.
   TSaveDialogRunner SaveDialog = {};
@@ -96,18 +100,25 @@ class TfrmMain final : public QMainWindow {
   std::optional<std::size_t> SelectedRow() const;
   // What the advanced search dialog writes into lines 8 and 9 when it closes.
   TMainWindowFlags CurrentFlags() const;
+  // The videos the last search was tied to; the dialog opens with them again.
+  const TVideoFacts& HeldVideos() const { return Videos_; }
+  // The text the status bar shows for them; empty while there are none.
+  QString VideosText() const;
 
   // The command operations behind the menus, buttons and keys.
   void AdvancedSearch();
   // "Dosya > Video aç...": the files chosen in a file dialog, as OpenVideos.
   void AskVideos();
-  // The parts of one film, chosen or dropped: the advanced search opens filled
-  // in from them; with fetchBestOnOpen the search runs at once without it and
-  // its best row is fetched when it ends.
+  // Files chosen or dropped: the advanced search opens filled in from the
+  // first one's film, with every part of it among them; others are left out.
+  // With fetchBestOnOpen the search runs at once without the dialog, and its
+  // best row is fetched when it ends.
   void OpenVideos(const std::vector<std::filesystem::path>& videos);
-  // "En uygununu indir": the best rows of the search from videos downloaded
-  // into the cache folder one after another until one fits the videos, made
-  // ready beside them, up to three; no save dialog.
+  // Searches from now on are tied to no video; rows keep their own search's.
+  void LetGoVideos();
+  // "En uygununu indir": the best rows of the current search from videos
+  // downloaded into the cache folder one after another until one fits the
+  // videos, made ready beside them, up to three; no save dialog.
   void FetchBest();
   bool FetchingBest() const { return Fetch_ != nullptr; }
   void StopSearch();
@@ -124,6 +135,9 @@ class TfrmMain final : public QMainWindow {
   void ShowReadMe();
   void ShowWebSite();
   void ShowAbout();
+  // The session is ending (SIGTERM, SIGHUP): the settings are saved and the
+  // window closes without asking.
+  void EndSession();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -172,7 +186,13 @@ class TfrmMain final : public QMainWindow {
   void ShowModal(Args&&... args);
   void ShowModal(QDialog& dialog);
   // The target of a download whose file is chosen first, in `sd`.
-  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName);
+  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName, std::string_view extension);
+  // The advanced search, `prepare`d, shown or its "&Ara" pressed unseen; a
+  // search it launches holds its videos.
+  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare, bool shown = true);
+  void HoldVideos(TVideoFacts videos);
+  // Each column but the address as wide as what it shows, on the first rows.
+  void FitColumns();
   bool HandleKey(const QKeyEvent& key);
   // After a search from the advanced search dialog: remembered for its title's variants.
   void SearchLaunched(const TfrmAllSearch& dialog);
@@ -188,6 +208,7 @@ class TfrmMain final : public QMainWindow {
   void AnnotateFit(TResultRow& row);
   // Rows of the current search from videos have been scored.
   bool ScoredSearch() const;
+  const std::vector<std::filesystem::path>& CurrentVideos() const;
   void FetchEnded(const std::string& message, std::string status);
   // Video files dragged over or dropped on the window or the list.
   bool HandleDrag(QEvent& event);
@@ -203,6 +224,7 @@ class TfrmMain final : public QMainWindow {
   TOrdelBanner* Banner_ = nullptr;
   QToolBar* TBXToolbar1_ = nullptr;
   QMenu* ListviewPopup_ = nullptr;
+  TVideoStrip* VideoStrip_ = nullptr;
   // Made on first use and kept, so it opens in the folder used last.
   QFileDialog* sd = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
@@ -215,6 +237,10 @@ class TfrmMain final : public QMainWindow {
   QAction* mnItemShowSearch_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;
+  bool Ending_ = false;
+  // The first rows arrived during a search: fitted again when it ends.
+  bool RefitAtSearchEnd_ = false;
+  TVideoFacts Videos_;
   struct TPendingBanner {
     std::string Link;
     std::string Gif;

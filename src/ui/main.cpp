@@ -14,8 +14,16 @@
 #include "ProgramVersion.h"
 #include "SaveDialog.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: velkaro [--log] [--version] [--help] [VIDEO...]\n"
+    "  --log       write the searches' requests and outcomes to velkaro.log in the cache folder\n"
+    "  --version   print the version and exit\n"
+    "  --help      print this and exit\n"
+    "  VIDEO       the parts of a film, opened as \"Video a\xC3\xA7...\" opens them\n";
 
 // VELKARO_LOG=1 or --log: the searches' diagnostics go to velkaro.log.
 bool WantsLog(int argc, char** argv) {
@@ -43,11 +51,16 @@ int main(int argc, char** argv) {
     std::cout << "velkaro " << velkaro::kProgramVersion << '\n';
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::cout << kUsage;
+    return 0;
+  }
   // From here on a SIGTERM closes the window properly, even one that comes
   // while the window is still being made.
   velkaro::ArmTerminationSignals();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velkaro"));
+  velkaro::LoadToolkitTranslations(app);
   QApplication::setWindowIcon(velkaro::ProgramIcon());
   // The desktop entry's name, so that the window finds its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
@@ -65,7 +78,11 @@ int main(int argc, char** argv) {
                             .Diagnostics = diagnostics,
                             .VideosAtStart = VideosToOpen(QApplication::arguments())});
   prompt.SetParent(&window);
-  velkaro::CloseOnTerminationSignals(window);
+  velkaro::CloseOnTerminationSignals(window, [&window] {
+    window.EndSession();
+    // Modal dialogs and boxes end with it.
+    QCoreApplication::exit(0);
+  });
   window.show();
   return QApplication::exec();
 }

@@ -76,7 +76,7 @@ struct THarness {
               Dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
               if (auto* search = dialog.findChild<QPushButton*>(QStringLiteral("Button1"))) search->click();
             },
-        .OpenUrl = [](const QUrl&) {},
+        .OpenUrl = [](const QUrl&) { return true; },
         .SaveDialog = [](const TSaveDialogRequest&) { return std::optional<std::filesystem::path>(); },
         .VideosAtStart = StartVideos,
     });
@@ -199,7 +199,7 @@ class BestMatchTest : public QObject {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
-    QCOMPARE(window.Session().SearchVideos, H->StartVideos);
+    QCOMPARE(window.Session().CurrentSearch()->Videos, H->StartVideos);
     H->WaitForSearchEnd();
     QCOMPARE(window.ListView1().model()->columnCount(), 9);
   }
