@@ -145,14 +145,6 @@ const TSimFilm& TextFilm(const TCatalogue& catalogue, const TSimSubtitle& subtit
 
 bool IsMicroDvd(const TSimSubtitle& subtitle) { return subtitle.Format == "MicroDVD"; }
 
-std::string SrtTime(std::int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
-                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                static_cast<long long>(ms % 1000));
-  return text;
-}
-
 std::int64_t FrameAt(std::int64_t ms, std::string_view fps) {
   double rate = 25;
   std::from_chars(fps.data(), fps.data() + fps.size(), rate);
@@ -177,7 +169,7 @@ std::string TimedText(const TCatalogue& catalogue, const TSimSubtitle& subtitle,
       text += "{" + std::to_string(FrameAt(start, subtitle.Fps)) + "}{" + std::to_string(FrameAt(end, subtitle.Fps)) +
               "}" + line + "\r\n";
     } else {
-      text += std::to_string(cue + 1) + "\r\n" + SrtTime(start) + " --> " + SrtTime(end) + "\r\n" + line + "\r\n\r\n";
+      text += std::to_string(cue + 1) + "\r\n" + SubRipTime(start) + " --> " + SubRipTime(end) + "\r\n" + line + "\r\n\r\n";
     }
   }
   return text;
@@ -290,6 +282,14 @@ std::string FileStem(std::string_view film) {
   }
   if (stem.ends_with('.')) stem.pop_back();
   return stem;
+}
+
+std::string SubRipTime(std::int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
+                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
+                static_cast<long long>(ms % 1000));
+  return text;
 }
 
 std::string_view EnglishMonthAbbreviation(int month) {

@@ -102,6 +102,8 @@ class TCatalogue {
 
 // "Küçük Ağa" -> "Kucuk.Aga": how uploaders name their files.
 std::string FileStem(std::string_view film);
+// "01:02:03,450": a time as SubRip writes it.
+std::string SubRipTime(std::int64_t ms);
 // "Jan", "Feb" ... for month 1..12.
 std::string_view EnglishMonthAbbreviation(int month);
 // Two-letter code used in file names: "tr", "en"; "xx" for an unknown language.

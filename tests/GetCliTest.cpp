@@ -111,7 +111,8 @@ TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
       const auto video = FolderOf(film) / names[part];
       const auto subtitle = std::filesystem::path(video).replace_extension(".srt");
       ASSERT_TRUE(std::filesystem::exists(subtitle)) << subtitle << "\n" << run.Err;
-      EXPECT_TRUE(Contains(ReadBytes(subtitle), OwnCue(Catalogue(), FilmsMade[film], static_cast<int>(part + 1)))) << subtitle;
+      const std::string cue = OwnCue(Catalogue(), FilmsMade[film], static_cast<int>(part + 1));
+      EXPECT_TRUE(Contains(ReadBytes(subtitle), cue)) << subtitle;
       const auto line = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
         return l.starts_with("{\"path\":\"" + video.string() + "\"");
       });

@@ -13,25 +13,18 @@
 #include "TestSupport.h"
 #include "VideoFixtures.h"
 #include "sitesim/ArchiveWriter.h"
+#include "sitesim/Catalogue.h"
 
 namespace velkaro {
 namespace {
-
-std::string SrtTime(std::int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
-                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                static_cast<long long>(ms % 1000));
-  return text;
-}
 
 // `cues` cues, the last ending at `lastEndMs`.
 std::string Srt(int cues, std::int64_t lastEndMs) {
   std::string text;
   for (int cue = 1; cue <= cues; ++cue) {
     const std::int64_t end = lastEndMs * cue / cues;
-    text += std::to_string(cue) + "\r\n" + SrtTime(end - 500) + " --> " + SrtTime(end) + "\r\nSat\xC4\xB1r " +
-            std::to_string(cue) + "\r\n\r\n";
+    text += std::to_string(cue) + "\r\n" + sim::SubRipTime(end - 500) + " --> " + sim::SubRipTime(end) +
+            "\r\nSat\xC4\xB1r " + std::to_string(cue) + "\r\n\r\n";
   }
   return text;
 }

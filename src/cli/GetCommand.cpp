@@ -85,7 +85,9 @@ class TGetOutput {
       PrintRanking(film);
       return;
     }
-    for (const auto& video : film.Videos) std::cout << (Args_.Json ? VideoJson(film, video) : VideoLine(film, video)) << '\n';
+    for (const auto& video : film.Videos) {
+      std::cout << (Args_.Json ? VideoJson(film, video) : VideoLine(film, video)) << '\n';
+    }
   }
 
  private:
