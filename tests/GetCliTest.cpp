@@ -95,7 +95,7 @@ std::string OwnCue(const sim::TCatalogue& catalogue, const sim::TTrapFilm& film,
 }
 
 TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
-  Sim.SetLatency(20ms);
+  Sim.SetLatency(150ms);
   const test::TCliRun run = Get({"--json", "--connections", "3", Films().string()});
   ASSERT_EQ(run.Status, 0) << run.Err;
   const auto lines = Lines(run.Out);
