@@ -12,6 +12,8 @@ set(VELKARO_LAYERS
   "settings video"              # program files and settings, sites table; reading a film's videos
   "download update"             # a row's download; the start-up version check
   "search subtitle"             # the search engine; a download made ready beside the videos
+  "match"                       # how well a row fits a film's videos
+  "fetch"                       # the best row fetched and made ready without the list
   "ui cli"                      # the window and the command line
 )
 

@@ -12,9 +12,11 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "ConsolePrompt.h"
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
+#include "GetCommand.h"
 #include "ProgramVersion.h"
 #include "ProgramSettings.h"
 #include "RowFormat.h"
@@ -35,17 +37,7 @@ constexpr const char* kUsage =
     "                          (FILM, --video or both)\n";
 
 // Every command's usage, as --help and a wrong call show it.
-std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kInfoUsage; }
-
-// Message boxes become lines on stderr.
-struct TConsolePrompt final : IUserPrompt {
-  void ShowError(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
-  void ShowInformation(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
-  bool Confirm(std::string_view question, TButtons) override {
-    std::cerr << Cp1254ToUtf8(question) << '\n';
-    return false;
-  }
-};
+std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kInfoUsage; }
 
 // Ctrl+C does what "Durdur" does; the rows found so far stay printed.
 volatile std::sig_atomic_t Interrupted = 0;
@@ -108,6 +100,11 @@ constexpr TCommand kCommands[] = {
      }},
     {"video", [](const std::vector<std::string_view>& args) {
        const int status = RunVideoCommand(args);
+       if (status == kExitUsage) std::cerr << FullUsage();
+       return status;
+     }},
+    {"get", [](const std::vector<std::string_view>& args) {
+       const int status = RunGetCommand(args);
        if (status == kExitUsage) std::cerr << FullUsage();
        return status;
      }},

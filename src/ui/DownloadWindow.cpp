@@ -32,10 +32,6 @@ const QRect kStatusArea(12, 49, 263, 13);
 const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
 
-std::string OverwriteQuestion(const std::filesystem::path& target) {
-  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
-}
-
 // A one-line label that shortens a text too long for it with an ellipsis;
 // text() keeps the whole text.
 class TElidingLabel final : public QLabel {
@@ -267,6 +263,10 @@ void TfrmDownloader::StopDownload() {
   // Abandoned, the worker ends within a poll of its transfer or its wait on this thread.
   DownloadThread->Join();
   DownloadThread->DiscardPartial();
+}
+
+std::string OverwriteQuestion(const std::filesystem::path& target) {
+  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
 }
 
 }  // namespace velkaro
