@@ -55,6 +55,11 @@ TEST(SubtitleRetime, SubRipCuesBeforeTheFilmAreCutOrDroppedAndCounted) {
   const auto parsed = ParseSubtitle(moved->Text);
   ASSERT_EQ(parsed->Cues.size(), 2u);
   EXPECT_EQ(parsed->Cues[0].Text, "Kırpılır");
+
+  // An end written before its start is the start, as the reader takes it: the cue stays.
+  const auto backwards = RetimeSubtitle("1\n00:00:03,000 --> 00:00:00,000\nGeri\n", kBackTwoAndAHalf, 25);
+  EXPECT_EQ(backwards->Text, "1\n00:00:00,500 --> 00:00:00,500\nGeri\n");
+  EXPECT_EQ(backwards->Dropped, 0);
 }
 
 TEST(SubtitleRetime, MicroDvdFramesAreReadAtTheirRateAndWrittenAtTheVideos) {

@@ -105,7 +105,8 @@ std::string RetimeSubRip(std::string_view text, const TRetiming& retiming, TReti
     const bool numbered = !times[at];
     const auto& cue = *times[numbered ? at + 1 : at];
     std::int64_t start = retiming.Apply(cue.StartMs);
-    const std::int64_t stop = retiming.Apply(cue.EndMs);
+    // An end written before its start is read as the start, here as by the reader.
+    const std::int64_t stop = retiming.Apply(std::max(cue.EndMs, cue.StartMs));
     const TFate fate = FateOf(start, stop);
     Count(fate, out);
     if (fate == TFate::Dropped) continue;
@@ -153,7 +154,7 @@ std::string RetimeMicroDvd(std::string_view text, const TRetiming& retiming, dou
     } else {
       std::int64_t start = moved(cue->Start);
       std::optional<std::int64_t> end;
-      if (cue->End) end = moved(*cue->End);
+      if (cue->End) end = moved(std::max(*cue->End, cue->Start));
       const TFate fate = FateOf(start, end);
       Count(fate, out);
       if (fate == TFate::Dropped) continue;
