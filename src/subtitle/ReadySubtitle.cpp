@@ -269,7 +269,8 @@ TReadyPlan PlanReadySubtitles(const TReadyRequest& request) {
       continue;
     }
     TReadyText ready = ReadyText(candidates[*chosen[part]], request, videoRate, plan.Messages);
-    plan.Files.push_back({TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text)});
+    plan.Files.push_back(
+        {TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text), request.Videos[part]});
   }
   return plan;
 }
