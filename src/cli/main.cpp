@@ -1,7 +1,6 @@
 // velkaro-cli: the search engine without a window.
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -15,12 +14,14 @@
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
+#include "Interrupt.h"
 #include "ProgramVersion.h"
 #include "ProgramSettings.h"
 #include "RowFormat.h"
 #include "SearchArgs.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
+#include "SyncCommand.h"
 #include "TextHelpers.h"
 #include "VideoCommand.h"
 
@@ -34,7 +35,7 @@ constexpr const char* kUsage =
     "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... FILM\n";
 
 // Every command's usage, as --help and a wrong call show it.
-std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kInfoUsage; }
+std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kSyncUsage + kInfoUsage; }
 
 // Message boxes become lines on stderr.
 struct TConsolePrompt final : IUserPrompt {
@@ -45,10 +46,6 @@ struct TConsolePrompt final : IUserPrompt {
     return false;
   }
 };
-
-// Ctrl+C does what "Durdur" does; the rows found so far stay printed.
-volatile std::sig_atomic_t Interrupted = 0;
-extern "C" void OnInterrupt(int) { Interrupted = 1; }
 
 int Search(const std::vector<std::string_view>& args) {
   auto parsed = ParseSearchArgs(args);
@@ -75,12 +72,12 @@ int Search(const std::vector<std::string_view>& args) {
       session.Diagnostics =
           std::make_shared<TDiagnostics>([](std::string_view line) { std::cerr << Cp1254ToUtf8(line) << '\n'; });
     }
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    // Ctrl+C does what "Durdur" does; the rows found so far stay printed.
+    CatchInterrupts();
     if (!RunSearchCommand(session, parsed->Choices, prompt)) return kExitUsage;
     while (!session.Idle()) {
       ui->WaitAndProcess(kInterruptPoll);
-      if (Interrupted && !session.Idle()) session.Stop();
+      if (Interrupted() && !session.Idle()) session.Stop();
     }
     status = session.Panel(TSearchSession::kStatusPanel);
   }
@@ -89,8 +86,16 @@ int Search(const std::vector<std::string_view>& args) {
   // searches still queued hold their threads: dropped, they let them go.
   ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
-  if (Interrupted) return kExitInterrupted;
+  if (Interrupted()) return kExitInterrupted;
   return status == kSearchClean ? kExitClean : kExitFailed;
+}
+
+// A command whose wrong call is answered with every command's usage.
+template <int (*Run)(const std::vector<std::string_view>&)>
+int ShowingUsage(const std::vector<std::string_view>& args) {
+  const int status = Run(args);
+  if (status == kExitUsage) std::cerr << FullUsage();
+  return status;
 }
 
 struct TCommand {
@@ -100,16 +105,9 @@ struct TCommand {
 
 constexpr TCommand kCommands[] = {
     {"search", Search},
-    {"download", [](const std::vector<std::string_view>& args) {
-       const int status = RunDownloadCommand(args);
-       if (status == kExitUsage) std::cerr << FullUsage();
-       return status;
-     }},
-    {"video", [](const std::vector<std::string_view>& args) {
-       const int status = RunVideoCommand(args);
-       if (status == kExitUsage) std::cerr << FullUsage();
-       return status;
-     }},
+    {"download", ShowingUsage<RunDownloadCommand>},
+    {"video", ShowingUsage<RunVideoCommand>},
+    {"sync", ShowingUsage<RunSyncCommand>},
 };
 
 }  // namespace
