@@ -20,7 +20,8 @@ TEST(CrossCorrelation, EqualsThePlainSumAtEveryShift) {
     for (double& v : signal) v = value(draw);
     for (double& v : pattern) v = value(draw);
     TCrossCorrelation correlation(signal, patternSize);
-    const std::vector<double> scores = correlation.Correlate(pattern);
+    std::vector<double> scores;
+    correlation.Correlate(pattern, scores);
     ASSERT_EQ(scores.size(), signalSize + patternSize - 1);
     for (std::size_t i = 0; i < scores.size(); ++i) {
       const auto shift = static_cast<long>(i) - static_cast<long>(patternSize - 1);

@@ -5,6 +5,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/frame.h>
+#include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 }
 
@@ -21,6 +22,7 @@ namespace {
 // Past this a timestamp is taken for a broken one: reading ends there rather
 // than filling days of silence.
 constexpr std::int64_t kLongestFilmSamples = std::int64_t{12} * 3600 * kSpeechSampleRate;
+constexpr int kResampleFilterSize = 8;
 // Timestamps a little apart are the codec's rounding, not a gap to fill.
 constexpr std::int64_t kGapSamples = kSpeechSampleRate / 50;
 
@@ -59,8 +61,14 @@ std::unique_ptr<AVCodecContext, TCodecFree> OpenDecoder(const AVStream& stream) 
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
   if (codec == nullptr) throw TSpeechError(TSpeechFailure::Undecodable, "no decoder for the audio stream");
   std::unique_ptr<AVCodecContext, TCodecFree> context(avcodec_alloc_context3(codec));
-  if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0 ||
-      avcodec_open2(context.get(), codec, nullptr) < 0) {
+  if (!context || avcodec_parameters_to_context(context.get(), stream.codecpar) < 0) {
+    throw TSpeechError(TSpeechFailure::Undecodable, "the audio decoder does not open");
+  }
+  // Decoders that can mix down to one channel themselves (AC-3's does, before
+  // its transforms) spare the work on channels that would be mixed anyway.
+  AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
+  av_opt_set_chlayout(context.get(), "downmix", &mono, AV_OPT_SEARCH_CHILDREN);
+  if (avcodec_open2(context.get(), codec, nullptr) < 0) {
     throw TSpeechError(TSpeechFailure::Undecodable, "the audio decoder does not open");
   }
   context->pkt_timebase = stream.time_base;
@@ -79,7 +87,8 @@ class TMonoResampler {
     const int input = frame != nullptr ? frame->nb_samples : 0;
     const int room = swr_get_out_samples(Resampler_.get(), input);
     if (room <= 0) return {};
-    Buffer_.resize(static_cast<std::size_t>(room));
+    // Grown, never shrunk: it settles at the largest frame's size.
+    if (Buffer_.size() < static_cast<std::size_t>(room)) Buffer_.resize(static_cast<std::size_t>(room));
     auto* out = reinterpret_cast<std::uint8_t*>(Buffer_.data());
     const int made = swr_convert(Resampler_.get(), &out, room,
                                  frame != nullptr ? const_cast<const std::uint8_t**>(frame->extended_data) : nullptr,
@@ -112,6 +121,9 @@ class TMonoResampler {
       return;
     }
     std::unique_ptr<SwrContext, TResamplerFree> resampler(raw);
+    // A short filter: the detector hears speech, not fidelity, and the long
+    // default would cost as much as the decoding.
+    av_opt_set_int(resampler.get(), "filter_size", kResampleFilterSize, 0);
     if (swr_init(resampler.get()) < 0) return;
     Resampler_ = std::move(resampler);
     Layout_ = std::move(layout);

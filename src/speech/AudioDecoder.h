@@ -6,6 +6,8 @@
 #include <span>
 #include <stdexcept>
 
+#include "VoiceDetector.h"
+
 // A film's audio decoded with libavcodec and made mono at the voice
 // detector's rate with libswresample, one decoded frame at a time: however
 // long the film, no more than a frame's samples are held at once. No Qt.
@@ -13,8 +15,6 @@
 namespace velkaro {
 
 class TMediaInput;
-
-inline constexpr int kSpeechSampleRate = 16000;
 
 enum class TSpeechFailure {
   Unreadable,    // no file, or no container a film comes in

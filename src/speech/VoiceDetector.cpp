@@ -5,8 +5,6 @@
 
 #include <stdexcept>
 
-#include "AudioDecoder.h"
-
 namespace velkaro {
 
 TVoiceDetector::TVoiceDetector()

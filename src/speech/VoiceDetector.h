@@ -18,8 +18,11 @@ class AudioFrame;
 
 namespace velkaro {
 
+// The rate the detector works at inside whatever it is given: audio made
+// this rate from the start costs the least to resample and to hear.
+inline constexpr int kSpeechSampleRate = 8000;
 inline constexpr int kSpeechFrameMs = 10;
-inline constexpr std::size_t kSpeechFrameSamples = 160;  // 10 ms at 16 kHz
+inline constexpr std::size_t kSpeechFrameSamples = kSpeechSampleRate * kSpeechFrameMs / 1000;
 
 class TVoiceDetector {
  public:
@@ -29,7 +32,7 @@ class TVoiceDetector {
   TVoiceDetector(const TVoiceDetector&) = delete;
   TVoiceDetector& operator=(const TVoiceDetector&) = delete;
 
-  // Whether someone speaks in the next 10 ms of mono 16 kHz audio.
+  // Whether someone speaks in the next 10 ms of mono 8 kHz audio.
   bool IsSpeech(std::span<const std::int16_t, kSpeechFrameSamples> frame);
 
  private:

@@ -38,10 +38,21 @@ double ScaledFrame(std::int64_t ms, const TFrameRatio& ratio) {
          static_cast<double>(ratio.Den) / kFrameMs;
 }
 
+// What every ratio's fit works in, made once: a two-hour film's buffers are
+// tens of megabytes each.
+struct TWorkspace {
+  std::vector<double> Cover;   // the cue signal
+  std::vector<double> Whole;   // differences: frames a cue covers entirely
+  std::vector<double> Before;  // prefix sums of the cue signal
+  std::vector<double> Scores;  // the correlation
+};
+
 // How much of each frame the cues cover (0 to 1), the cues' times stretched by `ratio`.
-std::vector<double> CueSignal(std::span<const TCueTime> cues, const TFrameRatio& ratio, std::size_t longest) {
-  std::vector<double> cover(longest + 1, 0.0);
-  std::vector<double> whole(longest + 2, 0.0);  // differences: frames a cue covers entirely
+void CueSignal(std::span<const TCueTime> cues, const TFrameRatio& ratio, std::size_t longest, TWorkspace& work) {
+  std::vector<double>& cover = work.Cover;
+  std::vector<double>& whole = work.Whole;
+  cover.assign(longest + 1, 0.0);
+  whole.assign(longest + 2, 0.0);
   const auto limit = static_cast<double>(longest);
   for (const TCueTime& cue : cues) {
     const double from = std::min(ScaledFrame(cue.StartMs, ratio), limit);
@@ -63,7 +74,6 @@ std::vector<double> CueSignal(std::span<const TCueTime> cues, const TFrameRatio&
     cover[f] = std::min(1.0, cover[f] + running);
   }
   while (!cover.empty() && cover.back() == 0) cover.pop_back();
-  return cover;
 }
 
 struct TRatioFit {
@@ -74,13 +84,16 @@ struct TRatioFit {
 };
 
 // The best offset of one ratio's cue signal, and how the others score.
-TRatioFit FitRatio(TCrossCorrelation& correlation, std::span<const double> cueSignal, std::size_t filmFrames) {
+TRatioFit FitRatio(TCrossCorrelation& correlation, TWorkspace& work, std::size_t filmFrames) {
   TRatioFit fit;
+  const std::vector<double>& cueSignal = work.Cover;
+  std::vector<double>& before = work.Before;
+  before.assign(cueSignal.size() + 1, 0.0);
   double mass = 0;
-  std::vector<double> before(cueSignal.size() + 1, 0.0);  // prefix sums of the cue signal
   for (std::size_t j = 0; j < cueSignal.size(); ++j) before[j + 1] = mass += cueSignal[j];
   if (mass <= 0) return fit;
-  const std::vector<double> scores = correlation.Correlate(cueSignal);
+  const std::vector<double>& scores = work.Scores;
+  correlation.Correlate(cueSignal, work.Scores);
   const auto patternSize = static_cast<std::int64_t>(cueSignal.size());
   const auto film = static_cast<std::int64_t>(filmFrames);
   double sum = 0, squares = 0;
@@ -149,11 +162,19 @@ TAlignment AlignCues(std::span<const std::uint8_t> speech, std::span<const TCueT
   const auto speaking = static_cast<std::size_t>(std::count_if(speech.begin(), speech.end(), [](std::uint8_t s) { return s != 0; }));
   if (cues.size() < kMinCues || speaking < kMinSpeechFrames) return alignment;
 
-  const std::size_t longest = speech.size() * kReachBeyondFilm;
+  // The longest cue signal any ratio makes, within reach of the film.
+  std::int64_t lastEnd = 0;
+  for (const TCueTime& cue : cues) lastEnd = std::max(lastEnd, cue.EndMs);
+  double stretched = 0;
+  for (const TFrameRatio& ratio : kFrameRatios) stretched = std::max(stretched, ScaledFrame(lastEnd, ratio));
+  const std::size_t longest =
+      static_cast<std::size_t>(std::min(static_cast<double>(speech.size() * kReachBeyondFilm), stretched)) + 1;
   TCrossCorrelation correlation(SpeechSignal(speech), longest + 1);
+  TWorkspace work;
   TRatioFit best;
   for (const TFrameRatio& ratio : kFrameRatios) {
-    const TRatioFit fit = FitRatio(correlation, CueSignal(cues, ratio, longest), speech.size());
+    CueSignal(cues, ratio, longest, work);
+    const TRatioFit fit = FitRatio(correlation, work, speech.size());
     if (fit.Score > best.Score) {
       best = fit;
       alignment.Ratio = ratio;

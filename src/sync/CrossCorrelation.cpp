@@ -85,9 +85,10 @@ TCrossCorrelation::TCrossCorrelation(std::span<const double> signal, std::size_t
 
 TCrossCorrelation::~TCrossCorrelation() = default;
 
-std::vector<double> TCrossCorrelation::Correlate(std::span<const double> pattern) {
+void TCrossCorrelation::Correlate(std::span<const double> pattern, std::vector<double>& out) {
   TState& s = *State_;
-  if (pattern.empty()) return {};
+  out.clear();
+  if (pattern.empty()) return;
   pattern = pattern.first(std::min(pattern.size(), s.Length - s.SignalSize));
   std::fill_n(std::copy(pattern.begin(), pattern.end(), s.Real.get()), s.Length - pattern.size(), 0.0);
   fftw_execute(s.Forward.get());
@@ -99,12 +100,11 @@ std::vector<double> TCrossCorrelation::Correlate(std::span<const double> pattern
   fftw_execute(s.Backward.get());
   // FFTW leaves the inverse unscaled; shift k sits at k, and a negative one at Length + k.
   const double scale = 1.0 / static_cast<double>(s.Length);
-  std::vector<double> out(pattern.size() - 1 + s.SignalSize);
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    const std::size_t at = i + 1 < pattern.size() ? s.Length - (pattern.size() - 1 - i) : i - (pattern.size() - 1);
-    out[i] = s.Real[at] * scale;
-  }
-  return out;
+  const std::size_t before = pattern.size() - 1;
+  out.resize(before + s.SignalSize);
+  std::transform(s.Real.get() + s.Length - before, s.Real.get() + s.Length, out.begin(), [&](double v) { return v * scale; });
+  std::transform(s.Real.get(), s.Real.get() + s.SignalSize, out.begin() + static_cast<std::ptrdiff_t>(before),
+                 [&](double v) { return v * scale; });
 }
 
 }  // namespace velkaro

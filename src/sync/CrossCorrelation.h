@@ -19,9 +19,10 @@ class TCrossCorrelation {
   TCrossCorrelation& operator=(const TCrossCorrelation&) = delete;
 
   // Σ_j pattern[j] · signal[j + k] for every k from −(pattern.size() − 1) to
-  // signal.size() − 1, at index k + pattern.size() − 1. Signal values outside
-  // it count as 0.
-  std::vector<double> Correlate(std::span<const double> pattern);
+  // signal.size() − 1, at index k + pattern.size() − 1 of `out` (resized to
+  // fit; one vector kept for many patterns is allocated once). Signal values
+  // outside it count as 0.
+  void Correlate(std::span<const double> pattern, std::vector<double>& out);
 
  private:
   struct TState;
