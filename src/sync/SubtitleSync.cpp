@@ -216,7 +216,7 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   return std::filesystem::equivalent(a, b, error);
 }
 
-void WriteSynced(const TSyncRequest& request, const std::string& content, TSyncResult& result) {
+void WriteUnderRequestedName(const TSyncRequest& request, const std::string& content, TSyncResult& result) {
   try {
     if (!request.Output.empty()) {
       if (SameFile(request.Output, request.Video)) Fail(TSyncFailure::WriteFailed, NameText(request.Output));
@@ -265,22 +265,37 @@ TSyncedText SyncText(std::string_view text, const std::filesystem::path& video, 
   return SyncNamedText(text, {}, video, listener);
 }
 
-TSyncResult SyncSubtitleFile(const TSyncRequest& request, const TSpeechListener& listener) {
+TSyncedText SyncSubtitle(const TSyncRequest& request, const TSpeechListener& listener) {
   std::error_code error;
   const auto size = std::filesystem::file_size(request.Subtitle, error);
   std::optional<std::string> bytes;
   if (!error && size <= kLargestSubtitle) bytes = ReadFileContent(request.Subtitle);
   if (!bytes) Fail(TSyncFailure::SubtitleUnreadable, NameText(request.Subtitle));
-  TSyncResult result{SyncNamedText(*bytes, NameText(request.Subtitle), request.Video, listener), {}, {}};
-  if (result.Synced.Retimed) WriteSynced(request, result.Synced.Retimed->Text, result);
+  return SyncNamedText(*bytes, NameText(request.Subtitle), request.Video, listener);
+}
+
+TSyncResult WriteSynced(const TSyncRequest& request, TSyncedText synced) {
+  TSyncResult result{std::move(synced), {}, {}};
+  if (result.Synced.Retimed) WriteUnderRequestedName(request, result.Synced.Retimed->Text, result);
   return result;
 }
 
+TSyncResult SyncSubtitleFile(const TSyncRequest& request, const TSpeechListener& listener) {
+  return WriteSynced(request, SyncSubtitle(request, listener));
+}
+
 void SyncReadyPlan(TReadyPlan& plan, const TSpeechListener& listener) {
-  for (TReadyFile& file : plan.Files) {
+  const auto parts = static_cast<int>(plan.Files.size());
+  for (int part = 0; part < parts; ++part) {
+    TReadyFile& file = plan.Files[static_cast<std::size_t>(part)];
+    // The parts' progress as one, from the first part's start to the last one's end.
+    TSpeechListener partListener{listener.Stopped, {}};
+    if (listener.Progress) {
+      partListener.Progress = [&, part](int percent) { listener.Progress((part * 100 + percent) / parts); };
+    }
     std::vector<std::string> lines;
     try {
-      const TSyncedText synced = SyncNamedText(file.Content, NameText(file.Target), file.Video, listener);
+      const TSyncedText synced = SyncNamedText(file.Content, NameText(file.Target), file.Video, partListener);
       if (synced.Retimed) file.Content = synced.Retimed->Text;
       lines = FitLines(synced);
     } catch (const TSyncError& failure) {

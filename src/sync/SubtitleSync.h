@@ -68,6 +68,10 @@ struct TSyncResult {
 // overwritten unasked: ".synced" and ".orig" become ".synced.2", ".orig.2"...
 // Throws as SyncText does, and TSyncError(WriteFailed); a stop leaves nothing written.
 TSyncResult SyncSubtitleFile(const TSyncRequest& request, const TSpeechListener& listener);
+// Its two halves: the reading and lining up, which takes a film's length
+// and writes nothing, and the writing of a fit, which is quick.
+TSyncedText SyncSubtitle(const TSyncRequest& request, const TSpeechListener& listener);
+TSyncResult WriteSynced(const TSyncRequest& request, TSyncedText synced);
 
 // Every file of `plan` lined up with its own video before it is placed; a
 // file that does not fit, or cannot be synced, stays as planned. What

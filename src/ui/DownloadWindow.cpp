@@ -18,6 +18,8 @@
 #include "QtDispatcher.h"
 #include "ReadySubtitle.h"
 #include "SaveDialog.h"
+#include "SubtitleSync.h"
+#include "SyncThread.h"
 
 namespace velkaro {
 
@@ -29,6 +31,8 @@ const QRect kProgressArea(24, 29, 246, 16);
 const QRect kStatusArea(12, 49, 263, 13);
 const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
+
+constexpr const char* kSyncingStatus = "Altyaz\xFD filmin sesine e\xFEitleniyor...";
 
 std::string OverwriteQuestion(const std::filesystem::path& target) {
   return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
@@ -158,27 +162,57 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
 void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
   std::error_code ignored;
   if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
-    std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
-    if (!Videos.empty()) message += MakeReadyBesideVideos();
-    Deps_.Prompt.ShowInformation(message);
+    const std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
+    if (Videos.empty()) {
+      Deps_.Prompt.ShowInformation(message);
+    } else if (PlanReadyBesideVideos() && ReadyOptions.SyncToAudio && !Plan_.Files.empty()) {
+      // Told and closed once the subtitles are in time with the videos.
+      SyncThenPlace(message);
+      return;
+    } else {
+      Deps_.Prompt.ShowInformation(message + PlaceReadyBesideVideos());
+    }
   }
   Finished = true;
   close();
 }
 
-std::string TfrmDownloader::MakeReadyBesideVideos() {
-  TReadyPlan plan;
-  TReadyWritten written;
+bool TfrmDownloader::PlanReadyBesideVideos() {
   // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
-    plan = PlanReadySubtitles({
+    Plan_ = PlanReadySubtitles({
         .Downloaded = SavePath,
         .Videos = Videos,
         .RowFps = Fps,
         .RowLanguage = Language,
         .Options = ReadyOptions,
     });
-    written = WriteReadySubtitles(plan, [this](const std::filesystem::path& target) {
+    return true;
+  } catch (const std::exception& error) {
+    Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
+    return false;
+  }
+}
+
+void TfrmDownloader::SyncThenPlace(const std::string& message) {
+  SetStatusCaption(kSyncingStatus);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  SyncThread_ = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
+  SyncThread_->OnProgress = [this](int percent) { ProgressBar1->setValue(percent); };
+  SyncThread_->OnTerminate = [this, message](TSyncThread& ended) {
+    if (!ended.FailureText().empty()) Plan_.Messages.push_back(ended.FailureText());
+    Deps_.Prompt.ShowInformation(message + PlaceReadyBesideVideos());
+    Finished = true;
+    close();
+  };
+  SyncThread_->Start();
+}
+
+std::string TfrmDownloader::PlaceReadyBesideVideos() {
+  TReadyWritten written;
+  try {
+    written = WriteReadySubtitles(Plan_, [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
   } catch (const std::exception& error) {
@@ -192,7 +226,7 @@ std::string TfrmDownloader::MakeReadyBesideVideos() {
   lines.append("\r\n");
   add(WrittenFilesText(written));
   add(RefusedFilesText(written));
-  for (const std::string& message : plan.Messages) add(message);
+  for (const std::string& message : Plan_.Messages) add(message);
   return lines;
 }
 
@@ -206,6 +240,11 @@ void TfrmDownloader::FormClose() {
 }
 
 void TfrmDownloader::StopDownload() {
+  // A sync under way is dropped with the subtitles it was to place; the download stays saved.
+  if (SyncThread_) {
+    SyncThread_->Abandon();
+    SyncThread_->Join();
+  }
   if (!DownloadThread) return;
   DownloadThread->Abandon();
   // Abandoned, the worker ends within a poll of its transfer or its wait on this thread.

@@ -11,6 +11,7 @@
 
 #include "DownloadOptions.h"
 #include "ProgramFiles.h"
+#include "ReadySubtitle.h"
 #include "SaveDialog.h"
 #include "Sites.h"
 #include "UserPrompt.h"
@@ -23,6 +24,7 @@ namespace velkaro {
 
 class TDownloadThread;
 class TQtDispatcher;
+class TSyncThread;
 
 struct TDownloaderDeps {
   IUserPrompt& Prompt;
@@ -84,12 +86,18 @@ class TfrmDownloader final : public TFormDialog {
   void StopDownload();
   void ShowProgress(std::int32_t maximum, std::int32_t position);
   std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
-  // Unpacks, converts and places the saved subtitle beside Videos; the lines
-  // the success message gets for it.
-  std::string MakeReadyBesideVideos();
+  // Unpacks and converts the saved subtitle for Videos, in memory; false when that failed.
+  bool PlanReadyBesideVideos();
+  // Lines each planned subtitle up with its video's speech on a worker, then places them.
+  void SyncThenPlace(const std::string& message);
+  // Places the planned subtitles beside Videos; the lines the success message gets for it.
+  std::string PlaceReadyBesideVideos();
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;
+  // What the saved subtitle becomes beside the videos; the sync's worker changes it until its end.
+  TReadyPlan Plan_;
+  std::shared_ptr<TSyncThread> SyncThread_;
   bool Shown_ = false;
 
   QLabel* lbSavePath = nullptr;

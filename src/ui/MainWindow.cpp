@@ -39,6 +39,7 @@
 #include "QtDispatcher.h"
 #include "ResultList.h"
 #include "RowComparison.h"
+#include "SyncToAudioDialog.h"
 #include "SettingsFile.h"
 #include "TextHelpers.h"
 #include "UpdateThread.h"
@@ -305,6 +306,9 @@ void TfrmMain::BuildMenuBar() {
   commands->addSeparator();
   Command(*commands, Utf8("İndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
   Command(*commands, Utf8("Özellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
+
+  QMenu* tools = mm1->addMenu(Utf8("Araçlar"));
+  Command(*tools, Utf8("Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
 
   QMenu* settings = mm1->addMenu(QStringLiteral("Ayarlar"));
   QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
@@ -630,6 +634,33 @@ void TfrmMain::AskVideos() {
 void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
   TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
   dialog.ShowVideo(ReadVideoFacts(videos));
+  ShowModal(dialog);
+}
+
+// A file dialog for one file, opened at `start` (a file or a folder); nothing when cancelled.
+std::optional<std::filesystem::path> TfrmMain::AskFile(const QString& title, const std::filesystem::path& start,
+                                                      const QString& filter) {
+  const QString chosen = QFileDialog::getOpenFileName(this, title, FromPath(start), filter);
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToPath(chosen);
+}
+
+std::optional<TSyncChoice> TfrmMain::AskSyncFiles(const TSyncChoice& prefilled) {
+  const auto video = AskFile(Utf8("Video seç"), prefilled.Video, VideoFileFilter());
+  if (!video) return std::nullopt;
+  // Another video than the one offered brings its own subtitle with it.
+  std::filesystem::path subtitle = *video == prefilled.Video ? prefilled.Subtitle : PrefilledSyncChoice({*video}).Subtitle;
+  if (subtitle.empty()) subtitle = video->parent_path();
+  const auto chosen = AskFile(Utf8("Altyazı seç"), subtitle, Utf8("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
+  if (!chosen) return std::nullopt;
+  return TSyncChoice{*video, *chosen};
+}
+
+void TfrmMain::SyncToAudio() {
+  const TSyncChoice prefilled = PrefilledSyncChoice(Session_->SearchVideos);
+  const auto choice = Deps_.AskSyncFiles ? Deps_.AskSyncFiles(prefilled) : AskSyncFiles(prefilled);
+  if (!choice) return;
+  TfrmSyncToAudio dialog(*choice, Deps_.Prompt, this);
   ShowModal(dialog);
 }
 

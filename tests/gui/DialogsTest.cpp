@@ -491,9 +491,11 @@ class DialogsTest : public QObject {
       click(dialog, "cbToUtf8");
       click(dialog, "cbLanguageSuffix");
       click(dialog, "cbMicroDvdToSubRip");
+      QCOMPARE(Child<QCheckBox>(dialog, "cbSyncToAudio").text(), QString::fromUtf8("Altyazıyı filmin sesine eşitle"));
+      click(dialog, "cbSyncToAudio");
       click(dialog, "btnOk");
     }
-    QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true}));
+    QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true, true}));
     QCOMPARE(ReadConnections(ini), 3);
     QVERIFY(Prompt.Errors.empty());
   }
