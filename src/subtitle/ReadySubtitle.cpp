@@ -31,13 +31,9 @@ enum class TMessage {
   Written,
 };
 
-struct TMessageText {
-  TMessage Id;
-  const char* Text;  // "%1" stands for the name or number the message is about
-};
-
-// Every text the user reads about a download made ready, in code page 1254.
-constexpr TMessageText kMessages[] = {
+// Every text the user reads about a download made ready, in code page 1254;
+// "%1" stands for the name or number the message is about.
+constexpr TTableText<TMessage> kMessages[] = {
     {TMessage::ArchiveUnreadable, "Ar\xFEiv a\xE7\xFDlamad\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::NoSubtitle, "Ar\xFEivde altyaz\xFD dosyas\xFD yok; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::TooLarge, "Ar\xFEiv \xE7ok b\xFCy\xFCk; a\xE7ma durduruldu, dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
@@ -89,13 +85,7 @@ constexpr std::string_view kSubRipExtension = ".srt";
 constexpr std::string_view kPlainTextExtension = ".txt";
 constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
 
-std::string Message(TMessage id, std::string_view subject = {}) {
-  const auto entry = std::find_if(std::begin(kMessages), std::end(kMessages),
-                                  [id](const TMessageText& message) { return message.Id == id; });
-  std::string text = entry->Text;
-  ReplaceText(text, "%1", subject);
-  return text;
-}
+std::string Message(TMessage id, std::string_view subject = {}) { return TableText(kMessages, id, {subject}); }
 
 // A file name (UTF-8, as file systems and archives spell them) inside an engine text.
 std::string NameText(const std::filesystem::path& name) { return Utf8ToCp1254(name.filename().string()); }

@@ -20,32 +20,10 @@ namespace velkaro {
 
 namespace {
 
-enum class TSyncMessage {
-  Applied,
-  Written,
-  KeptOriginal,
-  Cut,
-  Dropped,
-  Refused,
-  VideoUnreadable,
-  NoAudio,
-  AudioUndecodable,
-  SubtitleUnreadable,
-  FormatNotWritable,
-  NoCues,
-  WriteFailed,
-  Backward,
-  Forward,
-  Part,
-};
-
-struct TSyncMessageText {
-  TSyncMessage Id;
-  const char* Text;  // "%1", "%2", "%3" stand for what the message is about
-};
+enum class TSyncMessage { Applied, Written, KeptOriginal, Cut, Dropped, Refused, Backward, Forward, Part };
 
 // Every text the user reads about a sync, in code page 1254.
-constexpr TSyncMessageText kSyncMessages[] = {
+constexpr TTableText<TSyncMessage> kSyncMessages[] = {
     {TSyncMessage::Applied, "Altyaz\xFD filmin sesine e\xFEitlendi: %1, oran %2, g\xFCven %3."},
     {TSyncMessage::Written, "E\xFEitlenen altyaz\xFD kaydedildi: %1"},
     {TSyncMessage::KeptOriginal, "\xD6zg\xFCn altyaz\xFD sakland\xFD: %1"},
@@ -54,48 +32,29 @@ constexpr TSyncMessageText kSyncMessages[] = {
     {TSyncMessage::Refused,
      "Altyaz\xFD filmin sesine oturmad\xFD (g\xFCven %1): ba\xFEka bir filmin altyaz\xFDs\xFD ya da filmde \xE7ok az "
      "konu\xFEma var. Altyaz\xFD de\xF0i\xFEtirilmedi."},
-    {TSyncMessage::VideoUnreadable, "Video okunamad\xFD: %1"},
-    {TSyncMessage::NoAudio, "Videoda ses yok: %1"},
-    {TSyncMessage::AudioUndecodable, "Videonun sesi \xE7\xF6z\xFClemedi: %1"},
-    {TSyncMessage::SubtitleUnreadable, "Altyaz\xFD okunamad\xFD: %1"},
-    {TSyncMessage::FormatNotWritable,
-     "%1 altyaz\xFDlar\xFD sese e\xFEitlenemez; yaln\xFDz SubRip ve MicroDVD e\xFEitlenir."},
-    {TSyncMessage::NoCues, "Altyaz\xFD" "da zamanl\xFD sat\xFDr yok: %1"},
-    {TSyncMessage::WriteFailed, "E\xFEitlenen altyaz\xFD yaz\xFDlamad\xFD: %1"},
     {TSyncMessage::Backward, "%1 sn geri"},
     {TSyncMessage::Forward, "%1 sn ileri"},
     {TSyncMessage::Part, "%1: %2"},
 };
 
-std::string Message(TSyncMessage id, std::string_view first = {}, std::string_view second = {},
-                    std::string_view third = {}) {
-  const auto entry = std::find_if(std::begin(kSyncMessages), std::end(kSyncMessages),
-                                  [id](const TSyncMessageText& message) { return message.Id == id; });
-  std::string text = entry->Text;
-  ReplaceText(text, "%1", first);
-  ReplaceText(text, "%2", second);
-  ReplaceText(text, "%3", third);
-  return text;
+// Why a subtitle could not be synced; "%1" names the file or the format.
+constexpr TTableText<TSyncFailure> kFailureMessages[] = {
+    {TSyncFailure::VideoUnreadable, "Video okunamad\xFD: %1"},
+    {TSyncFailure::NoAudio, "Videoda ses yok: %1"},
+    {TSyncFailure::AudioUndecodable, "Videonun sesi \xE7\xF6z\xFClemedi: %1"},
+    {TSyncFailure::SubtitleUnreadable, "Altyaz\xFD okunamad\xFD: %1"},
+    {TSyncFailure::FormatNotWritable,
+     "%1 altyaz\xFDlar\xFD sese e\xFEitlenemez; yaln\xFDz SubRip ve MicroDVD e\xFEitlenir."},
+    {TSyncFailure::NoCues, "Altyaz\xFD" "da zamanl\xFD sat\xFDr yok: %1"},
+    {TSyncFailure::WriteFailed, "E\xFEitlenen altyaz\xFD yaz\xFDlamad\xFD: %1"},
+};
+
+std::string Message(TSyncMessage id, std::initializer_list<std::string_view> fills = {}) {
+  return TableText(kSyncMessages, id, fills);
 }
 
-struct TFailureMessage {
-  TSyncFailure Failure;
-  TSyncMessage Message;
-};
-constexpr TFailureMessage kFailureMessages[] = {
-    {TSyncFailure::VideoUnreadable, TSyncMessage::VideoUnreadable},
-    {TSyncFailure::NoAudio, TSyncMessage::NoAudio},
-    {TSyncFailure::AudioUndecodable, TSyncMessage::AudioUndecodable},
-    {TSyncFailure::SubtitleUnreadable, TSyncMessage::SubtitleUnreadable},
-    {TSyncFailure::FormatNotWritable, TSyncMessage::FormatNotWritable},
-    {TSyncFailure::NoCues, TSyncMessage::NoCues},
-    {TSyncFailure::WriteFailed, TSyncMessage::WriteFailed},
-};
-
 [[noreturn]] void Fail(TSyncFailure failure, std::string_view subject) {
-  const auto entry = std::find_if(std::begin(kFailureMessages), std::end(kFailureMessages),
-                                  [failure](const TFailureMessage& m) { return m.Failure == failure; });
-  throw TSyncError(failure, Message(entry->Message, subject));
+  throw TSyncError(failure, TableText(kFailureMessages, failure, {subject}));
 }
 
 struct TSpeechFailureOf {
@@ -240,11 +199,11 @@ void WriteUnderRequestedName(const TSyncRequest& request, const std::string& con
 std::vector<std::string> FitLines(const TSyncedText& synced) {
   const TAlignment& alignment = synced.Alignment;
   const std::string confidence = DecimalText(alignment.Confidence, 1);
-  if (!synced.Retimed) return {Message(TSyncMessage::Refused, confidence)};
+  if (!synced.Retimed) return {Message(TSyncMessage::Refused, {confidence})};
   std::vector<std::string> lines{
-      Message(TSyncMessage::Applied, OffsetText(alignment.Retiming.OffsetMs), alignment.Ratio.Name, confidence)};
-  if (synced.Retimed->Cut > 0) lines.push_back(Message(TSyncMessage::Cut, std::to_string(synced.Retimed->Cut)));
-  if (synced.Retimed->Dropped > 0) lines.push_back(Message(TSyncMessage::Dropped, std::to_string(synced.Retimed->Dropped)));
+      Message(TSyncMessage::Applied, {OffsetText(alignment.Retiming.OffsetMs), alignment.Ratio.Name, confidence})};
+  if (synced.Retimed->Cut > 0) lines.push_back(Message(TSyncMessage::Cut, {std::to_string(synced.Retimed->Cut)}));
+  if (synced.Retimed->Dropped > 0) lines.push_back(Message(TSyncMessage::Dropped, {std::to_string(synced.Retimed->Dropped)}));
   return lines;
 }
 
@@ -303,21 +262,21 @@ void SyncReadyPlan(TReadyPlan& plan, const TSpeechListener& listener) {
     }
     // Each part's lines say which part they are about.
     for (auto& line : lines) {
-      plan.Messages.push_back(plan.Files.size() > 1 ? Message(TSyncMessage::Part, NameText(file.Video), line) : line);
+      plan.Messages.push_back(plan.Files.size() > 1 ? Message(TSyncMessage::Part, {NameText(file.Video), line}) : line);
     }
   }
 }
 
 std::string SyncResultText(const TSyncResult& result) {
   std::vector<std::string> lines = FitLines(result.Synced);
-  if (!result.Written.empty()) lines.push_back(Message(TSyncMessage::Written, PathText(result.Written)));
-  if (!result.KeptOriginal.empty()) lines.push_back(Message(TSyncMessage::KeptOriginal, PathText(result.KeptOriginal)));
+  if (!result.Written.empty()) lines.push_back(Message(TSyncMessage::Written, {PathText(result.Written)}));
+  if (!result.KeptOriginal.empty()) lines.push_back(Message(TSyncMessage::KeptOriginal, {PathText(result.KeptOriginal)}));
   return JoinLines(lines);
 }
 
 std::string OffsetText(std::int64_t offsetMs) {
   const std::string seconds = DecimalText(static_cast<double>(std::llabs(offsetMs)) / 1000.0, 2);
-  return Message(offsetMs < 0 ? TSyncMessage::Backward : TSyncMessage::Forward, seconds);
+  return Message(offsetMs < 0 ? TSyncMessage::Backward : TSyncMessage::Forward, {seconds});
 }
 
 }  // namespace velkaro
