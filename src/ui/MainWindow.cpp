@@ -307,9 +307,6 @@ void TfrmMain::BuildMenuBar() {
   Command(*commands, Utf8("İndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
   Command(*commands, Utf8("Özellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
 
-  QMenu* tools = mm1->addMenu(Utf8("Araçlar"));
-  Command(*tools, Utf8("Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
-
   QMenu* settings = mm1->addMenu(QStringLiteral("Ayarlar"));
   QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
   StartupItem(*startup, Utf8("Gelişmiş Aramayı göster..."), "mmItemShowSearch", true);
@@ -320,6 +317,9 @@ void TfrmMain::BuildMenuBar() {
   settings->addSeparator();
   Command(*settings, Utf8("Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
   Command(*settings, Utf8("İndirme seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
+
+  QMenu* tools = mm1->addMenu(Utf8("Araçlar"));
+  Command(*tools, Utf8("Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
 
   QMenu* about = mm1->addMenu(Utf8("Hakkında"));
   Command(*about, QStringLiteral("BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });

@@ -64,6 +64,7 @@ void TfrmSyncToAudio::BuildControls() {
   ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
+  ProgressBar1->setTextVisible(false);
   lbStatus = new QLabel(QStringLiteral("Filmin sesi okunuyor..."), this);
   lbStatus->setObjectName(QStringLiteral("lbStatus"));
   Button1 = new QPushButton(QStringLiteral("&Durdur"), this);
