@@ -1,11 +1,17 @@
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "ArchiveReader.h"
 #include "FrameRate.h"
 #include "TextEncoding.h"
-#include "Unpack.h"
+#include "UnpackProcess.h"
+#include "PartMatch.h"
 #include "sitesim/ArchiveWriter.h"
 
 namespace velkaro {
@@ -39,6 +45,24 @@ void BM_ReadyTwoCdZip(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * 120000);
 }
 BENCHMARK(BM_ReadyTwoCdZip)->Unit(benchmark::kMillisecond);
+
+// The same 2-CD zip unpacked in the worker process and in this one: the
+// difference is what the worker's isolation costs per archive.
+void UnpackTwoCdZip(benchmark::State& state, bool inWorker) {
+  const std::string zip = sim::WriteArchive(
+      sim::TArchiveFormat::Zip, {{"Film.cd1.sub", MicroDvdText(60000)}, {"Film.cd2.sub", MicroDvdText(60000)}});
+  const auto file = std::filesystem::temp_directory_path() / ("velkaro-bench-" + std::to_string(::getpid()) + ".zip");
+  { std::ofstream(file, std::ios::binary) << zip; }
+  for (auto _ : state) {
+    const TUnpacked unpacked = inWorker ? UnpackInWorker(file) : UnpackBytes(zip);
+    if (unpacked.Candidates.size() != 2) state.SkipWithError("the zip was not unpacked");
+  }
+  std::filesystem::remove(file);
+}
+void BM_UnpackInWorker(benchmark::State& state) { UnpackTwoCdZip(state, true); }
+void BM_UnpackInProcess(benchmark::State& state) { UnpackTwoCdZip(state, false); }
+BENCHMARK(BM_UnpackInWorker)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnpackInProcess)->Unit(benchmark::kMillisecond);
 
 // A 5 MB text: encoding detected and converted, every frame scaled; time must grow linearly.
 void BM_ReadyLargeText(benchmark::State& state) {

@@ -1,5 +1,6 @@
-// Writes the archive seeds of fuzz_readysubtitle into the folder given: made
-// at build time, never kept in the tree.
+// Writes the archive seeds of fuzz_archivereader into the first folder given,
+// and the unpacking worker's answer for one of them into the second, as a
+// seed of fuzz_readysubtitle: made at build time, never kept in the tree.
 
 #include <filesystem>
 #include <fstream>
@@ -7,11 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "ArchiveReader.h"
+#include "UnpackWire.h"
 #include "sitesim/ArchiveWriter.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: make_fuzz_seeds DIR\n";
+  if (argc != 3) {
+    std::cerr << "usage: make_fuzz_seeds ARCHIVE_DIR ANSWER_DIR\n";
     return 2;
   }
   using velkaro::sim::TArchiveFormat;
@@ -27,5 +30,9 @@ int main(int argc, char** argv) {
   for (const auto& [name, format] : formats) {
     std::ofstream(dir / name, std::ios::binary) << velkaro::sim::WriteArchive(format, entries);
   }
+  const std::filesystem::path answers(argv[2]);
+  std::filesystem::create_directories(answers);
+  const auto zip = velkaro::sim::WriteArchive(TArchiveFormat::Zip, entries);
+  std::ofstream(answers / "answer.bin", std::ios::binary) << velkaro::EncodeUnpacked(velkaro::UnpackBytes(zip));
   return 0;
 }

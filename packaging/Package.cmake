@@ -1,5 +1,6 @@
 # cpack -G DEB: velkaro_1.24-1_amd64.deb from the install rules. Library
-# dependencies come from dpkg-shlibdeps, not from a hand-written list.
+# dependencies come from dpkg-shlibdeps, not from a hand-written list; data
+# packages the program reads are named below.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velkaro)
@@ -13,6 +14,9 @@ set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs and buttons in Turkish: the toolkit's catalogue is a data
+# file, which dpkg-shlibdeps cannot see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-translations-l10n)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.velkaro.net/)

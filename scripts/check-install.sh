@@ -45,6 +45,7 @@ bin="$prefix/bin"
 for program in velkaro velkaro-cli velkaro-sitesim; do
   [ -x "$bin/$program" ] || fail "$program not installed"
 done
+[ -x "$prefix/libexec/velkaro/velkaro-unpack" ] || fail "the unpacking worker is not installed"
 
 step "desktop entry and AppStream metadata"
 desktop-file-validate "$prefix/share/applications/velkaro.desktop"
@@ -106,6 +107,16 @@ as_user velkaro-cli download --url "http://www.subdb.net/subdb/html/" --out "$ho
 [ "$status" = 1 ] || fail "a download without a file name must exit 1 (got $status)"
 [ -s "$cache/temp.subfile" ] || fail "temp.subfile not in the user's cache folder"
 echo "temp.subfile kept in $cache ($(stat -c %s "$cache/temp.subfile") bytes)"
+
+# A zip made ready beside a film by the installed unpacking worker.
+IFS=$'\t' read -r _ film url _ fps cd date _ < <(grep -m 1 -P '^\d+\t[^\t]*\thttp://www\.extratitles\.net/[^\t]*\.zip\t' "$work/rows") ||
+  fail "no ExtraTitles zip row"
+as_user mkdir "$home/Film"
+as_user velkaro-cli download --url "$url" --film "$film" --cd "$cd" --fps "$fps" --out "$home/Altyazilar" \
+  --video "$home/Film/Film.avi" >/dev/null 2>"$work/ready-status" || fail "download --video: $(cat "$work/ready-status")"
+ready=$(ls "$home/Film")
+[ -n "$ready" ] || fail "download --video placed nothing: $(cat "$work/ready-status")"
+echo "made ready beside the film: $ready"
 
 step "the window, as nobody, on the offscreen platform"
 "${as_user[@]}" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home/runtime" velkaro --log >"$work/window" 2>&1 &

@@ -14,7 +14,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   desktop-file-utils appstream lintian dpkg-dev file
+  locales
 )
+
+# The tests run the programs under a Turkish UTF-8 locale as well as C.
+turkish_locale() {
+  locale -a | grep -qix 'tr_TR.utf8' || localedef -i tr_TR -f UTF-8 tr_TR.UTF-8
+}
 
 missing=()
 for package in "${packages[@]}"; do
@@ -22,9 +28,11 @@ for package in "${packages[@]}"; do
 done
 if [ "${#missing[@]}" -eq 0 ] && [ "${VELKARO_FORCE_APT:-0}" != 1 ]; then
   echo "install-deps: all packages present"
+  turkish_locale
   exit 0
 fi
 
 export DEBIAN_FRONTEND=noninteractive
 apt-get update
 apt-get install -y --no-install-recommends "${packages[@]}"
+turkish_locale

@@ -32,6 +32,7 @@ class TCliFolder {
  public:
   TCliFolder() {
     std::filesystem::copy_file(VELKARO_CLI, Program_);
+    std::filesystem::copy_file(VELKARO_UNPACK_WORKER, Dir_.Path() / "velkaro-unpack");
     std::filesystem::copy_file(VELKARO_DEFAULT_SETTINGS, Dir_.Path() / "conf.vkcf");
   }
 
@@ -51,7 +52,12 @@ class TCliFolder {
     for (auto& arg : argvText) argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t child = 0;
-    const int error = posix_spawn(&child, Program_.c_str(), &actions, nullptr, argv.data(), environ);
+    std::vector<std::string> environment = Environment;
+    std::vector<char*> envp;
+    for (auto& variable : environment) envp.push_back(variable.data());
+    envp.push_back(nullptr);
+    const int error = posix_spawn(&child, Program_.c_str(), &actions, nullptr, argv.data(),
+                                  Environment.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) throw std::system_error(error, std::generic_category(), "posix_spawn");
     return child;
@@ -72,6 +78,8 @@ class TCliFolder {
   TCliRun Run(const std::vector<std::string>& args) const { return Wait(Spawn(args)); }
 
   const std::filesystem::path& Path() const { return Dir_.Path(); }
+  // The program's whole environment ("NAME=value"); empty: this process's.
+  std::vector<std::string> Environment;
   std::filesystem::path OutFile() const { return Dir_.Path() / "stdout.txt"; }
   std::filesystem::path ErrFile() const { return Dir_.Path() / "stderr.txt"; }
 

@@ -45,9 +45,27 @@ TEST(MicroDvdToSubRip, TimesExactToTheMillisecond) {
       "{86400000}{}Sonsuz\r\n";
   // 24 / 23.976 = 1.001001 s; 23976 / 23.976 = 1000 s; 24000 / 23.976 = 1001.001 s
   EXPECT_EQ(MicroDvdToSubRip(text, 23.976),
-            "1\r\n00:00:01,001 --> 00:00:02,002\r\nBir\r\n\xC4\xB0ki\r\n\r\n"
+            "1\r\n00:00:01,001 --> 00:00:02,002\r\n<i>Bir</i>\r\n\xC4\xB0ki\r\n\r\n"
             "2\r\n00:16:40,000 --> 00:16:41,001\r\nSon\r\n\r\n"
             "3\r\n1001:00:03,604 --> 1001:00:06,604\r\nSonsuz\r\n\r\n");
+}
+
+// A line's "/" and "{y:...}" style that line, "{Y:...}" the whole cue; other codes go, a "/" inside a line stays.
+TEST(MicroDvdToSubRip, StylesBecomeTags) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/Bir|iki", "<i>Bir</i>\niki"},
+      {"Bir|/iki", "Bir\n<i>iki</i>"},
+      {"{y:i}Bir|iki", "<i>Bir</i>\niki"},
+      {"{Y:i}Bir|/iki", "<i>Bir\niki</i>"},
+      {"{y:b,i}Bir|{y:u}iki", "<i><b>Bir</b></i>\n<u>iki</u>"},
+      {"{c:$0000FF}1/2 {f:Arial}oran|", "1/2 oran\n"},
+      {"{y:s}Bir", "Bir"},
+  };
+  for (const auto& [cue, expected] : cases) {
+    EXPECT_EQ(MicroDvdToSubRip(std::string("{25}{50}") + cue + "\n", 25),
+              std::string("1\n00:00:01,000 --> 00:00:02,000\n") + expected + "\n\n")
+        << cue;
+  }
 }
 
 TEST(MicroDvdToSubRip, ACueWithoutEndLastsUntilTheNext) {

@@ -2,7 +2,10 @@
 // the subtitle is unpacked and converted beside each part.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <clocale>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +17,7 @@
 #include "Sites.h"
 #include "TestSupport.h"
 #include "TextHelpers.h"
+#include "LoopbackServer.h"
 #include "VideoFixtures.h"
 #include "sitesim/ExtraTitlesSite.h"
 #include "sitesim/SimServer.h"
@@ -122,7 +126,7 @@ TEST_F(ReadyCli, MicroDvdFramesFollowTheVideosRate) {
   std::ofstream(Cli.Path() / "velkaro.ini") << "[velkaro]\nmicroDvdToSubRip=1\nlanguageSuffix=yes\n";
   const test::TCliRun subRip = Download(ExtraTitlesLink(kTwoCdMicroDvd), videos, {"--language", "Turkish"});
   ASSERT_EQ(subRip.Status, 0) << subRip.Err;
-  EXPECT_TRUE(ReadBytes(FilmDir() / "Film.CD1.tr.srt").starts_with("1\r\n00:00:01,001 --> 00:00:04,004\r\nFast & Furious\r\n"));
+  EXPECT_TRUE(ReadBytes(FilmDir() / "Film.CD1.tr.srt").starts_with("1\r\n00:00:01,000 --> 00:00:04,000\r\nFast & Furious\r\n"));
 }
 
 TEST_F(ReadyCli, SubDbSingleFileIsTheSubtitle) {
@@ -134,14 +138,110 @@ TEST_F(ReadyCli, SubDbSingleFileIsTheSubtitle) {
   EXPECT_EQ(ReadBytes(target), Cp1254ToUtf8(sim::SubtitleFileBytes(Sim.Catalogue(), Row(kSingleSrt))));
 }
 
+// Nothing beside the video is no success: exit status 1, with why.
 TEST_F(ReadyCli, AnArchiveThatCannotBeOpenedIsKeptWithAMessage) {
   const auto videos = Videos("25", 1);
   const test::TCliRun run = Download(ExtraTitlesLink(3), videos);  // agir.roman.de.ace
-  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Status, 1) << run.Err;
   EXPECT_TRUE(Contains(run.Err, "Ar\xC5\x9Fiv a\xC3\xA7\xC4\xB1lamad\xC4\xB1")) << run.Err;
   EXPECT_EQ(Lines(run.Out).size(), 1u);
   EXPECT_EQ(test::FileNames(FilmDir()), std::vector<std::string>{"Film.CD1.avi"});
 }
+
+// Without --film, --cd and --fps the saved file is named from the videos, as
+// `search --video` fills them in; a part left without a subtitle fails.
+TEST_F(ReadyCli, TheNameComesFromTheVideosWhenTheRowsTextsAreNotGiven) {
+  const auto videos = Videos("25", 2);
+  std::vector<std::string> args{"download", "--url", ExtraTitlesLink(kSingleSrt), "--out", Out().string()};
+  for (const auto& video : videos) args.insert(args.end(), {"--video", video.string()});
+  const test::TCliRun run = Cli.Run(args);
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 2u) << run.Out;
+  EXPECT_EQ(lines[0], (Out() / "Film_2_CD_25_FPS_VK.srt").string());
+  EXPECT_EQ(lines[1], (FilmDir() / "Film.CD1.srt").string());
+  EXPECT_TRUE(Contains(run.Err, "CD 2 i\xC3\xA7in altyaz\xC4\xB1 dosyas\xC4\xB1 yok.")) << run.Err;
+}
+
+// A zip of stored files as archivers write it, names as given: with the
+// UTF-8 flag, or without it as Turkish Windows writes its OEM code page.
+std::string StoredZip(const std::vector<std::pair<std::string, std::string>>& files, bool utf8Flag) {
+  auto put = [](std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  const std::uint32_t flags = utf8Flag ? 0x0800 : 0;
+  std::string zip;
+  std::string directory;
+  for (const auto& [name, data] : files) {
+    const auto crc = static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+    const auto offset = static_cast<std::uint32_t>(zip.size());
+    std::string common;  // version needed, flags, method "stored", time, date, CRC, sizes, name length, no extra
+    put(common, 20, 2), put(common, flags, 2), put(common, 0, 2), put(common, 0, 2), put(common, 0x5021, 2);
+    put(common, crc, 4), put(common, static_cast<std::uint32_t>(data.size()), 4);
+    put(common, static_cast<std::uint32_t>(data.size()), 4), put(common, static_cast<std::uint32_t>(name.size()), 2);
+    put(common, 0, 2);
+    put(zip, 0x04034b50, 4);
+    zip += common + name + data;
+    put(directory, 0x02014b50, 4);
+    put(directory, 20, 2);  // made by MS-DOS
+    directory += common;
+    put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 4), put(directory, offset, 4);
+    directory += name;
+  }
+  const auto directoryAt = static_cast<std::uint32_t>(zip.size());
+  zip += directory;
+  put(zip, 0x06054b50, 4), put(zip, 0, 2), put(zip, 0, 2);
+  put(zip, static_cast<std::uint32_t>(files.size()), 2), put(zip, static_cast<std::uint32_t>(files.size()), 2);
+  put(zip, static_cast<std::uint32_t>(directory.size()), 4), put(zip, directoryAt, 4), put(zip, 0, 2);
+  return zip;
+}
+
+struct TNamesCase {
+  const char* Name;
+  const char* Locale;
+  bool Utf8Flag;
+};
+
+// Entry names with Turkish letters, read right whatever the locale the
+// command line runs in: the subtitle is placed, and a refused entry is named
+// readably. The zip comes from a stand-in of the site's host, as its proxy.
+class EntryNames : public testing::TestWithParam<TNamesCase> {};
+
+TEST_P(EntryNames, AreReadWhateverTheLocale) {
+  if (std::string_view(GetParam().Locale) != "C" && !std::setlocale(LC_CTYPE, GetParam().Locale)) {
+    GTEST_SKIP() << GetParam().Locale << " is not installed";
+  }
+  std::setlocale(LC_CTYPE, "C");
+  // "Yüzüklerin Efendisi.srt" and "../Gölgeler Şehri.srt", as UTF-8 or in code page 857.
+  const bool utf8 = GetParam().Utf8Flag;
+  const std::string title = utf8 ? "Y\xC3\xBCz\xC3\xBCklerin Efendisi.srt" : "Y\x81z\x81klerin Efendisi.srt";
+  const std::string climbing = utf8 ? "../G\xC3\xB6lgeler \xC5\x9E" "ehri.srt" : "../G\x94lgeler \x9E" "ehri.srt";
+  const std::string subtitle = "1\r\n00:00:01,000 --> 00:00:02,000\r\nMerhaba\r\n";
+  const std::string zip = StoredZip({{title, subtitle}, {climbing, subtitle}}, utf8);
+
+  test::TLoopbackServer host;
+  host.Routes().Get(".*", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_content(zip, "application/zip");
+  });
+  host.Start();
+  test::TCliFolder cli;
+  cli.UseProxy(host.Port());
+  cli.Environment = {std::string("LANG=") + GetParam().Locale, std::string("LC_ALL=") + GetParam().Locale,
+                     "PATH=/usr/bin:/bin"};
+  std::filesystem::create_directories(cli.Path() / "film");
+  const std::string link = TSiteTable::Defaults()[SiteId::ExtraTitles].Base() + "xsubt.subt.link.php?id=1&file=film.zip";
+  const test::TCliRun run = cli.Run({"download", "--url", link, "--film", "Film", "--out", cli.Path().string(),
+                                     "--video", (cli.Path() / "film" / "Film.avi").string()});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(ReadBytes(cli.Path() / "film" / "Film.srt"), subtitle);
+  EXPECT_TRUE(Contains(run.Err, "Ar\xC5\x9Fivdeki ../G\xC3\xB6lgeler \xC5\x9E" "ehri.srt al\xC4\xB1nmad\xC4\xB1")) << run.Err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Zips, EntryNames,
+                         testing::Values(TNamesCase{"Utf8FlagC", "C", true}, TNamesCase{"OemC", "C", false},
+                                         TNamesCase{"Utf8FlagTurkish", "tr_TR.UTF-8", true},
+                                         TNamesCase{"OemTurkish", "tr_TR.UTF-8", false}),
+                         [](const testing::TestParamInfo<TNamesCase>& param) { return std::string(param.param.Name); });
 
 }  // namespace
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "HostileArchives.h"
 #include "ReadySubtitle.h"
 #include "TestSupport.h"
 #include "VideoFixtures.h"
@@ -86,6 +87,75 @@ TEST_F(ReadySubtitles, APlainSubtitleUnderAnArchiveNameIsStillTheSubtitle) {
             std::vector<std::string>{"Film.CD1.sub"});
 }
 
+struct TFormatCase {
+  const char* Name;
+  std::string Text;  // code page 1254, as most Turkish subtitles come
+  const char* Extension;
+};
+
+// Every format, downloaded under a name that says nothing: recognised, and
+// placed under its own extension.
+class FormatsBesideTheVideo : public ReadySubtitles, public testing::WithParamInterface<TFormatCase> {};
+
+TEST_P(FormatsBesideTheVideo, AreRecognisedAndNamedForTheirFormat) {
+  auto request = Request(GetParam().Text, "Film_1_CD_25_FPS_VK", 1);
+  request.Options.ConvertFrames = false;
+  const TReadyPlan plan = PlanReadySubtitles(request);
+  EXPECT_TRUE(plan.Messages.empty()) << plan.Messages.front();
+  EXPECT_EQ(Targets(plan), std::vector<std::string>{std::string("Film.CD1.") + GetParam().Extension});
+  ASSERT_EQ(plan.Files.size(), 1u);
+  EXPECT_NE(plan.Files[0].Content.find("G\xC3\xBCle"), std::string::npos) << plan.Files[0].Content;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, FormatsBesideTheVideo,
+    testing::Values(
+        TFormatCase{"SubRip", "1\r\n00:00:01,000 --> 00:00:02,000\r\nG\xFCle g\xFCle\r\n", "srt"},
+        TFormatCase{"MicroDvd", "{1}{1}25\r\n{25}{50}G\xFCle|g\xFCle\r\n", "sub"},
+        TFormatCase{"SubViewer1", "[TITLE]\r\nFilm\r\n[00:00:01]\r\nG\xFCle g\xFCle\r\n[00:00:02]\r\n", "sub"},
+        TFormatCase{"SubViewer2",
+                    "[INFORMATION]\r\n[END INFORMATION]\r\n[SUBTITLE]\r\n00:00:01.00,00:00:02.00\r\nG\xFCle[br]g\xFCle\r\n",
+                    "sub"},
+        TFormatCase{"Ssa",
+                    "[Script Info]\r\nScriptType: v4.00\r\n\r\n[Events]\r\nFormat: Marked, Start, End, Style, Name, "
+                    "MarginL, MarginR, MarginV, Effect, Text\r\nDialogue: Marked=0,0:00:01.00,0:00:02.00,Default,,0000,"
+                    "0000,0000,,G\xFCle g\xFCle\r\n",
+                    "ssa"},
+        TFormatCase{"Ass",
+                    "[Script Info]\r\nScriptType: v4.00+\r\n\r\n[V4+ Styles]\r\n\r\n[Events]\r\nFormat: Layer, Start, End, "
+                    "Style, Name, MarginL, MarginR, MarginV, Effect, Text\r\nDialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,"
+                    "0,,G\xFCle g\xFCle\r\n",
+                    "ass"},
+        TFormatCase{"Sami", "<SAMI>\r\n<BODY>\r\n<SYNC Start=1000><P>G\xFCle g\xFCle\r\n</BODY>\r\n</SAMI>\r\n", "smi"},
+        TFormatCase{"TmPlayer", "00:00:01:G\xFCle|g\xFCle\r\n00:00:03:\r\n", "txt"},
+        TFormatCase{"Mpl2", "[10][20]G\xFCle g\xFCle\r\n", "txt"},
+        TFormatCase{"WebVtt", "WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.000\r\nG\xFCle g\xFCle\r\n", "vtt"}),
+    [](const testing::TestParamInfo<TFormatCase>& param) { return std::string(param.param.Name); });
+
+// An entry's extension is kept when it is right for its format, and comes
+// from the format when it is wrong or lost (a name that ends in its dot part).
+TEST_F(ReadySubtitles, TheTargetsExtensionFollowsTheFormat) {
+  const std::string microDvd = "{25}{50}G\xFCle\r\n";
+  const std::pair<const char*, std::string> cases[] = {
+      {"Film.sub", kSrt1254}, {"Film.txt", kSrt1254}, {"dir\\.srt", microDvd}, {"Film.txt", microDvd}};
+  const char* expected[] = {"Film.CD1.srt", "Film.CD1.srt", "Film.CD1.sub", "Film.CD1.txt"};
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    auto request = Request(WriteArchive(TArchiveFormat::Zip, {{cases[i].first, cases[i].second}}), "Film.zip", 1);
+    request.Options.ConvertFrames = false;
+    EXPECT_EQ(Targets(PlanReadySubtitles(request)), std::vector<std::string>{expected[i]}) << i;
+  }
+}
+
+// Wide texts without a mark are subtitles like any other, not unreadable archives.
+TEST_F(ReadySubtitles, AUtf16TextWithoutAMarkIsPlacedAsUtf8) {
+  std::string utf16;
+  for (const char c : std::string("1\r\n00:00:01,000 --> 00:00:02,000\r\nMerhaba\r\n")) utf16 += {c, '\0'};
+  const TReadyPlan plan = PlanReadySubtitles(Request(utf16, "Film.srt", 1));
+  EXPECT_TRUE(plan.Messages.empty());
+  ASSERT_EQ(plan.Files.size(), 1u);
+  EXPECT_EQ(plan.Files[0].Content, "1\r\n00:00:01,000 --> 00:00:02,000\r\nMerhaba\r\n");
+}
+
 std::string AceFile() { return std::string("\0\0\0\0\0\0\0**ACE**", 14) + "1\r\n"; }
 
 std::string TruncatedZip() {
@@ -103,40 +173,64 @@ std::string ZerosBomb() {
 
 std::string WebPage() { return "\r\n<!DOCTYPE HTML PUBLIC>\r\n<title>Hata</title>\r\n00:00:01,000 --> x\r\n"; }
 
-std::string OneSubtitleZip() { return WriteArchive(TArchiveFormat::Zip, {{"a.srt", "x"}}); }
+std::string OneSubtitleZip() { return WriteArchive(TArchiveFormat::Zip, {{"a.srt", kSrt1254}}); }
+
+std::string Png() { return std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29); }
+
+std::string BinaryEntry() { return WriteArchive(TArchiveFormat::Zip, {{"Film.srt", Png()}}); }
+
+std::string OnlyAnEmptyText() { return WriteArchive(TArchiveFormat::Zip, {{"Film.txt", ""}}); }
+
+std::string NoSubtitleText() { return "Bu dosya bir altyaz\xFD de\xF0il.\r\n"; }
+
+const std::string kNotSubtitle = "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
 
 struct TKeptCase {
   const char* Name;
   std::string (*Downloaded)();  // made when the case runs, not when the suite is listed
-  std::string Message;
+  std::vector<std::string> Messages;
   bool Unpack = true;
+  const char* File = "Film_2_CD_25_FPS_VK.zip";
 };
 
 class KeptAsDownloaded : public ReadySubtitles, public testing::WithParamInterface<TKeptCase> {};
 
 TEST_P(KeptAsDownloaded, SaysWhyAndPlansNothing) {
   const std::string downloaded = GetParam().Downloaded();
-  auto request = Request(downloaded);
+  auto request = Request(downloaded, GetParam().File);
   request.Options.Unpack = GetParam().Unpack;
   const TReadyPlan plan = PlanReadySubtitles(request);
   EXPECT_TRUE(plan.Files.empty());
-  EXPECT_EQ(plan.Messages, std::vector<std::string>{GetParam().Message});
+  EXPECT_EQ(plan.Messages, GetParam().Messages);
   EXPECT_EQ(ReadBytes(request.Downloaded), downloaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Downloads, KeptAsDownloaded,
     testing::Values(
-        TKeptCase{"Ace", AceFile, kArchiveUnreadable},
-        TKeptCase{"Truncated", TruncatedZip, kArchiveUnreadable},
-        TKeptCase{"NoSubtitle", NoSubtitleInside, kNoSubtitle},
-        TKeptCase{"WebPage", WebPage,
-                  "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+        TKeptCase{"Ace", AceFile, {kArchiveUnreadable}},
+        TKeptCase{"Truncated", TruncatedZip, {kArchiveUnreadable}},
+        TKeptCase{"NoSubtitle", NoSubtitleInside, {kNoSubtitle}},
+        TKeptCase{"WebPage", WebPage, {kNotSubtitle}},
         TKeptCase{"Bomb", ZerosBomb,
-                  "Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i "
-                  "gibi b\xFDrak\xFDld\xFD."},
-        TKeptCase{"UnpackOff", OneSubtitleZip,
-                  "Ar\xFEiv a\xE7ma kapal\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.", false}),
+                  {"Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i "
+                   "gibi b\xFDrak\xFDld\xFD."}},
+        TKeptCase{"UnpackOff", OneSubtitleZip, {"Ar\xFEiv a\xE7ma kapal\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+                  false},
+        TKeptCase{"PngNamedSrt", Png, {kNotSubtitle}, true, "Film.srt"},
+        TKeptCase{"EmptyText", [] { return std::string(); }, {kNotSubtitle}, true, "Film.txt"},
+        TKeptCase{"TextThatIsNoSubtitle", NoSubtitleText, {kNotSubtitle}, true, "Film.srt"},
+        TKeptCase{"BrokenUtf16", [] { return std::string("\xFF\xFE" "1\0\r\0\n", 7); },
+                  {"Film.srt metninin kodlamas\xFD okunamad\xFD; oldu\xF0u gibi b\xFDrak\xFDld\xFD."}, true, "Film.srt"},
+        TKeptCase{"SubtitleWithoutACue", [] { return std::string("WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n"); },
+                  {kNotSubtitle}, true, "Film.vtt"},
+        TKeptCase{"BinaryEntry", BinaryEntry,
+                  {"Ar\xFEivdeki Film.srt altyaz\xFD de\xF0il; al\xFDnmad\xFD.", kNoSubtitle}},
+        TKeptCase{"EmptyEntry", OnlyAnEmptyText,
+                  {"Ar\xFEivdeki Film.txt altyaz\xFD de\xF0il; al\xFDnmad\xFD.", kNoSubtitle}},
+        TKeptCase{"MemoryBomb", [] { return test::XzWithDictionary(kSrtUtf8, 35); },
+                  {"Ar\xFEiv a\xE7\xFDl\xFDrken s\xFDn\xFDr a\xFE\xFDld\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+                  true, "Film.srt.xz"}),
     [](const testing::TestParamInfo<TKeptCase>& param) { return std::string(param.param.Name); });
 
 TEST_F(ReadySubtitles, UnsafeEntriesAreNamedAndNothingLandsOutsideTheFilmsFolder) {
@@ -162,14 +256,25 @@ TEST_F(ReadySubtitles, MicroDvdFitsTheProbedVideo) {
                          "Film.zip", 1);
   test::MakeVideo(request.Videos[0], {"25"});
   EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "{1}{1}25\r\n{25000}{25025}a\r\n");
+}
 
+// SubRip times come from the subtitle's own frames, never from frames already
+// rounded to the video's rate, and whether frames are scaled or not.
+TEST_F(ReadySubtitles, MicroDvdToSubRipTimesAreTheSubtitlesOwn) {
+  auto request = Request("{25}{50}a\r\n{24000}{24025}b\r\n", "Film.sub", 1);
+  test::MakeVideo(request.Videos[0], {"24000/1001"});
   request.Options.MicroDvdToSubRip = true;
-  const TReadyPlan subRip = PlanReadySubtitles(request);
-  EXPECT_EQ(Targets(subRip), std::vector<std::string>{"Film.CD1.srt"});
-  EXPECT_EQ(subRip.Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,000\r\na\r\n\r\n");
-
-  request.Options.ConvertFrames = false;
-  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "1\r\n00:16:40,000 --> 00:16:41,001\r\na\r\n\r\n");
+  const std::string exact = "1\r\n00:00:01,000 --> 00:00:02,000\r\na\r\n\r\n2\r\n00:16:00,000 --> 00:16:01,000\r\nb\r\n\r\n";
+  for (const bool convertFrames : {true, false}) {
+    request.Options.ConvertFrames = convertFrames;
+    const TReadyPlan plan = PlanReadySubtitles(request);
+    EXPECT_EQ(Targets(plan), std::vector<std::string>{"Film.CD1.srt"});
+    EXPECT_EQ(plan.Files.at(0).Content, exact) << convertFrames;
+  }
+  // A rate the subtitle declares wins over the row's; the video's is not needed.
+  std::filesystem::remove(request.Videos[0]);
+  WriteBytes(request.Downloaded, "{1}{1}23.976\r\n{24000}{24024}a\r\n");
+  EXPECT_EQ(PlanReadySubtitles(request).Files.at(0).Content, "1\r\n00:16:41,001 --> 00:16:42,002\r\na\r\n\r\n");
 }
 
 TEST_F(ReadySubtitles, MicroDvdStaysWhenTheVideoHasNoRate) {
@@ -182,7 +287,7 @@ TEST_F(ReadySubtitles, MicroDvdStaysWhenTheVideoHasNoRate) {
 
 TEST_F(ReadySubtitles, ExistingFilesAreAskedAboutAndNothingPartialStays) {
   const TReadyPlan plan = PlanReadySubtitles(
-      Request(WriteArchive(TArchiveFormat::Zip, {{"a1.srt", "one"}, {"a2.srt", "two"}})));
+      Request(WriteArchive(TArchiveFormat::Zip, {{"a1.srt", kSrt1254}, {"a2.srt", "two " + kSrt1254}})));
   WriteBytes(Film() / "Film.CD2.srt", "mine");
   std::vector<std::filesystem::path> asked;
   const TReadyWritten written = WriteReadySubtitles(plan, [&](const std::filesystem::path& target) {
@@ -198,7 +303,7 @@ TEST_F(ReadySubtitles, ExistingFilesAreAskedAboutAndNothingPartialStays) {
   EXPECT_EQ(WrittenFilesText(written), "Altyaz\xFD kaydedildi: " + (Film() / "Film.CD1.srt").string());
 
   WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
-  EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "two");
+  EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "two " + kSrtUtf8);
   EXPECT_EQ(test::FileNames(Film()), (std::vector<std::string>{"Film.CD1.srt", "Film.CD2.srt"}));
 }
 

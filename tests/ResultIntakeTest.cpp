@@ -50,9 +50,17 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TFilterCase{-1, "", "All", Record("", "", ""), true},
                     TFilterCase{-1, "", "All", Record("x", "weird", "\x01odd"), true},
                     TFilterCase{2, "", "All", Record("2", "", ""), true},
-                    TFilterCase{2, "", "All", Record(" 2", "", ""), false},
-                    TFilterCase{2, "", "All", Record("02", "", ""), false},
-                    TFilterCase{2, "", "All", Record("2 ", "", ""), false},
+                    // Sites pad the count: it is read as a number, blanks and leading zeros aside.
+                    TFilterCase{2, "", "All", Record(" 2", "", ""), true},
+                    TFilterCase{2, "", "All", Record("02", "", ""), true},
+                    TFilterCase{2, "", "All", Record("2 ", "", ""), true},
+                    TFilterCase{2, "", "All", Record("\t002\r", "", ""), true},
+                    TFilterCase{2, "", "All", Record("12", "", ""), false},
+                    // A count that is no number passes no set filter.
+                    TFilterCase{2, "", "All", Record("2 CD", "", ""), false},
+                    TFilterCase{2, "", "All", Record("2,0", "", ""), false},
+                    TFilterCase{2, "", "All", Record("99999999999999999992", "", ""), false},
+                    TFilterCase{-1, "", "All", Record("2 CD", "", ""), true},
                     TFilterCase{-3, "", "All", Record("-3", "", ""), true},
                     // 0 is a count like any other, not "any".
                     TFilterCase{0, "", "All", Record("0", "", ""), true},
@@ -60,6 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
                     TFilterCase{0, "", "All", Record("", "", ""), false},
                     TFilterCase{-1, "23,976", "All", Record("", "23,976", ""), true},
                     TFilterCase{-1, "23.976", "All", Record("", "23,976", ""), false},
+                    // Both frame rates trimmed, nothing else.
+                    TFilterCase{-1, "23,976", "All", Record("", "23,976 ", ""), true},
+                    TFilterCase{-1, " 25", "All", Record("", "\t25", ""), true},
+                    TFilterCase{-1, "25", "All", Record("", "25,0", ""), false},
+                    TFilterCase{-1, "25", "All", Record("", "2 5", ""), false},
                     TFilterCase{-1, "", "SubRip", Record("", "", "  subrip \t"), true},
                     TFilterCase{-1, "", " SUBRIP ", Record("", "", "SubRip"), true},
                     TFilterCase{-1, "", "SubRip", Record("", "", "MicroDVD"), false},
@@ -141,6 +154,20 @@ TEST_F(SessionRows, FilteredRecordsChangeNothing) {
   EXPECT_EQ(Session.Rows().Count(), 0u);
   EXPECT_EQ(changes, 0);
   EXPECT_EQ(Session.Panel(TSearchSession::kCountPanel), "0");
+}
+
+// A padded count passes its filter and the row shows it as the site gave it.
+TEST_F(SessionRows, PaddedCountsPassAndShowAsGiven) {
+  Session.SearchOptions = {2, "23,976", "All"};
+  for (const char* cd : {"2 ", " 2", "02", "2 CD"}) {
+    TSubtitleInfo record = Record(cd, "23.976 ", "SubRip");
+    Session.AddResult(record);
+  }
+  ASSERT_EQ(Session.Rows().Count(), 3u);
+  EXPECT_EQ(Session.Rows()[0].Column(4), "2 ");
+  EXPECT_EQ(Session.Rows()[1].Column(4), " 2");
+  EXPECT_EQ(Session.Rows()[2].Column(4), "02");
+  EXPECT_EQ(Session.Rows()[0].Column(3), "23,976 ");
 }
 
 TEST_F(SessionRows, ListenerSeesEveryChange) {

@@ -253,5 +253,39 @@ TEST_F(SearchSessionThreads, SearchCommandOrderAndChoices) {
   EXPECT_TRUE(Session->Idle());
 }
 
+// A search's rows keep it, even those that arrive after another search has
+// started: each row knows its film and, for a search from videos, its videos.
+TEST_F(SearchSessionThreads, RowsKeepTheSearchTheyCameFrom) {
+  auto held = HoldFirstRequest(SiteId::ExtraTitles);
+  TSearchChoices byName;
+  byName.Ticked[static_cast<std::size_t>(SiteId::ExtraTitles)] = true;
+  byName.Film = "matrix";
+  byName.FormatItem = "All";
+  ASSERT_TRUE(RunSearchCommand(*Session, byName, Prompt));
+  const TSearchOriginPtr first = Session->CurrentSearch();
+
+  TSearchChoices fromVideos = byName;
+  fromVideos.Ticked = {};
+  fromVideos.Ticked[static_cast<std::size_t>(SiteId::SubDb)] = true;
+  fromVideos.Videos = {ProgramDir.Path() / "The.Matrix.1999.avi"};
+  ASSERT_TRUE(RunSearchCommand(*Session, fromVideos, Prompt));
+  const TSearchOriginPtr second = Session->CurrentSearch();
+  ASSERT_NE(first, second);
+  EXPECT_EQ(second->Videos, fromVideos.Videos);
+  EXPECT_FALSE(first->FromVideos());
+
+  ASSERT_TRUE(ProcessUntil([&] { return Session->ThreadManager.Threads.size() == 1; }));
+  held->Open();
+  ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
+  std::size_t late = 0;
+  for (const auto& row : Session->Rows().All()) {
+    const bool fromExtraTitles = row.Info.Url.starts_with(Session->Sites()[SiteId::ExtraTitles].Base());
+    EXPECT_EQ(row.Origin, fromExtraTitles ? first : second) << row.Info.Url;
+    late += fromExtraTitles ? 1 : 0;
+  }
+  EXPECT_GT(late, 0u);
+  EXPECT_LT(late, Session->Rows().Count());
+}
+
 }  // namespace
 }  // namespace velkaro

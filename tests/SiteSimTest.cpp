@@ -19,7 +19,7 @@
 #include "HttpClient.h"
 #include "SearchThread.h"
 #include "SiteSearch.h"
-#include "Unpack.h"
+#include "ArchiveReader.h"
 #include "adapters/ExtraTitles.h"
 #include "adapters/SiteAdapters.h"
 #include "sitesim/Catalogue.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,27 @@ TEST(SubtitleFormat, EveryFormatIsToldAndReadFromASample) {
     EXPECT_EQ(parsed->Cues.back().EndMs, sample.LastEnd);
     EXPECT_FALSE(FormatExtension(sample.Format).empty());
   }
+}
+
+// The window runs in the desktop's locale; a Turkish one lowers "I" to
+// itself, which must not hide "DIALOGUE:" or "<SAMI>".
+TEST(SubtitleFormat, TextsReadTheSameInATurkishLocale) {
+  std::vector<std::string> texts{
+      "[SCRIPT INFO]\n[EVENTS]\nFORMAT: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+      "DIALOGUE: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,Merhaba\n",
+      "<SAMI>\n<BODY>\n<SYNC START=1000><P>Merhaba\n</BODY>\n</SAMI>\n"};
+  for (const auto& sample : Samples()) texts.push_back(sample.Text);
+  std::vector<std::size_t> cues;
+  for (const auto& text : texts) cues.push_back(ParseSubtitle(text).value_or(TSubtitleText{}).Cues.size());
+  EXPECT_EQ(cues[0], 1u);
+  EXPECT_EQ(cues[1], 1u);
+
+  const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+  if (!std::setlocale(LC_CTYPE, "tr_TR.UTF-8")) GTEST_SKIP() << "the tr_TR.UTF-8 locale is not installed";
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    EXPECT_EQ(ParseSubtitle(texts[i]).value_or(TSubtitleText{}).Cues.size(), cues[i]) << texts[i];
+  }
+  std::setlocale(LC_CTYPE, previous.c_str());
 }
 
 TEST(SubtitleFormat, TextsThatAreNoSubtitleAreNotRecognised) {

@@ -19,6 +19,10 @@ struct TRecordingPrompt final : IUserPrompt {
     if (WhileErrorShown) WhileErrorShown();
   }
   void ShowInformation(std::string_view text) override { Informations.emplace_back(text); }
+  void ShowInformationWithDetails(std::string_view text, std::string_view details) override {
+    Informations.emplace_back(text);
+    Details.emplace_back(details);
+  }
   bool Confirm(std::string_view question, TButtons) override {
     Questions.emplace_back(question);
     return Answer;
@@ -26,6 +30,7 @@ struct TRecordingPrompt final : IUserPrompt {
 
   std::vector<std::string> Errors;
   std::vector<std::string> Informations;
+  std::vector<std::string> Details;  // of the informations that had them
   std::vector<std::string> Questions;
   bool Answer = true;
   // What runs while an error box is up: a modal box's own event loop.

@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
-#include <zlib.h>
-
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "Unpack.h"
+#include "ArchiveReader.h"
+#include "HostileArchives.h"
+#include "PartMatch.h"
 #include "sitesim/ArchiveWriter.h"
 
 namespace velkaro {
@@ -145,78 +142,9 @@ TEST(Unpack, EntriesNotTakenCountTowardsTheCaps) {
   EXPECT_EQ(UnpackBytes(stored, {1000, 1000}).Outcome, TUnpackOutcome::TooLarge);
 }
 
-TEST(Unpack, ReadsFromAFileAsFromMemory) {
-  const std::string bytes = WriteArchive(TArchiveFormat::SevenZip, {{"x/Film.smi", "<SAMI>"}});
-  const auto file = std::filesystem::temp_directory_path() / ("velkaro-unpack-" + std::to_string(::getpid()) + ".7z");
-  { std::ofstream(file, std::ios::binary) << bytes; }
-  const TUnpacked unpacked = UnpackFile(file);
-  std::filesystem::remove(file);
-  EXPECT_EQ(Names(unpacked), std::vector<std::string>{"Film.smi"});
-  EXPECT_EQ(UnpackFile(file).Outcome, TUnpackOutcome::Unreadable);  // gone
-}
-
-// A RAR 4 archive with stored (uncompressed) files, block by block as the
-// format's technical note lays it out: marker, archive header, one file header
-// plus data per file. Header CRCs are the low 16 bits of CRC-32.
-class TStoredRar {
- public:
-  TStoredRar() {
-    Bytes_ = std::string("Rar!\x1A\x07\x00", 7);
-    Block(kMainHead, 0, std::string(6, '\0'));
-  }
-
-  TStoredRar& File(const std::string& name, const std::string& data) {
-    std::string fields;
-    Little(fields, data.size(), 4);      // packed size
-    Little(fields, data.size(), 4);      // unpacked size
-    Little(fields, kHostMsDos, 1);
-    Little(fields, Crc(data), 4);
-    Little(fields, kDosTime, 4);
-    Little(fields, kVersion, 1);
-    Little(fields, kMethodStore, 1);
-    Little(fields, name.size(), 2);
-    Little(fields, kAttributeArchive, 4);
-    Block(kFileHead, kLongBlock, fields + name);
-    Bytes_ += data;
-    return *this;
-  }
-
-  std::string Bytes() const { return Bytes_; }
-
- private:
-  static constexpr unsigned kMainHead = 0x73;
-  static constexpr unsigned kFileHead = 0x74;
-  static constexpr unsigned kLongBlock = 0x8000;  // the data's size follows in the header
-  static constexpr unsigned kHostMsDos = 0;
-  static constexpr unsigned kDosTime = 0x3C210000;  // 2010-01-01 00:00
-  static constexpr unsigned kVersion = 20;
-  static constexpr unsigned kMethodStore = 0x30;
-  static constexpr unsigned kAttributeArchive = 0x20;
-
-  static void Little(std::string& out, std::uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-  }
-  static std::uint32_t Crc(std::string_view bytes) {
-    return static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
-  }
-
-  void Block(unsigned type, unsigned flags, const std::string& fields) {
-    std::string header;
-    Little(header, type, 1);
-    Little(header, flags, 2);
-    Little(header, 2 + 1 + 2 + 2 + fields.size(), 2);
-    header += fields;
-    Little(Bytes_, Crc(header) & 0xFFFF, 2);
-    Bytes_ += header;
-  }
-
-  std::string Bytes_;
-};
-
 TEST(Unpack, StoredRarIsRead) {
   const std::string rar =
-      TStoredRar().File("Film.CD2.srt", "two").File("subs\\Film.CD1.srt", kSrt).File("..\\evil.srt", "x").Bytes();
+      test::TRar4Archive().File("Film.CD2.srt", "two").File("subs\\Film.CD1.srt", kSrt).File("..\\evil.srt", "x").Bytes();
   const TUnpacked unpacked = UnpackBytes(rar);
   EXPECT_EQ(unpacked.Outcome, TUnpackOutcome::Unpacked);
   ASSERT_EQ(Names(unpacked), (std::vector<std::string>{"Film.CD1.srt", "Film.CD2.srt"}));

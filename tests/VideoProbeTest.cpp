@@ -150,6 +150,25 @@ TEST(VideoFactsTest, PartCountIsTheLargestOfFilesPartNumbersAndOfN) {
   EXPECT_EQ(CombineVideoFiles({}).PartCount, 0);
 }
 
+// Files opened together hold one film or several: those whose titles agree
+// in any letter case are one film's parts, in the order of their first file.
+TEST(VideoFactsTest, FilesAreGroupedByFilmTitle) {
+  EXPECT_EQ(GroupByFilm({Part("Heat.CD1.avi", 1, {}, ""), Part("Se7en.mkv", {}, {}, ""), Part("heat.cd2.avi", 2, {}, ""),
+                         Part("Ronin.avi", {}, {}, "")}),
+            (std::vector<std::size_t>{0, 1, 0, 2}));
+  EXPECT_TRUE(GroupByFilm({}).empty());
+
+  test::TTempDir dir;
+  const TFirstFilm first =
+      ReadFirstFilm({dir.Path() / "HEAT.1995.CD2.avi", dir.Path() / "Se7en.mkv", dir.Path() / "Heat.1995.CD1.avi"});
+  EXPECT_EQ(first.Facts.Title, "Heat");
+  EXPECT_EQ(first.Facts.PartCount, 2);
+  EXPECT_EQ(first.Facts.Videos,
+            (std::vector<std::filesystem::path>{dir.Path() / "Heat.1995.CD1.avi", dir.Path() / "HEAT.1995.CD2.avi"}));
+  EXPECT_EQ(first.LeftOut, std::vector<std::filesystem::path>{dir.Path() / "Se7en.mkv"});
+  EXPECT_EQ(ReadFirstFilm({}).Facts.PartCount, 0);
+}
+
 struct TChoiceCase {
   int Parts;
   std::string Fps;

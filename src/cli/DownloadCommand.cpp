@@ -22,6 +22,7 @@
 #include "SubtitleSync.h"
 #include "SyncCommand.h"
 #include "TextHelpers.h"
+#include "VideoFacts.h"
 
 namespace velkaro {
 
@@ -78,8 +79,27 @@ std::optional<TDownloadArgs> ParseDownloadArgs(const std::vector<std::string_vie
   return parsed;
 }
 
-std::filesystem::path ProposedPath(const TDownloadArgs& args, std::string_view extension) {
-  return args.Out / Cp1254ToUtf8(ProposedFileName(args.Film, args.Cd, args.Fps, extension));
+// The film, CD and FPS texts of the proposed name. Not given, they come from
+// the videos as `search --video` takes them; the row's own FPS (the
+// subtitle's, for the frame conversion) stays as given.
+struct TNameParts {
+  std::string Film;
+  std::string Cd;
+  std::string Fps;
+};
+
+TNameParts NamePartsOf(const TDownloadArgs& args) {
+  TNameParts parts{args.Film, args.Cd, args.Fps};
+  if (args.Videos.empty()) return parts;
+  const TVideoFacts facts = ReadVideoFacts(args.Videos);
+  if (parts.Film.empty()) parts.Film = Utf8ToCp1254(facts.Title);
+  if (parts.Cd.empty() && facts.PartCount > 0) parts.Cd = std::to_string(facts.PartCount);
+  if (parts.Fps.empty()) parts.Fps = facts.Fps;
+  return parts;
+}
+
+std::filesystem::path ProposedPath(const TDownloadArgs& args, const TNameParts& name, std::string_view extension) {
+  return args.Out / Cp1254ToUtf8(ProposedFileName(name.Film, name.Cd, name.Fps, extension));
 }
 
 // The box's lines as terminal lines.
@@ -122,6 +142,8 @@ int MakeReady(const TDownloadArgs& args, const std::filesystem::path& downloaded
     PrintLines(WrittenFilesText(written));
     PrintLines(RefusedFilesText(written));
     if (!written.Refused.empty()) return kExitFailed;
+    // A video left without a subtitle beside it is no success; the messages above say why.
+    if (written.Written.size() < args.Videos.size()) return kExitFailed;
   } catch (const TDownloadFileError& error) {
     std::cerr << error.what() << '\n';
     return kExitFailed;
@@ -157,9 +179,10 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
   thread->ProxyPort = proxy.Port;
   thread->Referer = route.Referer;
   thread->Url = args->Url;
-  if (route.TargetFirst) thread->SavePath = ProposedPath(*args, AddressExtension(args->Url));
+  const TNameParts name = NamePartsOf(*args);
+  if (route.TargetFirst) thread->SavePath = ProposedPath(*args, name, AddressExtension(args->Url));
   // No one to ask: the proposed name is taken as it stands.
-  thread->OnAskSavePath = [&](const std::string& extension) { return ProposedPath(*args, extension); };
+  thread->OnAskSavePath = [&](const std::string& extension) { return ProposedPath(*args, name, extension); };
   bool ended = false;
   bool saved = false;
   thread->OnTerminate = [&](TDownloadThread& done) {
@@ -175,7 +198,7 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
     return kExitFailed;
   }
   std::cout << thread->SavePath.string() << '\n';
-  std::cerr << TerminalText(DownloadedMessage(args->Film, args->Fps, args->Cd, args->Date)) << '\n';
+  std::cerr << TerminalText(DownloadedMessage(name.Film, name.Fps, name.Cd, args->Date)) << '\n';
   if (args->Videos.empty()) return kExitClean;
   return MakeReady(*args, thread->SavePath, ReadDownloadOptions(files.PathOf(TProgramFile::Ini)));
 }

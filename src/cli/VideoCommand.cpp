@@ -1,8 +1,6 @@
 #include "VideoCommand.h"
 
-#include <cctype>
 #include <iostream>
-#include <map>
 #include <optional>
 
 #include "ExitStatus.h"
@@ -16,14 +14,6 @@ namespace {
 std::string JsonNumber(std::optional<int> value) { return value ? std::to_string(*value) : "null"; }
 
 std::string PlainNumber(std::optional<int> value) { return value ? std::to_string(*value) : std::string(); }
-
-// Films are told apart by title, whatever the case: the parts given together
-// make one film.
-std::string FilmKey(const TVideoFile& file) {
-  std::string key;
-  for (char c : file.Name.Title) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return key;
-}
 
 }  // namespace
 
@@ -53,12 +43,19 @@ int RunVideoCommand(const std::vector<std::string_view>& args) {
   }
   if (files.empty()) return kExitUsage;
 
-  std::map<std::string, std::vector<TVideoFile>> films;
-  for (const TVideoFile& file : files) films[FilmKey(file)].push_back(file);
+  // The parts given together make one film; each line counts its own film's.
+  const std::vector<std::size_t> filmOf = GroupByFilm(files);
+  std::vector<std::vector<TVideoFile>> films;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (filmOf[i] == films.size()) films.emplace_back();
+    films[filmOf[i]].push_back(files[i]);
+  }
+  std::vector<int> partCounts;
+  for (auto& film : films) partCounts.push_back(CombineVideoFiles(std::move(film)).PartCount);
   int status = kExitClean;
-  for (const TVideoFile& file : files) {
-    const int parts = CombineVideoFiles(films[FilmKey(file)]).PartCount;
-    std::cout << VideoLine(file, parts, json) << '\n';
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const TVideoFile& file = files[i];
+    std::cout << VideoLine(file, partCounts[filmOf[i]], json) << '\n';
     std::error_code error;
     if (!std::filesystem::exists(file.Path, error)) status = kExitFailed;
   }

@@ -32,7 +32,8 @@ constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
     "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... FILM\n";
+    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
+    "                          (FILM, --video or both)\n";
 
 // Every command's usage, as --help and a wrong call show it.
 std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kSyncUsage + kInfoUsage; }

@@ -44,9 +44,11 @@ std::string NormalisedFormat(std::string_view format) { return LowerAscii(TrimVi
 
 void NormaliseFps(TSubtitleInfo& record) { ReplaceText(record.Fps, ".", ","); }
 
+// Sites pad their columns ("2 ", " 2", "02"): the count is read as a number,
+// and a count that is no number passes no set filter.
 bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& record) {
-  if (options.CdCount != -1 && record.CdCount != std::to_string(options.CdCount)) return false;
-  if (!options.Fps.empty() && record.Fps != options.Fps) return false;
+  if (options.CdCount != -1 && ParseInt(TrimView(record.CdCount)) != options.CdCount) return false;
+  if (!options.Fps.empty() && TrimView(record.Fps) != TrimView(options.Fps)) return false;
   if (options.Format != kAnyFormat && NormalisedFormat(record.Format) != NormalisedFormat(options.Format)) {
     return false;
   }

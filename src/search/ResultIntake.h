@@ -12,7 +12,8 @@ namespace velkaro {
 
 // The first "." becomes ",": the dialog's own frame rates are written "23,976".
 void NormaliseFps(TSubtitleInfo& record);
-// CD count, frame rate and format against the options; the language is the sites' business.
+// CD count (as a number), frame rate and format (both trimmed) against the
+// options; the language is the sites' business.
 bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& record);
 // Which site the address belongs to, and for ExtraTitles its file type.
 TRowIcon ChooseRowIcon(std::string_view url, const TSiteTable& sites);

@@ -17,6 +17,11 @@ const std::string& TResultRow::Column(int column) const {
   return Info.*kColumnFields[std::clamp(column, 0, kColumnCount - 1)];
 }
 
+const std::vector<std::filesystem::path>& TResultRow::Videos() const {
+  static const std::vector<std::filesystem::path> kNone;
+  return Origin ? Origin->Videos : kNone;
+}
+
 void TResultRows::Append(TResultRow row) {
   const std::size_t index = Rows_.size();
   Notify(Listener_.BeforeAppend, index);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "SearchOrigin.h"
 #include "SubtitleInfo.h"
 
 namespace velkaro {
@@ -19,6 +20,11 @@ inline constexpr int kColumnCount = 8;
 struct TResultRow {
   TSubtitleInfo Info;
   TRowIcon Icon = TRowIcon::FilmReel;
+  // The search that gave it; null for a row that came from none.
+  TSearchOriginPtr Origin;
+
+  // The film's parts when the row's search was started from them; else none.
+  const std::vector<std::filesystem::path>& Videos() const;
 
   // Column 0 "Film Adı" is the caption; 1..7 follow the list's column order.
   // Out-of-range columns read the last one.

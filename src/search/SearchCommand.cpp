@@ -74,7 +74,7 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
   }
   session.SearchOptions.Fps = FpsOf(choices);
   session.SearchOptions.Format = choices.FormatItem;
-  session.SearchVideos = choices.Videos;
+  session.BeginSearch({.Film = choices.Film, .Options = session.SearchOptions, .Videos = choices.Videos});
   if (choices.Connections) session.Connections = *choices.Connections;
 
   std::int32_t maximum = kFallbackMaximum;

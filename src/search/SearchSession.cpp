@@ -38,6 +38,11 @@ std::shared_ptr<TSearchThread> TSearchSession::NewThread() {
   return thread;
 }
 
+TSearchOriginPtr TSearchSession::BeginSearch(TSearchOrigin origin) {
+  CurrentSearch_ = std::make_shared<const TSearchOrigin>(std::move(origin));
+  return CurrentSearch_;
+}
+
 void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::string filmName) {
   SetIdle(false);
   auto thread = NewThread();
@@ -49,7 +54,8 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   if (port) thread->ProxyPort = *port;
 
   thread->OnTerminate = [this](TSearchThread& ended) { SearchThreadTerminated(ended); };
-  thread->OnRecord = [this](TSubtitleInfo& record) { AddResult(record); };
+  // Its rows belong to the search it was launched for, whenever they arrive.
+  thread->OnRecord = [this, origin = CurrentSearch_](TSubtitleInfo& record) { AddResult(record, origin); };
   thread->Registry = &ThreadManager;
   thread->FilmName = std::move(filmName);
   thread->SiteId = site;
@@ -105,11 +111,11 @@ void TSearchSession::Stop() {
   UpdateSearchStatus();
 }
 
-void TSearchSession::AddResult(TSubtitleInfo& record) {
+void TSearchSession::AddResult(TSubtitleInfo& record, TSearchOriginPtr origin) {
   NormaliseFps(record);
   if (!PassesFilters(SearchOptions, record)) return;
   const TRowIcon icon = ChooseRowIcon(record.Url, Sites_);
-  Rows_.Append(TResultRow{record, icon});
+  Rows_.Append(TResultRow{record, icon, std::move(origin)});
   SetPanel(kCountPanel, std::to_string(Rows_.Count()));
 }
 

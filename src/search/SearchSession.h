@@ -10,6 +10,7 @@
 #include "ProgramFiles.h"
 #include "ProgramSettings.h"
 #include "ResultRows.h"
+#include "SearchOrigin.h"
 #include "SearchThread.h"
 #include "Sites.h"
 #include "SubtitleInfo.h"
@@ -36,8 +37,6 @@ class TSearchSession {
   TThreadManager ThreadManager;
   // Given to every search launched from now on; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics;
-  // The video files the last search was started from; empty for a search by name.
-  std::vector<std::filesystem::path> SearchVideos;
   // Requests each search launched from now on makes at once.
   int Connections = kDefaultConnections;
 
@@ -48,19 +47,25 @@ class TSearchSession {
   const TResultRows& Rows() const { return Rows_; }
   const TSiteTable& Sites() const { return Sites_; }
   const TProgramFiles& Files() const { return Files_; }
+  // The search the threads launched from now on belong to; null before the first.
+  const TSearchOriginPtr& CurrentSearch() const { return CurrentSearch_; }
 
   // The window hears of what it must redraw.
   std::function<void(std::size_t panel)> OnPanelChanged;
   std::function<void()> OnIdleChanged;
 
+  // Starts a search: the searches launched from now on are its, and so are their rows.
+  TSearchOriginPtr BeginSearch(TSearchOrigin origin);
   void LaunchSearch(SiteId site, std::string queryText, std::string filmName);
   void UpdateSearchStatus();
   void ShowSearchResult();
   void SearchThreadTerminated(TSearchThread& thread);
   // "Durdur": every running search is abandoned; markers gathered so far stay.
   void Stop();
-  // A record from a search: filtered, then shown as a row.
-  void AddResult(TSubtitleInfo& record);
+  // A record from a search: filtered, then shown as a row that keeps its search.
+  void AddResult(TSubtitleInfo& record, TSearchOriginPtr origin);
+  // A record of the current search.
+  void AddResult(TSubtitleInfo& record) { AddResult(record, CurrentSearch_); }
   // Rows, search status and count emptied; running searches go on.
   void ClearResults();
   // No status change: the count panel keeps its number until the next row.
@@ -77,6 +82,7 @@ class TSearchSession {
   bool Idle_ = true;
   std::array<std::string, kPanelCount> Panels_{"", "0", ""};
   TResultRows Rows_;
+  TSearchOriginPtr CurrentSearch_;
   // Every thread started and not yet released, abandoned ones included, so
   // that none outlives the session.
   std::vector<std::weak_ptr<TSearchThread>> Started_;

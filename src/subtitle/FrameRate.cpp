@@ -1,6 +1,5 @@
 #include "FrameRate.h"
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -126,29 +125,90 @@ std::string TimeText(std::int64_t ms) {
   return text;
 }
 
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
 // "{y:i}", "{C:$0000FF}": a letter and a colon after the brace, up to the next closing brace.
 bool StartsControlCode(std::string_view text, std::size_t at) {
-  return at + 3 < text.size() && text[at] == '{' && std::isalpha(static_cast<unsigned char>(text[at + 1])) &&
-         text[at + 2] == ':';
+  return at + 3 < text.size() && text[at] == '{' && IsAsciiLetter(text[at + 1]) && text[at + 2] == ':';
 }
 
-std::string SubRipText(std::string_view text, std::string_view lineEnd) {
-  std::string out;
+// MicroDVD's styles ("{y:i}", "{Y:b,u}") as SubRip's tags, outermost first.
+struct TStyleTag {
+  char Letter;
+  unsigned Bit;
+  std::string_view Tag;
+};
+constexpr TStyleTag kStyleTags[] = {{'i', 1, "i"}, {'b', 2, "b"}, {'u', 4, "u"}};
+constexpr char kLineStyle = 'y';
+constexpr char kCueStyle = 'Y';
+constexpr char kItalicLineMark = '/';
+
+unsigned StylesIn(std::string_view letters) {
+  unsigned styles = 0;
+  for (const TStyleTag& style : kStyleTags) {
+    if (letters.find(style.Letter) != std::string_view::npos) styles |= style.Bit;
+  }
+  return styles;
+}
+
+// A line of a cue without its control codes, and the styles they and a leading "/" give.
+struct TStyledLine {
+  std::string Text;
+  unsigned LineStyles = 0;
+  unsigned CueStyles = 0;
+};
+
+TStyledLine ReadStyledLine(std::string_view line) {
+  TStyledLine styled;
+  if (!line.empty() && line.front() == kItalicLineMark) {
+    styled.LineStyles |= StylesIn("i");
+    line.remove_prefix(1);
+  }
   // The next closing brace at or after i, searched for again only once i has passed it:
   // a line full of "{a:" without one stays linear.
-  std::size_t close = text.find('}');
-  for (std::size_t i = 0; i < text.size();) {
-    if (close != std::string_view::npos && close < i) close = text.find('}', i);
-    if (close != std::string_view::npos && StartsControlCode(text, i)) {
+  std::size_t close = line.find('}');
+  for (std::size_t i = 0; i < line.size();) {
+    if (close != std::string_view::npos && close < i) close = line.find('}', i);
+    if (close != std::string_view::npos && StartsControlCode(line, i)) {
+      const unsigned styles = StylesIn(line.substr(i + 3, close - i - 3));
+      if (line[i + 1] == kLineStyle) styled.LineStyles |= styles;
+      if (line[i + 1] == kCueStyle) styled.CueStyles |= styles;
       i = close + 1;
-    } else if (text[i] == '|') {
-      out += lineEnd;
-      ++i;
     } else {
-      out += text[i++];
+      styled.Text += line[i++];
     }
   }
-  return out;
+  return styled;
+}
+
+std::string Tagged(const std::string& text, unsigned styles) {
+  std::string open;
+  std::string close;
+  for (const TStyleTag& style : kStyleTags) {
+    if ((styles & style.Bit) == 0) continue;
+    open.append("<").append(style.Tag).append(">");
+    close.insert(0, "</" + std::string(style.Tag) + ">");
+  }
+  return open + text + close;
+}
+
+// "|" breaks the line; styles become tags, other control codes go (SubRip players would show them).
+std::string SubRipText(std::string_view text, std::string_view lineEnd) {
+  std::vector<TStyledLine> lines;
+  unsigned cueStyles = 0;
+  for (std::size_t start = 0;;) {
+    const auto bar = text.find('|', start);
+    lines.push_back(ReadStyledLine(text.substr(start, bar == std::string_view::npos ? bar : bar - start)));
+    cueStyles |= lines.back().CueStyles;
+    if (bar == std::string_view::npos) break;
+    start = bar + 1;
+  }
+  std::string out;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i > 0) out += lineEnd;
+    out += Tagged(lines[i].Text, lines[i].LineStyles & ~cueStyles);
+  }
+  return Tagged(out, cueStyles);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "FrameRate.h"
 #include "TextEncoding.h"
 #include "TextHelpers.h"
-#include "Unpack.h"
+#include "PartMatch.h"
+#include "SubtitleFormat.h"
+#include "UnpackProcess.h"
 #include "VideoProbe.h"
 
 namespace velkaro {
@@ -29,6 +31,10 @@ enum class TMessage {
   NotSubtitle,
   Exists,
   Written,
+  LimitExceeded,
+  UnpackStopped,
+  WorkerFailed,
+  EntryNotSubtitle,
 };
 
 // Every text the user reads about a download made ready, in code page 1254;
@@ -48,6 +54,12 @@ constexpr TTableText<TMessage> kMessages[] = {
     {TMessage::NotSubtitle, "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::Exists, "%1 zaten var; \xFCzerine yaz\xFDlmad\xFD."},
     {TMessage::Written, "Altyaz\xFD kaydedildi: %1"},
+    {TMessage::LimitExceeded,
+     "Ar\xFEiv a\xE7\xFDl\xFDrken s\xFDn\xFDr a\xFE\xFDld\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::UnpackStopped, "Ar\xFEiv a\xE7ma durduruldu; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::WorkerFailed,
+     "Ar\xFEiv a\xE7\xFD" "c\xFD \xE7" "al\xFD\xFEt\xFDr\xFDlamad\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::EntryNotSubtitle, "Ar\xFEivdeki %1 altyaz\xFD de\xF0il; al\xFDnmad\xFD."},
 };
 
 constexpr std::string_view kLineBreak = "\r\n";
@@ -68,22 +80,19 @@ constexpr TLanguageCode kLanguageCodes[] = {
     {"slovenian", "sl"}, {"slovak", "sk"},    {"arabic", "ar"},   {"hebrew", "he"},
 };
 
-struct TFormatSniff {
-  std::string_view Mark;  // found near the top of the text
-  std::string_view Extension;
-};
-
-// A subtitle downloaded under a name that is no subtitle's: its extension from its content.
-constexpr TFormatSniff kFormatSniffs[] = {
-    {"[Script Info]", ".ssa"}, {"<SAMI", ".smi"}, {"<sami", ".smi"}, {"-->", ".srt"}, {"[INFORMATION]", ".sub"},
-};
 // A site's page saved in place of the file it should have sent (lower-cased).
 constexpr std::string_view kWebPageMarks[] = {"<!doctype html", "<html"};
 constexpr std::size_t kSniffSpan = 4096;
-constexpr std::string_view kMicroDvdExtension = ".sub";
 constexpr std::string_view kSubRipExtension = ".srt";
-constexpr std::string_view kPlainTextExtension = ".txt";
-constexpr std::string_view kUtf16Boms[] = {"\xFF\xFE", "\xFE\xFF"};
+
+struct TFormatExtension {
+  TSubtitleFormat Format;
+  std::string_view Extension;  // without the dot
+};
+// Besides each format's own: extensions players also read it under.
+constexpr TFormatExtension kAlsoRightExtensions[] = {
+    {TSubtitleFormat::MicroDvd, "txt"},
+};
 
 std::string Message(TMessage id, std::string_view subject = {}) { return TableText(kMessages, id, {subject}); }
 
@@ -97,6 +106,9 @@ struct TOutcomeMessage {
 constexpr TOutcomeMessage kOutcomeMessages[] = {
     {TUnpackOutcome::TooLarge, TMessage::TooLarge},
     {TUnpackOutcome::TooDense, TMessage::TooDense},
+    {TUnpackOutcome::LimitExceeded, TMessage::LimitExceeded},
+    {TUnpackOutcome::Stopped, TMessage::UnpackStopped},
+    {TUnpackOutcome::WorkerFailed, TMessage::WorkerFailed},
 };
 
 // Why an archive was left as downloaded.
@@ -107,18 +119,17 @@ TMessage OutcomeMessage(TUnpackOutcome outcome) {
   return TMessage::ArchiveUnreadable;
 }
 
-// NUL bytes mean a binary file, unless the text is UTF-16.
-bool LooksLikeText(std::string_view bytes) {
-  const bool utf16 = std::any_of(std::begin(kUtf16Boms), std::end(kUtf16Boms),
-                                 [&](std::string_view bom) { return bytes.starts_with(bom); });
-  return utf16 || bytes.find('\0') == std::string_view::npos;
-}
-
 bool IsWebPage(std::string_view bytes) {
   const std::string top = LowerAscii(bytes.substr(0, kSniffSpan));
   return std::any_of(std::begin(kWebPageMarks), std::end(kWebPageMarks),
                      [&](std::string_view mark) { return Contains(top, mark); });
 }
+
+// What a download holds that may be subtitles.
+struct TDownloadTexts {
+  std::vector<TCandidate> Candidates;
+  bool FromArchive = false;
+};
 
 // A download that no archive format claims: the subtitle itself, or a file nothing can be made of.
 std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::vector<std::string>& messages) {
@@ -129,8 +140,14 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
     return {};
   }
   auto content = ReadFileContent(file);
-  if (!content || !LooksLikeText(*content)) {
+  if (!content) {
     messages.push_back(Message(TMessage::ArchiveUnreadable));
+    return {};
+  }
+  // A binary file under a subtitle's name is no subtitle; under any other, an archive of a kind not read.
+  if (IsBinary(*content)) {
+    messages.push_back(Message(IsSubtitleName(file.filename().string()) ? TMessage::NotSubtitle
+                                                                        : TMessage::ArchiveUnreadable));
     return {};
   }
   if (IsWebPage(*content)) {
@@ -140,9 +157,9 @@ std::vector<TCandidate> PlainSubtitle(const std::filesystem::path& file, std::ve
   return {TCandidate{file.filename().string(), std::move(*content)}};
 }
 
-std::vector<TCandidate> UnpackedSubtitles(const TReadyRequest& request, std::vector<std::string>& messages) {
-  TUnpacked unpacked = UnpackFile(request.Downloaded);
-  if (unpacked.Outcome == TUnpackOutcome::NotArchive) return PlainSubtitle(request.Downloaded, messages);
+TDownloadTexts UnpackedTexts(const TReadyRequest& request, std::vector<std::string>& messages) {
+  TUnpacked unpacked = UnpackInWorker(request.Downloaded, {}, request.Stopped, request.UnpackWorker);
+  if (unpacked.Outcome == TUnpackOutcome::NotArchive) return {PlainSubtitle(request.Downloaded, messages), false};
   if (!request.Options.Unpack) {
     messages.push_back(Message(TMessage::UnpackOff));
     return {};
@@ -152,18 +169,71 @@ std::vector<TCandidate> UnpackedSubtitles(const TReadyRequest& request, std::vec
     messages.push_back(Message(OutcomeMessage(unpacked.Outcome)));
     return {};
   }
-  if (unpacked.Candidates.empty()) messages.push_back(Message(TMessage::NoSubtitle));
-  return std::move(unpacked.Candidates);
+  return {std::move(unpacked.Candidates), true};
 }
 
-std::string ExtensionOf(const TCandidate& candidate, std::string_view text) {
-  if (IsSubtitleName(candidate.Name)) return LowerAscii(std::filesystem::path(candidate.Name).extension().string());
-  if (IsMicroDvd(text)) return std::string(kMicroDvdExtension);
-  const std::string_view top = text.substr(0, kSniffSpan);
-  for (const auto& sniff : kFormatSniffs) {
-    if (Contains(top, sniff.Mark)) return std::string(sniff.Extension);
+// A text that reads as one of the subtitle formats, with at least one cue.
+struct TSubtitle {
+  TCandidate Candidate;
+  std::string Utf8;
+  TSubtitleText Parsed;
+};
+
+// Reads the candidate only; the caller moves it in once it is taken.
+std::optional<TSubtitle> AsSubtitle(const TCandidate& candidate) {
+  auto utf8 = TextToUtf8(candidate.Content);
+  if (!utf8) return std::nullopt;
+  auto parsed = ParseSubtitle(utf8->Text);
+  if (!parsed || parsed->Cues.empty()) return std::nullopt;
+  return TSubtitle{{}, std::move(utf8->Text), std::move(*parsed)};
+}
+
+// Why a text is no subtitle, named: its encoding, or its content.
+TMessage Refusal(const TCandidate& candidate, bool fromArchive) {
+  if (!IsBinary(candidate.Content) && !TextToUtf8(candidate.Content)) return TMessage::EncodingUnread;
+  return fromArchive ? TMessage::EntryNotSubtitle : TMessage::NotSubtitle;
+}
+
+// Only texts that read as subtitles go on. The others are named, except a
+// plain text (a read-me) beside real subtitles; an archive left without any says so.
+std::vector<TSubtitle> CheckedSubtitles(TDownloadTexts texts, std::vector<std::string>& messages) {
+  std::vector<TSubtitle> subtitles;
+  std::vector<const TCandidate*> refused;
+  for (TCandidate& candidate : texts.Candidates) {
+    if (auto subtitle = AsSubtitle(candidate)) {
+      subtitle->Candidate = std::move(candidate);
+      subtitles.push_back(std::move(*subtitle));
+    } else {
+      refused.push_back(&candidate);
+    }
   }
-  return std::string(kPlainTextExtension);
+  for (const TCandidate* candidate : refused) {
+    if (!subtitles.empty() && IsPlainTextName(candidate->Name)) continue;
+    const TMessage why = Refusal(*candidate, texts.FromArchive);
+    messages.push_back(why == TMessage::NotSubtitle ? Message(why) : Message(why, NameText(candidate->Name)));
+  }
+  if (texts.FromArchive && subtitles.empty()) messages.push_back(Message(TMessage::NoSubtitle));
+  return subtitles;
+}
+
+// The candidates' names alone, for matching them to the parts.
+std::vector<TCandidate> NamesOf(const std::vector<TSubtitle>& subtitles) {
+  std::vector<TCandidate> names;
+  for (const TSubtitle& subtitle : subtitles) names.push_back({subtitle.Candidate.Name, {}});
+  return names;
+}
+
+// The name's own extension when it is right for the format, else the format's.
+std::string ExtensionOf(const TSubtitle& subtitle) {
+  const TSubtitleFormat format = subtitle.Parsed.Format;
+  const std::string own = LowerAscii(std::filesystem::path(subtitle.Candidate.Name).extension().string());
+  const auto right = [&](std::string_view extension) { return own.size() > 1 && own.substr(1) == extension; };
+  const bool alsoRight = std::any_of(std::begin(kAlsoRightExtensions), std::end(kAlsoRightExtensions),
+                                     [&](const TFormatExtension& entry) {
+                                       return entry.Format == format && right(entry.Extension);
+                                     });
+  if (right(FormatExtension(format)) || alsoRight) return own;
+  return "." + std::string(FormatExtension(format));
 }
 
 // The first video's rate, probed once and only when a MicroDVD text needs it.
@@ -187,37 +257,36 @@ struct TReadyText {
   std::string Extension;
 };
 
+// The rate a MicroDVD's frames count at: its own, declared or the row's;
+// the video's stands in for a subtitle that names none.
+std::optional<double> SubtitleRate(const TReadyRequest& request, std::string_view text, TVideoRate& videoRate) {
+  if (const auto declared = DeclaredFrameRate(text)) return declared;
+  if (const auto row = ParseFrameRate(request.RowFps)) return row;
+  return videoRate.Get();
+}
+
+// SubRip times come from the subtitle's own frames and rate, exact whatever
+// the video's rate; frames are scaled only for a MicroDVD that stays one.
 void FitFrames(const TReadyRequest& request, TVideoRate& videoRate, TReadyText& ready,
                std::vector<std::string>& messages) {
   const TDownloadOptions& options = request.Options;
-  if (!(options.ConvertFrames || options.MicroDvdToSubRip) || !IsMicroDvd(ready.Text)) return;
-  const auto videoFps = videoRate.Get();
-  if (!videoFps) {
+  if (!(options.ConvertFrames || options.MicroDvdToSubRip)) return;
+  const auto fps = options.MicroDvdToSubRip ? SubtitleRate(request, ready.Text, videoRate) : videoRate.Get();
+  if (!fps) {
     messages.push_back(Message(TMessage::NoVideoRate));
-    return;
+  } else if (options.MicroDvdToSubRip) {
+    ready.Text = MicroDvdToSubRip(ready.Text, *fps);
+    ready.Extension = kSubRipExtension;
+  } else {
+    ready.Text = ConvertFrames(ready.Text, *fps, ParseFrameRate(request.RowFps));
   }
-  const auto rowFps = ParseFrameRate(request.RowFps);
-  if (options.ConvertFrames) ready.Text = ConvertFrames(ready.Text, *videoFps, rowFps);
-  if (!options.MicroDvdToSubRip) return;
-  // Unconverted frames keep the subtitle's own rate; the video's only stands in when it is unknown.
-  std::optional<double> framesFps = options.ConvertFrames ? videoFps : DeclaredFrameRate(ready.Text);
-  if (!framesFps) framesFps = rowFps ? rowFps : videoFps;
-  ready.Text = MicroDvdToSubRip(ready.Text, *framesFps);
-  ready.Extension = kSubRipExtension;
 }
 
-TReadyText ReadyText(const TCandidate& candidate, const TReadyRequest& request, TVideoRate& videoRate,
+// The text as it will be written: UTF-8 unless asked to keep the bytes, MicroDVD frames fitted.
+TReadyText ReadyText(const TSubtitle& subtitle, const TReadyRequest& request, TVideoRate& videoRate,
                      std::vector<std::string>& messages) {
-  TReadyText ready{candidate.Content, {}};
-  if (request.Options.ToUtf8) {
-    if (auto utf8 = TextToUtf8(ready.Text)) {
-      ready.Text = std::move(utf8->Text);
-    } else {
-      messages.push_back(Message(TMessage::EncodingUnread, NameText(candidate.Name)));
-    }
-  }
-  ready.Extension = ExtensionOf(candidate, ready.Text);
-  FitFrames(request, videoRate, ready, messages);
+  TReadyText ready{request.Options.ToUtf8 ? subtitle.Utf8 : subtitle.Candidate.Content, ExtensionOf(subtitle)};
+  if (subtitle.Parsed.Format == TSubtitleFormat::MicroDvd) FitFrames(request, videoRate, ready, messages);
   return ready;
 }
 
@@ -249,16 +318,16 @@ std::string Lines(const std::vector<std::filesystem::path>& files, TMessage mess
 TReadyPlan PlanReadySubtitles(const TReadyRequest& request) {
   TReadyPlan plan;
   if (request.Videos.empty()) return plan;
-  const std::vector<TCandidate> candidates = UnpackedSubtitles(request, plan.Messages);
-  if (candidates.empty()) return plan;
-  const auto chosen = MatchParts(candidates, request.Videos.size());
+  const std::vector<TSubtitle> subtitles = CheckedSubtitles(UnpackedTexts(request, plan.Messages), plan.Messages);
+  if (subtitles.empty()) return plan;
+  const auto chosen = MatchParts(NamesOf(subtitles), request.Videos.size());
   TVideoRate videoRate(request.Videos.front());
   for (std::size_t part = 0; part < chosen.size(); ++part) {
     if (!chosen[part]) {
       plan.Messages.push_back(Message(TMessage::NoSubtitleForPart, std::to_string(part + 1)));
       continue;
     }
-    TReadyText ready = ReadyText(candidates[*chosen[part]], request, videoRate, plan.Messages);
+    TReadyText ready = ReadyText(subtitles[*chosen[part]], request, videoRate, plan.Messages);
     plan.Files.push_back(
         {TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text), request.Videos[part]});
   }
@@ -286,7 +355,9 @@ TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
   return written;
 }
 
-std::string WrittenFilesText(const TReadyWritten& written) { return Lines(written.Written, TMessage::Written, true); }
+std::string WrittenFilesText(const TReadyWritten& written, bool fullPaths) {
+  return Lines(written.Written, TMessage::Written, fullPaths);
+}
 
 std::string RefusedFilesText(const TReadyWritten& written) { return Lines(written.Refused, TMessage::Exists, false); }
 

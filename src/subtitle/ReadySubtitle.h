@@ -8,6 +8,7 @@
 
 #include "DownloadOptions.h"
 #include "PartialFile.h"
+#include "UnpackProcess.h"
 
 // A finished download made ready to play: unpacked, read as UTF-8, its frames
 // fitted to the video, and saved beside each part of the film under the
@@ -21,6 +22,9 @@ struct TReadyRequest {
   std::string RowFps;                         // the row's FPS, engine text (code page 1254); may be empty
   std::string RowLanguage;                    // the row's language ("Turkish", "English", "Germany"...), engine text
   TDownloadOptions Options;
+  // Asked while an archive is unpacked; true ends the unpacking, and the download stays as it is.
+  TStopCheck Stopped = {};
+  std::filesystem::path UnpackWorker = UnpackWorkerPath();
 };
 
 struct TReadyFile {
@@ -48,8 +52,9 @@ struct TReadyWritten {
 TReadyWritten WriteReadySubtitles(const TReadyPlan& plan,
                                   const std::function<bool(const std::filesystem::path&)>& mayOverwrite);
 
-// Lines to add under the download's success message: one per file written (code page 1254).
-std::string WrittenFilesText(const TReadyWritten& written);
+// Lines to add under the download's success message: one per file written,
+// by its full path or its name alone (code page 1254).
+std::string WrittenFilesText(const TReadyWritten& written, bool fullPaths = true);
 // One line per refused file: "<name> zaten var; üzerine yazılmadı." (code page 1254).
 std::string RefusedFilesText(const TReadyWritten& written);
 

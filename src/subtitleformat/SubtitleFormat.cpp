@@ -73,7 +73,8 @@ std::string_view Trim(std::string_view text) {
 
 bool IsBlank(std::string_view line) { return Trim(line).empty(); }
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+// ASCII only: a Turkish locale would leave "I" as it is.
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;

@@ -18,7 +18,9 @@
 #include "Artwork.h"
 #include "CodePage.h"
 #include "EngineText.h"
+#include "SaveDialog.h"
 #include "VideoChoices.h"
+#include "VideoStrip.h"
 
 namespace velkaro {
 
@@ -136,11 +138,21 @@ void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadi
   }
 }
 
+constexpr int kVideoNamesWidth = 320;
+
 // The status line under the controls after a video was read.
 QString VideoFpsStatus(const std::string& fps) {
   if (fps.empty()) return QStringLiteral("Videonun FPS değeri okunamadı.");
   const QString text = QStringLiteral("Videonun FPS değeri: ") + QString::fromStdString(fps);
   return FpsItemFor(fps) ? text : text + QStringLiteral(" (listede yok)");
+}
+
+// Files opened together that hold another film than the first one.
+QString LeftOutStatus(const std::vector<std::filesystem::path>& leftOut) {
+  if (leftOut.empty()) return {};
+  QStringList names;
+  for (const auto& file : leftOut) names << FromPath(file.filename());
+  return QStringLiteral("\nBaşka bir filme ait, aramaya katılmadı: ") + names.join(QStringLiteral(", "));
 }
 
 template <typename TChoice, std::size_t N>
@@ -215,11 +227,14 @@ void TfrmAllSearch::BuildControls() {
   // Shown only for a search started from a video.
   lblVideoStatus = new QLabel(this);
   lblVideoStatus->setObjectName(QStringLiteral("lblVideoStatus"));
+  lblVideoStatus->setWordWrap(true);
   lblVideoStatus->hide();
+  VideoStrip_ = new TVideoStrip(kVideoNamesWidth, [this] { LetGoVideos(); }, this);
 
   auto* page = new QVBoxLayout(this);
   page->setContentsMargins(8, 6, 8, 8);
   page->setSpacing(6);
+  page->addWidget(VideoStrip_);
   page->addLayout(columns);
   page->addWidget(lblVideoStatus);
   page->addLayout(bottom);
@@ -327,23 +342,40 @@ TSearchChoices TfrmAllSearch::Choices() const {
   choices.LanguageItem = SelectedItem(ComboBox1);
   choices.Film = ToEngine(Edit1->text());
   choices.MaxText = ToEngine(Edit2->text());
-  choices.Videos = Videos_;
+  choices.Videos = Videos_.Videos;
   return choices;
 }
 
-void TfrmAllSearch::ShowVideo(const TVideoFacts& facts) {
+void TfrmAllSearch::ShowVideo(const TVideoFacts& facts, const std::vector<std::filesystem::path>& leftOut) {
+  TieToVideos(facts, true, leftOut);
+}
+
+void TfrmAllSearch::KeepVideo(const TVideoFacts& facts) { TieToVideos(facts, false, {}); }
+
+void TfrmAllSearch::TieToVideos(const TVideoFacts& facts, bool guessFilm,
+                                const std::vector<std::filesystem::path>& leftOut) {
   TSearchChoices filled = Choices();
   FillFromVideo(facts, TOffListFps::All, filled);
-  if (!filled.Film.empty()) {
+  if (guessFilm && !filled.Film.empty()) {
     GuessedFilm_ = filled.Film;
     Edit1->setText(FromEngine(filled.Film));
   }
   Check(kCdRows, CdRadios_, filled.Cd);
   edtCustomCDCount->setText(FromEngine(filled.CustomCd));
   Check(kFpsRows, FpsRadios_, filled.Fps);
-  Videos_ = filled.Videos;
-  lblVideoStatus->setText(VideoFpsStatus(facts.Fps));
+  Videos_ = facts;
+  VideoStrip_->Show(Videos_.Videos);
+  lblVideoStatus->setText(VideoFpsStatus(facts.Fps) + LeftOutStatus(leftOut));
   lblVideoStatus->show();
+  setFixedSize(kClientSize.expandedTo(sizeHint()));
+}
+
+void TfrmAllSearch::LetGoVideos() {
+  Videos_ = {};
+  VideoStrip_->Show({});
+  lblVideoStatus->hide();
+  Check(kCdRows, CdRadios_, TCdChoice::All);
+  Check(kFpsRows, FpsRadios_, TFpsChoice::All);
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }
 

@@ -26,6 +26,8 @@ class QRadioButton;
 
 namespace velkaro {
 
+class TVideoStrip;
+
 // "Gelişmiş Arama": every search starts here. The controls keep their
 // designer names as object names. Whatever closes the dialog writes the
 // settings file; "&Ara" launches the ticked sites through the session.
@@ -39,11 +41,20 @@ class TfrmAllSearch final : public TFormDialog {
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;
 
-  // Fills film name, CD and FPS from a film's video files and remembers them
-  // for the search; a frame rate that is no item leaves "Hepsi" and is shown
-  // in the status line. Until the user searches or types a name of their own,
+  // Fills film name, CD and FPS from a film's video files and ties the search
+  // to them, named at the dialog's top; a frame rate that is no item leaves
+  // "Hepsi" and is shown in the status line, and so are files of other films
+  // that were left out. Until the user searches or types a name of their own,
   // the settings file keeps the film name it had.
-  void ShowVideo(const TVideoFacts& facts);
+  void ShowVideo(const TVideoFacts& facts, const std::vector<std::filesystem::path>& leftOut = {});
+  // The same for videos a search was already tied to: the film name stays as
+  // the settings file has it, the last one searched for.
+  void KeepVideo(const TVideoFacts& facts);
+  // "Bırak": the search is tied to no video; CD and FPS go back to "Hepsi".
+  void LetGoVideos();
+  // Whether "&Ara" launched a search, and the videos it was tied to.
+  bool Searched() const { return Searched_; }
+  const TVideoFacts& Videos() const { return Videos_; }
 
   void Button1Click() override;
   void Button2Click() override;
@@ -57,6 +68,7 @@ class TfrmAllSearch final : public TFormDialog {
   QWidget* BuildSiteGroup();
   QWidget* BuildRightColumn();
   void FormCreate();
+  void TieToVideos(const TVideoFacts& facts, bool guessFilm, const std::vector<std::filesystem::path>& leftOut);
   QCheckBox* SiteBox(TSettingsLine line) const;
   // The film name the settings file gets when the dialog closes.
   std::string FilmToSave() const;
@@ -81,8 +93,9 @@ class TfrmAllSearch final : public TFormDialog {
   QPushButton* Button1 = nullptr;
   QPushButton* Button2 = nullptr;
   QLabel* lblVideoStatus = nullptr;
+  TVideoStrip* VideoStrip_ = nullptr;
 
-  std::vector<std::filesystem::path> Videos_;
+  TVideoFacts Videos_;
   // Set by ShowVideo: the name it wrote into Edit1 and the one read from the file.
   std::optional<std::string> GuessedFilm_;
   std::string SettingsFilm_;

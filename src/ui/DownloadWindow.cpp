@@ -8,6 +8,7 @@
 #include <QShowEvent>
 
 #include <memory>
+#include <stdexcept>
 #include <system_error>
 
 #include "Artwork.h"
@@ -16,6 +17,7 @@
 #include "EngineText.h"
 #include "ProxyFile.h"
 #include "QtDispatcher.h"
+#include "ReadyPlanThread.h"
 #include "ReadySubtitle.h"
 #include "SaveDialog.h"
 #include "SubtitleSync.h"
@@ -33,6 +35,8 @@ const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
 
 constexpr const char* kSyncingStatus = "Altyaz\xFD filmin sesine e\xFEitleniyor...";
+constexpr const char* kSyncStopped =
+    "Altyaz\xFDn\xFDn filmin sesine e\xFEitlenmesi durduruldu; videolar\xFDn yan\xFDna bir \xFE" "ey yaz\xFDlmad\xFD.";
 
 std::string OverwriteQuestion(const std::filesystem::path& target) {
   return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
@@ -78,7 +82,7 @@ TfrmDownloader::TfrmDownloader(TDownloaderDeps deps, QWidget* parent)
 TfrmDownloader::~TfrmDownloader() {
   // No queued progress, question or end notification runs from here on.
   Dispatcher_->Shutdown();
-  StopDownload();
+  EndWorkers();
 }
 
 void TfrmDownloader::BuildControls() {
@@ -142,7 +146,7 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
       .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
-      .Filter = {},
+      .Filters = WithFileTypeFilters({}, extension),
       .DefaultSuffix = {},
   };
   std::optional<std::filesystem::path> chosen;
@@ -162,89 +166,143 @@ std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std:
 void TfrmDownloader::DownloadThreadTerminated(TDownloadThread& thread) {
   std::error_code ignored;
   if (thread.Completed() && thread.CommitTarget() && std::filesystem::exists(SavePath, ignored)) {
-    const std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
-    if (Videos.empty()) {
-      Deps_.Prompt.ShowInformation(message);
-    } else if (PlanReadyBesideVideos() && ReadyOptions.SyncToAudio && !Plan_.Files.empty()) {
-      // Told and closed once the subtitles are in time with the videos.
-      SyncThenPlace(message);
+    std::string message = DownloadedMessage(FilmName, Fps, CdCount, DateAdded);
+    if (!Videos.empty()) {
+      MakeReadyBesideVideos(std::move(message));
       return;
-    } else {
-      Deps_.Prompt.ShowInformation(message + PlaceReadyBesideVideos());
     }
+    Deps_.Prompt.ShowInformation(message);
   }
   Finished = true;
   close();
 }
 
-bool TfrmDownloader::PlanReadyBesideVideos() {
-  // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
-  try {
-    Plan_ = PlanReadySubtitles({
-        .Downloaded = SavePath,
-        .Videos = Videos,
-        .RowFps = Fps,
-        .RowLanguage = Language,
-        .Options = ReadyOptions,
-    });
-    return true;
-  } catch (const std::exception& error) {
-    Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
-    return false;
-  }
+namespace {
+
+// Below the download's own lines, after a blank line: what was written (by
+// name), refused and kept.
+std::string ReadyLines(const TReadyWritten& written, const std::vector<std::string>& messages) {
+  std::string lines = "\r\n";
+  auto add = [&lines](const std::string& text) {
+    if (!text.empty()) lines.append("\r\n").append(text);
+  };
+  add(WrittenFilesText(written, false));
+  add(RefusedFilesText(written));
+  for (const std::string& message : messages) add(message);
+  return lines;
 }
 
-void TfrmDownloader::SyncThenPlace(const std::string& message) {
+// The whole paths of the download and of the files written, one a line.
+std::string WholePaths(const std::filesystem::path& downloaded, const TReadyWritten& written) {
+  std::string paths = Utf8ToCp1254(downloaded.string());
+  for (const auto& file : written.Written) paths.append("\r\n").append(Utf8ToCp1254(file.string()));
+  return paths;
+}
+
+}  // namespace
+
+void TfrmDownloader::MakeReadyBesideVideos(std::string savedMessage) {
+  SavedMessage_ = std::move(savedMessage);
+  SetStatusCaption("Altyaz\xFD haz\xFDrlan\xFDyor...");
+  ReadyThread = TReadyPlanThread::Create(Dispatcher_, {
+                                                          .Downloaded = SavePath,
+                                                          .Videos = Videos,
+                                                          .RowFps = Fps,
+                                                          .RowLanguage = Language,
+                                                          .Options = ReadyOptions,
+                                                          .UnpackWorker = Deps_.UnpackWorker,
+                                                      });
+  ReadyThread->OnTerminate = [this](TReadyPlanThread& thread) { ReadyPlanned(thread); };
+  ReadyThread->Start();
+}
+
+void TfrmDownloader::ReadyPlanned(TReadyPlanThread& thread) {
+  thread.Join();
+  // The end notification keeps the thread alive while it runs.
+  ReadyThread.reset();
+  Plan_ = thread.Plan();
+  if (thread.Failure().empty() && ReadyOptions.SyncToAudio && !Plan_.Files.empty()) {
+    SyncThenPlace();
+    return;
+  }
+  PlaceAndConfirm(thread.Failure());
+}
+
+void TfrmDownloader::SyncThenPlace() {
   SetStatusCaption(kSyncingStatus);
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
-  SyncThread_ = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
-  SyncThread_->OnProgress = [this](int percent) { ProgressBar1->setValue(percent); };
-  SyncThread_->OnTerminate = [this, message](TSyncThread& ended) {
-    if (!ended.FailureText().empty()) Plan_.Messages.push_back(ended.FailureText());
-    Deps_.Prompt.ShowInformation(message + PlaceReadyBesideVideos());
-    Finished = true;
-    close();
+  SyncThread = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
+  SyncThread->OnProgress = [this](int percent) { ProgressBar1->setValue(percent); };
+  SyncThread->OnTerminate = [this](TSyncThread& ended) {
+    ended.Join();
+    SyncThread.reset();
+    PlaceAndConfirm(ended.FailureText());
   };
-  SyncThread_->Start();
+  SyncThread->Start();
 }
 
-std::string TfrmDownloader::PlaceReadyBesideVideos() {
+void TfrmDownloader::PlaceAndConfirm(const std::string& failure) {
   TReadyWritten written;
+  // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
+    if (!failure.empty()) throw std::runtime_error(failure);
     written = WriteReadySubtitles(Plan_, [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
   } catch (const std::exception& error) {
     Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
   }
-  // Below the download's own lines, after a blank line: what was written, refused and kept.
-  std::string lines;
-  auto add = [&lines](const std::string& text) {
-    if (!text.empty()) lines.append("\r\n").append(text);
-  };
-  lines.append("\r\n");
-  add(WrittenFilesText(written));
-  add(RefusedFilesText(written));
-  for (const std::string& message : Plan_.Messages) add(message);
-  return lines;
+  // The box wraps long names anywhere: the whole paths go to its details.
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines(written, Plan_.Messages),
+                                          WholePaths(SavePath, written));
+  Finished = true;
+  close();
+}
+
+void TfrmDownloader::StopMakingReady() {
+  if (const auto thread = std::move(ReadyThread)) {
+    thread->Abandon();
+    thread->Join();
+    Plan_ = thread->Plan();
+  }
+  // A sync under way is dropped with the subtitles it was to place.
+  if (const auto thread = std::move(SyncThread)) {
+    thread->Abandon();
+    thread->Join();
+    Plan_.Messages.push_back(kSyncStopped);
+  }
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, Plan_.Messages), WholePaths(SavePath, {}));
+  Finished = true;
 }
 
 void TfrmDownloader::Button1Click() {
-  StopDownload();
+  if (ReadyThread || SyncThread) {
+    StopMakingReady();
+  } else {
+    StopDownload();
+  }
   close();
 }
 
 void TfrmDownloader::FormClose() {
+  if (ReadyThread || SyncThread) StopMakingReady();
   if (!Finished) StopDownload();
 }
 
-void TfrmDownloader::StopDownload() {
-  // A sync under way is dropped with the subtitles it was to place; the download stays saved.
-  if (SyncThread_) {
-    SyncThread_->Abandon();
-    SyncThread_->Join();
+void TfrmDownloader::EndWorkers() {
+  if (ReadyThread) {
+    ReadyThread->Abandon();
+    ReadyThread->Join();
   }
+  if (SyncThread) {
+    SyncThread->Abandon();
+    SyncThread->Join();
+  }
+  StopDownload();
+}
+
+void TfrmDownloader::StopDownload() {
   if (!DownloadThread) return;
   DownloadThread->Abandon();
   // Abandoned, the worker ends within a poll of its transfer or its wait on this thread.

@@ -14,6 +14,7 @@
 #include "ReadySubtitle.h"
 #include "SaveDialog.h"
 #include "Sites.h"
+#include "UnpackProcess.h"
 #include "UserPrompt.h"
 
 class QLabel;
@@ -24,6 +25,7 @@ namespace velkaro {
 
 class TDownloadThread;
 class TQtDispatcher;
+class TReadyPlanThread;
 class TSyncThread;
 
 struct TDownloaderDeps {
@@ -33,12 +35,18 @@ struct TDownloaderDeps {
   TSiteTable Sites;
   // Asks for a SubDb target; empty: a save dialog of the window's own.
   TSaveDialogRunner SaveDialog = {};
+  // The program that unpacks a download for the videos.
+  std::filesystem::path UnpackWorker = UnpackWorkerPath();
 };
 
 // "Altyazı İndir": the modal window of one download. Showing it starts the
 // worker; it follows the transfer on its progress bar, confirms a saved file
 // and closes itself. "&Durdur", Enter and the close box stop the download;
 // the file already at the target is never harmed, only the partial goes.
+// For videos it stays open while the saved file is unpacked and converted
+// on a worker of its own, and with the sync option while each part is then
+// brought in time with its video's speech; a stop ends that, and the
+// download stays.
 class TfrmDownloader final : public TFormDialog {
   Q_OBJECT
 
@@ -56,6 +64,10 @@ class TfrmDownloader final : public TFormDialog {
   // Empty until the worker has asked, for a job without a target.
   std::filesystem::path SavePath;
   std::shared_ptr<TDownloadThread> DownloadThread;
+  // Making the saved download ready beside Videos, once it is saved.
+  std::shared_ptr<TReadyPlanThread> ReadyThread;
+  // With ReadyOptions.SyncToAudio: each planned subtitle then lined up with its video's speech.
+  std::shared_ptr<TSyncThread> SyncThread;
   std::string FilmName;
   std::string CdCount;
   std::string Fps;
@@ -86,19 +98,26 @@ class TfrmDownloader final : public TFormDialog {
   void StopDownload();
   void ShowProgress(std::int32_t maximum, std::int32_t position);
   std::optional<std::filesystem::path> AskSubDbSavePath(const std::string& extension);
-  // Unpacks and converts the saved subtitle for Videos, in memory; false when that failed.
-  bool PlanReadyBesideVideos();
-  // Lines each planned subtitle up with its video's speech on a worker, then places them.
-  void SyncThenPlace(const std::string& message);
-  // Places the planned subtitles beside Videos; the lines the success message gets for it.
-  std::string PlaceReadyBesideVideos();
+  // Unpacks and converts the saved subtitle for Videos on ReadyThread; its
+  // end places the files and confirms the download with `savedMessage`.
+  void MakeReadyBesideVideos(std::string savedMessage);
+  void ReadyPlanned(TReadyPlanThread& thread);
+  // Lines each planned subtitle up with its video's speech on SyncThread, then places them.
+  void SyncThenPlace();
+  // Places the planned subtitles beside Videos and confirms the download with
+  // what became of them; `failure` (the making ready's) places nothing.
+  void PlaceAndConfirm(const std::string& failure);
+  // Stop while making ready or syncing: the download is confirmed with why nothing was placed.
+  void StopMakingReady();
+  // Stops and joins whatever worker still runs, silently.
+  void EndWorkers();
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;
-  // What the saved subtitle becomes beside the videos; the sync's worker changes it until its end.
-  TReadyPlan Plan_;
-  std::shared_ptr<TSyncThread> SyncThread_;
   bool Shown_ = false;
+  std::string SavedMessage_;
+  // What the saved download becomes beside the videos; SyncThread changes it until its end.
+  TReadyPlan Plan_;
 
   QLabel* lbSavePath = nullptr;
   QProgressBar* ProgressBar1 = nullptr;

@@ -44,6 +44,7 @@
 #include "TextHelpers.h"
 #include "UpdateThread.h"
 #include "VideoFacts.h"
+#include "VideoStrip.h"
 
 namespace velkaro {
 
@@ -59,9 +60,13 @@ constexpr int kToolPanelHeight = 75;
 constexpr int kToolIconSize = 48;
 constexpr std::array<int, 2> kFixedPanelWidths = {155, 35};
 
-// The menu bar spells one sort item differently from the column caption.
+// The sort items with their mnemonics, in column order; the menu bar spells
+// one of them differently from the column caption.
+constexpr const char* kSortItems[kColumnCount] = {"&Film Adı", "&URL",           "&Dil",     "F&PS",
+                                                  "&CD",       "&Eklenme Tarihi", "Ek&leyen", "Fo&rmat"};
 constexpr int kMenuBarRenamedColumn = 5;
-constexpr const char* kMenuBarDateItem = "Eklenme tarihi";
+constexpr const char* kMenuBarDateItem = "&Eklenme tarihi";
+constexpr int kVideoNamesWidth = 170;
 
 struct TRuleEntry {
   const char* Item;
@@ -78,7 +83,7 @@ constexpr TRuleEntry kEnablingRules[] = {
     {"mmItemProxy", TEnableRule::Idle},        {"mmItemDeleteSelected", TEnableRule::Selected},
     {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
     {"pmClearAll", TEnableRule::Rows},         {"Altyazyindir1", TEnableRule::Selected},
-    {"pmProperties", TEnableRule::Selected},
+    {"pmProperties", TEnableRule::Selected},    {"mmItemLetGoVideos", TEnableRule::Videos},
 };
 
 struct TKeyEntry {
@@ -95,6 +100,7 @@ const TKeyEntry kKeys[] = {
     {Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "pmClearAll", true},
     {Qt::Key_K, Qt::ControlModifier, "Altyazyindir1", true},
     {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
+    {Qt::Key_V, Qt::ControlModifier, "mmItemOpenVideo", false},
 };
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
@@ -106,6 +112,16 @@ QString VideoFileFilter() {
     patterns << QStringLiteral("*.") + QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
   }
   return Utf8("Video dosyaları (") + patterns.join(QLatin1Char(' ')) + Utf8(");;Tüm dosyalar (*)");
+}
+
+// Nothing on this desktop opened `url`: the person gets it to copy (code page 1254).
+std::string CannotOpenMessage(const QUrl& url) {
+  if (url.isLocalFile()) {
+    return ToEngine(QStringLiteral("Dosya açılamadı. Yolunu kopyalayıp kendiniz açabilirsiniz:\r\n") +
+                    url.toLocalFile());
+  }
+  return ToEngine(QStringLiteral("Tarayıcı açılamadı. Adresi kopyalayıp tarayıcınıza yapıştırabilirsiniz:\r\n") +
+                  url.toString());
 }
 
 // The local files among what is dragged; addresses and text are no video.
@@ -175,7 +191,10 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   };
   auto* toolPanel = new QFrame(central);
   toolPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  toolPanel->setFixedHeight(kToolPanelHeight);
+  // At least its designed height, and as tall as the buttons need for icon
+  // and caption: squeezed, a caption loses the dots of "İ" and "Ö".
+  toolPanel->setMinimumHeight(kToolPanelHeight);
+  toolPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   ListView1_ = new QTableView(central);
   SetUpResultList(*ListView1_, *Model_);
   column->addWidget(gap(2));
@@ -191,7 +210,14 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   BuildEnablingAndKeys();
 
   Session_->OnPanelChanged = [this](std::size_t panel) { ShowPanel(panel); };
-  Session_->OnIdleChanged = [this] { UpdateCommands(); };
+  Session_->OnIdleChanged = [this] {
+    UpdateCommands();
+    if (RefitAtSearchEnd_ && Session_->Idle()) FitColumns();
+  };
+  // Once the first rows of an empty list are in: after the burst they came in.
+  connect(Model_.get(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
+    if (first == 0) QMetaObject::invokeMethod(this, [this] { FitColumns(); }, Qt::QueuedConnection);
+  });
   connect(Model_.get(), &QAbstractItemModel::rowsInserted, this, &TfrmMain::UpdateCommands);
   auto* throttle = new TRepaintThrottle(*this);
   connect(Model_.get(), &QAbstractItemModel::rowsInserted, throttle, &TRepaintThrottle::Changed);
@@ -273,7 +299,7 @@ void TfrmMain::AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCap
   for (int column = 0; column < kColumnCount; ++column) {
     const QString caption = menuBarCaptions && column == kMenuBarRenamedColumn
                                 ? Utf8(kMenuBarDateItem)
-                                : Utf8(kResultColumns[static_cast<std::size_t>(column)].Caption);
+                                : Utf8(kSortItems[column]);
     const QByteArray name = QByteArray(namePrefix) + QByteArray::number(column);
     Command(menu, caption, name.constData(), [this, column] { SortBy(column); });
   }
@@ -287,45 +313,47 @@ void TfrmMain::BuildMenuBar() {
   mm1->setFixedHeight(kMenuBarHeight);
   setMenuBar(mm1);
 
-  QMenu* file = mm1->addMenu(QStringLiteral("Dosya"));
-  Command(*file, Utf8("Video aç..."), "mmItemOpenVideo", [this] { AskVideos(); });
+  // Every item has a mnemonic of its own within its menu.
+  QMenu* file = mm1->addMenu(QStringLiteral("&Dosya"));
+  Command(*file, Utf8("&Video aç...\tCtrl+V"), "mmItemOpenVideo", [this] { AskVideos(); });
+  Command(*file, Utf8("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); });
   file->addSeparator();
-  Command(*file, Utf8("Çıkış"), "mmItemExit", [this] { close(); });
+  Command(*file, Utf8("Çı&kış"), "mmItemExit", [this] { close(); });
 
-  QMenu* edit = mm1->addMenu(Utf8("Düzen"));
-  QMenu* sort = edit->addMenu(Utf8("Sırala"));
+  QMenu* edit = mm1->addMenu(Utf8("Dü&zen"));
+  QMenu* sort = edit->addMenu(Utf8("&Sırala"));
   sort->menuAction()->setObjectName(QStringLiteral("mmSort"));
   AddSortItems(*sort, "mmItemSort", true);
   edit->addSeparator();
-  Command(*edit, QStringLiteral("Seçileni sil"), "mmItemDeleteSelected", [this] { DeleteSelected(); });
-  Command(*edit, Utf8("Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); });
+  Command(*edit, Utf8("Seçileni s&il"), "mmItemDeleteSelected", [this] { DeleteSelected(); });
+  Command(*edit, Utf8("&Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); });
 
-  QMenu* commands = mm1->addMenu(QStringLiteral("Komutlar"));
-  Command(*commands, QStringLiteral("Ara...\tCtrl+S"), "mmItemSearch", [this] { AdvancedSearch(); });
-  Command(*commands, QStringLiteral("Durdur\tCtrl+D"), "mmItemStopThreads", [this] { StopSearch(); });
+  QMenu* commands = mm1->addMenu(QStringLiteral("&Komutlar"));
+  Command(*commands, QStringLiteral("&Ara...\tCtrl+S"), "mmItemSearch", [this] { AdvancedSearch(); });
+  Command(*commands, QStringLiteral("&Durdur\tCtrl+D"), "mmItemStopThreads", [this] { StopSearch(); });
   commands->addSeparator();
-  Command(*commands, Utf8("İndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
-  Command(*commands, Utf8("Özellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
+  Command(*commands, Utf8("İ&ndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
+  Command(*commands, Utf8("Ö&zellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
 
-  QMenu* settings = mm1->addMenu(QStringLiteral("Ayarlar"));
-  QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı göster..."), "mmItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı gösterme..."), "mmItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("Görünüm"));
-  GridItem(*view, Utf8("Grid göster"), "mmItemGridOn", true);
-  GridItem(*view, QStringLiteral("Grid gizle"), "mmItemGridOff", false);
+  QMenu* settings = mm1->addMenu(QStringLiteral("&Ayarlar"));
+  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı &göster..."), "mmItemShowSearch", true);
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı göster&me..."), "mmItemHideSearch", false);
+  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
+  GridItem(*view, Utf8("Grid &göster"), "mmItemGridOn", true);
+  GridItem(*view, QStringLiteral("Grid g&izle"), "mmItemGridOff", false);
   settings->addSeparator();
-  Command(*settings, Utf8("Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
-  Command(*settings, Utf8("İndirme seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
+  Command(*settings, Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
+  Command(*settings, Utf8("İndirme &seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
 
-  QMenu* tools = mm1->addMenu(Utf8("Araçlar"));
-  Command(*tools, Utf8("Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
+  QMenu* tools = mm1->addMenu(Utf8("A&raçlar"));
+  Command(*tools, Utf8("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
 
-  QMenu* about = mm1->addMenu(Utf8("Hakkında"));
-  Command(*about, QStringLiteral("BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
-  Command(*about, QStringLiteral("Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); });
+  QMenu* about = mm1->addMenu(Utf8("&Hakkında"));
+  Command(*about, QStringLiteral("&BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
+  Command(*about, QStringLiteral("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); });
   about->addSeparator();
-  Command(*about, QStringLiteral("Velkaro"), "mmItemAbout", [this] { ShowAbout(); });
+  Command(*about, QStringLiteral("&Velkaro"), "mmItemAbout", [this] { ShowAbout(); });
 }
 
 QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run) {
@@ -363,7 +391,7 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
 
   QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), [this] { AdvancedSearch(); });
-  Command(*search, Utf8("Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
+  Command(*search, Utf8("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
   QAction* stop = Command(*TBXToolbar1_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
   stop->setIcon(icon(TToolbarIcon::Stop));
   TBXToolbar1_->addSeparator();
@@ -382,15 +410,15 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   TBXToolbar1_->addSeparator();
 
   QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), {});
-  QMenu* startup = settings->addMenu(Utf8("Başlangıç"));
-  mnItemShowSearch_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster..."), "mnItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı Gösterme..."), "mnItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("Görünüm"));
-  GridItem(*view, Utf8("Grid Göster"), "btnGridOn", true);
-  GridItem(*view, QStringLiteral("Grid Gizle"), "btnGridOff", false);
+  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
+  mnItemShowSearch_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
+  StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
+  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
+  GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
+  GridItem(*view, QStringLiteral("Grid G&izle"), "btnGridOff", false);
   settings->addSeparator();
-  Command(*settings, Utf8("Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
-  Command(*settings, Utf8("İndirme seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
+  Command(*settings, Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
+  Command(*settings, Utf8("İndirme &seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
   TBXToolbar1_->addSeparator();
 
   Panel3_ = new TBannerPanel(TBXToolbar1_);
@@ -401,16 +429,16 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
 void TfrmMain::BuildContextMenu() {
   ListviewPopup_ = new QMenu(this);
   ListviewPopup_->setObjectName(QStringLiteral("ListviewPopup"));
-  QMenu* sort = ListviewPopup_->addMenu(Utf8("Sırala"));
+  QMenu* sort = ListviewPopup_->addMenu(Utf8("&Sırala"));
   sort->menuAction()->setObjectName(QStringLiteral("pmSort"));
   AddSortItems(*sort, "pmSort", false);
   ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, QStringLiteral("Seçileni Sil"), "pmDeleteSelected", [this] { DeleteSelected(); });
-  Command(*ListviewPopup_, Utf8("Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
+  Command(*ListviewPopup_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
+  Command(*ListviewPopup_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
   ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("İndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
+  Command(*ListviewPopup_, Utf8("İ&ndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
   ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("Özellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
+  Command(*ListviewPopup_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
 }
 
 void TfrmMain::BuildStatusBar() {
@@ -428,6 +456,8 @@ void TfrmMain::BuildStatusBar() {
     }
     ShowPanel(panel);
   }
+  VideoStrip_ = new TVideoStrip(kVideoNamesWidth, [this] { LetGoVideos(); }, bar);
+  bar->addPermanentWidget(VideoStrip_);
 }
 
 void TfrmMain::BuildEnablingAndKeys() {
@@ -447,6 +477,8 @@ std::optional<std::size_t> TfrmMain::SelectedRow() const {
   return static_cast<std::size_t>(selected.first().row());
 }
 
+QString TfrmMain::VideosText() const { return VideoStrip_->Text(); }
+
 TMainWindowFlags TfrmMain::CurrentFlags() const {
   return {.Grid = ListView1_->showGrid(), .DialogAtStart = mnItemShowSearch_->isChecked()};
 }
@@ -461,6 +493,7 @@ void TfrmMain::UpdateCommands() {
       case TEnableRule::Rows: item->setEnabled(rows); break;
       case TEnableRule::Searching: item->setEnabled(!idle); break;
       case TEnableRule::Idle: item->setEnabled(idle); break;
+      case TEnableRule::Videos: item->setEnabled(!Videos_.Videos.empty()); break;
     }
   }
   const bool grid = ListView1_->showGrid();
@@ -551,12 +584,23 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  if (Ending_) {
+    event->accept();
+    return;
+  }
   if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(kExitQuestion, IUserPrompt::TButtons::YesNo)) {
     event->ignore();
     return;
   }
   FormClose();
   event->accept();
+}
+
+void TfrmMain::EndSession() {
+  if (Ending_) return;
+  FormClose();
+  Ending_ = true;
+  close();
 }
 
 // ---------------------------------------------------------------- keys
@@ -616,8 +660,25 @@ void TfrmMain::ShowModal(QDialog& dialog) {
 }
 
 void TfrmMain::AdvancedSearch() {
-  ShowModal<TfrmAllSearch>(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files);
+  RunSearchDialog([this](TfrmAllSearch& dialog) {
+    if (!Videos_.Videos.empty()) dialog.KeepVideo(Videos_);
+  });
 }
+
+void TfrmMain::RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare) {
+  TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
+  prepare(dialog);
+  ShowModal(dialog);
+  if (dialog.Searched()) HoldVideos(dialog.Videos());
+}
+
+void TfrmMain::HoldVideos(TVideoFacts videos) {
+  Videos_ = std::move(videos);
+  VideoStrip_->Show(Videos_.Videos);
+  UpdateCommands();
+}
+
+void TfrmMain::LetGoVideos() { HoldVideos({}); }
 
 void TfrmMain::AskVideos() {
   std::vector<std::filesystem::path> videos;
@@ -632,9 +693,8 @@ void TfrmMain::AskVideos() {
 }
 
 void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
-  TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
-  dialog.ShowVideo(ReadVideoFacts(videos));
-  ShowModal(dialog);
+  const TFirstFilm film = ReadFirstFilm(videos);
+  RunSearchDialog([&film](TfrmAllSearch& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); });
 }
 
 // A file dialog for one file, opened at `start` (a file or a folder); nothing when cancelled.
@@ -657,7 +717,10 @@ std::optional<TSyncChoice> TfrmMain::AskSyncFiles(const TSyncChoice& prefilled) 
 }
 
 void TfrmMain::SyncToAudio() {
-  const TSyncChoice prefilled = PrefilledSyncChoice(Session_->SearchVideos);
+  // The videos of the last search from videos, else those of the selected row's search.
+  std::vector<std::filesystem::path> videos = Videos_.Videos;
+  if (const auto row = SelectedRow(); videos.empty() && row) videos = Session_->Rows()[*row].Videos();
+  const TSyncChoice prefilled = PrefilledSyncChoice(videos);
   const auto choice = Deps_.AskSyncFiles ? Deps_.AskSyncFiles(prefilled) : AskSyncFiles(prefilled);
   if (!choice) return;
   TfrmSyncToAudio dialog(*choice, Deps_.Prompt, this);
@@ -672,7 +735,10 @@ void TfrmMain::StopSearch() {
 void TfrmMain::StartDownload() {
   const auto row = SelectedRow();
   if (!row) return;
-  const TSubtitleInfo info = Session_->Rows()[*row].Info;
+  const TResultRow chosenRow = Session_->Rows()[*row];
+  const TSubtitleInfo& info = chosenRow.Info;
+  // Made ready only beside the videos of the search the row came from.
+  const std::vector<std::filesystem::path>& videos = chosenRow.Videos();
   const TDownloadRoute route = RouteDownload(info.Url, Deps_.Sites);
   if (!route.Downloads()) {
     OpenUrl(QUrl(FromEngine(info.Url)));
@@ -680,9 +746,10 @@ void TfrmMain::StartDownload() {
   }
   std::filesystem::path target;
   if (route.TargetFirst) {
-    const auto chosen = AskDownloadTarget(ProposedBesideVideos(
-        FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, AddressExtension(info.Url))),
-        Session_->SearchVideos));
+    const std::string extension = AddressExtension(info.Url);
+    const auto chosen = AskDownloadTarget(
+        ProposedBesideVideos(FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, extension)), videos),
+        extension);
     if (!chosen) return;
     target = *chosen;
   }
@@ -698,18 +765,19 @@ void TfrmMain::StartDownload() {
   window.CdCount = info.CdCount;
   window.Fps = info.Fps;
   window.DateAdded = info.DateAdded;
-  window.Videos = Session_->SearchVideos;
+  window.Videos = videos;
   window.Language = info.Language;
   window.ReadyOptions = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
   if (!target.empty()) window.SetSavePathCaption(target);
   ShowModal(window);
 }
 
-std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& proposedName) {
+std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& proposedName,
+                                                                 std::string_view extension) {
   const TSaveDialogRequest request{
       .Title = QStringLiteral("Altyazı İndir..."),
       .FileName = proposedName,
-      .Filter = QStringLiteral("RAR Dosyaları (*.rar)"),
+      .Filters = WithFileTypeFilters({QStringLiteral("RAR Dosyaları (*.rar)")}, extension),
       .DefaultSuffix = QStringLiteral("rar"),
   };
   if (Deps_.SaveDialog) return Deps_.SaveDialog(request);
@@ -718,6 +786,11 @@ std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& 
     sd->setObjectName(QStringLiteral("sd"));
   }
   return RunSaveDialog(*sd, request);
+}
+
+void TfrmMain::FitColumns() {
+  RefitAtSearchEnd_ = !Session_->Idle();
+  FitColumnsToContents(*ListView1_);
 }
 
 void TfrmMain::SortBy(int column) {
@@ -787,11 +860,8 @@ void TfrmMain::ShowAbout() {
 }
 
 void TfrmMain::OpenUrl(const QUrl& url) {
-  if (Deps_.OpenUrl) {
-    Deps_.OpenUrl(url);
-  } else {
-    QDesktopServices::openUrl(url);
-  }
+  const bool opened = Deps_.OpenUrl ? Deps_.OpenUrl(url) : QDesktopServices::openUrl(url);
+  if (!opened) Deps_.Prompt.ShowError(CannotOpenMessage(url));
 }
 
 void TfrmMain::ShowReadMe() { OpenUrl(QUrl::fromLocalFile(QFile::decodeName(Deps_.Files.PathOf(TProgramFile::ReadMe).c_str()))); }

@@ -21,6 +21,7 @@
 #include "Sites.h"
 #include "SyncToAudioDialog.h"
 #include "UserPrompt.h"
+#include "VideoFacts.h"
 
 class QDialog;
 class QFileDialog;
@@ -31,15 +32,17 @@ class QToolBar;
 
 namespace velkaro {
 
+class TfrmAllSearch;
 class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
 class TStatusPanel;
 class TUpdateThread;
+class TVideoStrip;
 
 // When a command is enabled: a row is selected, the list has rows, a search
-// runs, or none runs.
-enum class TEnableRule { Selected, Rows, Searching, Idle };
+// runs, none runs, or searches are tied to videos.
+enum class TEnableRule { Selected, Rows, Searching, Idle, Videos };
 
 // What the window reaches outside itself; tests put their own in.
 struct TMainWindowDeps {
@@ -51,8 +54,9 @@ struct TMainWindowDeps {
   QLocale Locale = QLocale::system();
   // Shows each dialog and returns once it is done with; empty: modally with exec().
   std::function<void(QDialog&)> ShowDialog = {};
-  // Opens an address or file with the desktop; empty: QDesktopServices.
-  std::function<void(const QUrl&)> OpenUrl = {};
+  // Opens an address or file with the desktop, false when nothing could open
+  // it; empty: QDesktopServices.
+  std::function<bool(const QUrl&)> OpenUrl = {};
   // Runs the save dialogs of a download (the window's `sd` and the download
   // window's own); empty: real dialogs.
   TSaveDialogRunner SaveDialog = {};
@@ -92,13 +96,20 @@ class TfrmMain final : public QMainWindow {
   std::optional<std::size_t> SelectedRow() const;
   // What the advanced search dialog writes into lines 8 and 9 when it closes.
   TMainWindowFlags CurrentFlags() const;
+  // The videos the last search was tied to; the dialog opens with them again.
+  const TVideoFacts& HeldVideos() const { return Videos_; }
+  // The text the status bar shows for them; empty while there are none.
+  QString VideosText() const;
 
   // The command operations behind the menus, buttons and keys.
   void AdvancedSearch();
   // "Dosya > Video aç...": the files chosen in a file dialog, as OpenVideos.
   void AskVideos();
-  // The parts of one film, chosen or dropped: the advanced search opens filled in from them.
+  // Files chosen or dropped: the advanced search opens filled in from the
+  // first one's film, with every part of it among them; others are left out.
   void OpenVideos(const std::vector<std::filesystem::path>& videos);
+  // Searches from now on are tied to no video; rows keep their own search's.
+  void LetGoVideos();
   void StopSearch();
   void StartDownload();
   void SortBy(int column);
@@ -116,6 +127,9 @@ class TfrmMain final : public QMainWindow {
   void ShowReadMe();
   void ShowWebSite();
   void ShowAbout();
+  // The session is ending (SIGTERM, SIGHUP): the settings are saved and the
+  // window closes without asking.
+  void EndSession();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -167,7 +181,12 @@ class TfrmMain final : public QMainWindow {
                                                const QString& filter);
   std::optional<TSyncChoice> AskSyncFiles(const TSyncChoice& prefilled);
   // The target of a download whose file is chosen first, in `sd`.
-  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName);
+  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName, std::string_view extension);
+  // The advanced search, `prepare`d; a search it launches holds its videos.
+  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare);
+  void HoldVideos(TVideoFacts videos);
+  // Each column but the address as wide as what it shows, on the first rows.
+  void FitColumns();
   bool HandleKey(const QKeyEvent& key);
   // Video files dragged over or dropped on the window or the list.
   bool HandleDrag(QEvent& event);
@@ -183,6 +202,7 @@ class TfrmMain final : public QMainWindow {
   TOrdelBanner* Banner_ = nullptr;
   QToolBar* TBXToolbar1_ = nullptr;
   QMenu* ListviewPopup_ = nullptr;
+  TVideoStrip* VideoStrip_ = nullptr;
   // Made on first use and kept, so it opens in the folder used last.
   QFileDialog* sd = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
@@ -195,6 +215,10 @@ class TfrmMain final : public QMainWindow {
   QAction* mnItemShowSearch_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;
+  bool Ending_ = false;
+  // The first rows arrived during a search: fitted again when it ends.
+  bool RefitAtSearchEnd_ = false;
+  TVideoFacts Videos_;
   struct TPendingBanner {
     std::string Link;
     std::string Gif;

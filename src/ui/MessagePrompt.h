@@ -15,6 +15,7 @@ class TMessagePrompt final : public IUserPrompt {
 
   void ShowError(std::string_view text) override;
   void ShowInformation(std::string_view text) override;
+  void ShowInformationWithDetails(std::string_view text, std::string_view details) override;
   bool Confirm(std::string_view question, TButtons buttons) override;
 
  private:

@@ -5,6 +5,8 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "Artwork.h"
 #include "EngineText.h"
 
@@ -133,6 +135,18 @@ void SetUpResultList(QTableView& view, TResultListModel& model) {
       header.setSectionResizeMode(column, QHeaderView::Interactive);
       header.resizeSection(column, width);
     }
+  }
+}
+
+void FitColumnsToContents(QTableView& view) {
+  QHeaderView& header = *view.horizontalHeader();
+  // Public on the base; the table's own measure of the rows on show.
+  const QAbstractItemView& rows = view;
+  const int widest = std::max(view.viewport()->width() / 3, 1);
+  for (int column = 0; column < kColumnCount; ++column) {
+    if (kResultColumns[static_cast<std::size_t>(column)].Width == 0) continue;
+    const int needed = std::max(rows.sizeHintForColumn(column), header.sectionSizeHint(column));
+    header.resizeSection(column, std::max(header.sectionSize(column), std::min(needed, widest)));
   }
 }
 

@@ -78,6 +78,10 @@ class TRepaintThrottle final : public QObject {
 // selected at a time, headers that can be dragged, info tips, no editing.
 void SetUpResultList(QTableView& view, TResultListModel& model);
 
+// Widens each column but the stretching one to what its header and its rows
+// on show need, up to a third of the list's width; none gets narrower.
+void FitColumnsToContents(QTableView& view);
+
 // Engine texts (code page 1254).
 // The film name for rows the browser opens (icon 4); the download hint for the rest.
 std::string InfoTip(const TResultRow& row);

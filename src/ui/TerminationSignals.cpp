@@ -46,15 +46,20 @@ void ArmTerminationSignals() {
   InstallHandler();
 }
 
-void CloseOnTerminationSignals(QWidget& window) {
+void CloseOnTerminationSignals(QWidget& window, std::function<void()> endSession) {
   ArmTerminationSignals();
   if (ReadEnd < 0) return;
   auto* notifier = new QSocketNotifier(ReadEnd, QSocketNotifier::Read, &window);
-  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, endSession = std::move(endSession)] {
+    bool ending = false;
     char byte = 0;
-    while (::read(ReadEnd, &byte, 1) == 1) {
+    while (::read(ReadEnd, &byte, 1) == 1) ending = ending || byte != static_cast<char>(SIGINT);
+    if (ending) {
+      // Nobody is there to answer a question.
+      endSession();
+    } else if (!window.close()) {
+      InstallHandler();
     }
-    if (!window.close()) InstallHandler();
   });
 }
 

@@ -11,8 +11,15 @@
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: velkaro [--log] [--version] [--help]\n"
+    "  --log       write the searches' requests and outcomes to velkaro.log in the cache folder\n"
+    "  --version   print the version and exit\n"
+    "  --help      print this and exit\n";
 
 // VELKARO_LOG=1 or --log: the searches' diagnostics go to velkaro.log.
 bool WantsLog(int argc, char** argv) {
@@ -31,11 +38,16 @@ int main(int argc, char** argv) {
     std::cout << "velkaro " << velkaro::kProgramVersion << '\n';
     return 0;
   }
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::cout << kUsage;
+    return 0;
+  }
   // From here on a SIGTERM closes the window properly, even one that comes
   // while the window is still being made.
   velkaro::ArmTerminationSignals();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Velkaro"));
+  velkaro::LoadToolkitTranslations(app);
   QApplication::setWindowIcon(velkaro::ProgramIcon());
   // The desktop entry's name, so that the window finds its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
@@ -49,7 +61,11 @@ int main(int argc, char** argv) {
   velkaro::TMessagePrompt prompt;
   velkaro::TfrmMain window({.Prompt = prompt, .Files = files, .CheckForUpdate = true, .Diagnostics = diagnostics});
   prompt.SetParent(&window);
-  velkaro::CloseOnTerminationSignals(window);
+  velkaro::CloseOnTerminationSignals(window, [&window] {
+    window.EndSession();
+    // Modal dialogs and boxes end with it.
+    QCoreApplication::exit(0);
+  });
   window.show();
   return QApplication::exec();
 }

@@ -1,10 +1,18 @@
 #include "VideoFacts.h"
 
 #include <algorithm>
+#include <cctype>
+#include <unordered_map>
 
 namespace velkaro {
 
 namespace {
+
+std::string FilmKey(const TVideoFile& file) {
+  std::string key;
+  for (char c : file.Name.Title) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
 
 int PartCountOf(const std::vector<TVideoFile>& files) {
   int count = static_cast<int>(files.size());
@@ -41,6 +49,32 @@ TVideoFacts ReadVideoFacts(const std::vector<std::filesystem::path>& paths) {
   files.reserve(paths.size());
   for (const auto& path : paths) files.push_back(ReadVideoFile(path));
   return CombineVideoFiles(std::move(files));
+}
+
+std::vector<std::size_t> GroupByFilm(const std::vector<TVideoFile>& files) {
+  std::unordered_map<std::string, std::size_t> films;
+  std::vector<std::size_t> filmOf;
+  filmOf.reserve(files.size());
+  for (const TVideoFile& file : files) filmOf.push_back(films.try_emplace(FilmKey(file), films.size()).first->second);
+  return filmOf;
+}
+
+TFirstFilm ReadFirstFilm(const std::vector<std::filesystem::path>& paths) {
+  std::vector<TVideoFile> files;
+  files.reserve(paths.size());
+  for (const auto& path : paths) files.push_back(ReadVideoFile(path));
+  const std::vector<std::size_t> filmOf = GroupByFilm(files);
+  std::vector<TVideoFile> parts;
+  TFirstFilm first;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (filmOf[i] == 0) {
+      parts.push_back(std::move(files[i]));
+    } else {
+      first.LeftOut.push_back(files[i].Path);
+    }
+  }
+  first.Facts = CombineVideoFiles(std::move(parts));
+  return first;
 }
 
 }  // namespace velkaro

@@ -35,4 +35,17 @@ struct TVideoFacts {
 TVideoFacts CombineVideoFiles(std::vector<TVideoFile> files);
 TVideoFacts ReadVideoFacts(const std::vector<std::filesystem::path>& paths);
 
+// Files given together, grouped by film: those whose titles agree, whatever
+// their letter case, are the parts of one film. Each file's film, numbered
+// from 0 in the order of the films' first files.
+std::vector<std::size_t> GroupByFilm(const std::vector<TVideoFile>& files);
+
+// The film of the first path, from every part of it among `paths`; the paths
+// of other films are left out and named.
+struct TFirstFilm {
+  TVideoFacts Facts;
+  std::vector<std::filesystem::path> LeftOut;
+};
+TFirstFilm ReadFirstFilm(const std::vector<std::filesystem::path>& paths);
+
 }  // namespace velkaro

@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -25,6 +27,7 @@
 #include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
+#include "SaveDialog.h"
 #include "sitesim/SimServer.h"
 #include "TestSupport.h"
 
@@ -544,6 +547,34 @@ class DialogsTest : public QObject {
 
     QTest::mouseClick(&Child<QPushButton>(about, "OKButton"), Qt::LeftButton);
     QVERIFY(!about.isVisible());
+  }
+
+  // The save dialog keeps the first design's entry and adds the proposed
+  // file's own type and every file; the proposed file shows under its type.
+  void saveDialogOffersTheProposedFilesType() {
+    const QString rar = QString::fromUtf8("RAR Dosyaları (*.rar)");
+    const QString all = QString::fromUtf8("Tüm dosyalar (*)");
+    QCOMPARE(WithFileTypeFilters({rar}, ".ZIP"), QStringList({rar, QString::fromUtf8("ZIP Dosyaları (*.zip *.ZIP)"), all}));
+    QCOMPARE(WithFileTypeFilters({rar}, ".rar"), QStringList({rar, all}));
+    // A name the site quoted, or none: no type of its own.
+    QCOMPARE(WithFileTypeFilters({}, ".zip\""), QStringList({all}));
+    QCOMPARE(WithFileTypeFilters({}, ""), QStringList({all}));
+
+    const std::unique_ptr<QFileDialog> dialog(NewSaveDialog(nullptr));
+    QString shownFilter;
+    QString shownName;
+    QTimer::singleShot(0, dialog.get(), [&] {
+      shownFilter = dialog->selectedNameFilter();
+      shownName = Child<QLineEdit>(*dialog, "fileNameEdit").text();
+      dialog->reject();
+    });
+    const auto chosen = RunSaveDialog(*dialog, {.Title = QStringLiteral("Altyazı İndir..."),
+                                                .FileName = FromPath(Dir->Path() / "Heat_2_CD_25_FPS_VK.zip"),
+                                                .Filters = WithFileTypeFilters({rar}, ".zip"),
+                                                .DefaultSuffix = QStringLiteral("rar")});
+    QVERIFY(!chosen);
+    QCOMPARE(shownFilter, QString::fromUtf8("ZIP Dosyaları (*.zip)"));
+    QCOMPARE(shownName, QStringLiteral("Heat_2_CD_25_FPS_VK.zip"));
   }
 
   void dialogsLeaveNoWindowsOrThreads() {

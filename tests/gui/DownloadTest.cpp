@@ -3,11 +3,13 @@
 // against the stand-in sites.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "DownloadRequest.h"
+#include "DownloadWindow.h"
 #include "FileContent.h"
 #include "MainWindow.h"
 #include "SettingsFile.h"
@@ -66,7 +69,11 @@ struct THarness {
               window.show();
               Drive(window);
             },
-        .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
+        .OpenUrl =
+            [this](const QUrl& url) {
+              Opened.push_back(url);
+              return true;
+            },
         .SaveDialog =
             [this](const TSaveDialogRequest& request) {
               SaveRequests.push_back(request);
@@ -126,7 +133,10 @@ class DownloadTest : public QObject {
     QCOMPARE(H->SaveRequests.size(), 1u);
     QCOMPARE(H->SaveRequests[0].Title, QString::fromUtf8("Altyazı İndir..."));
     QCOMPARE(H->SaveRequests[0].FileName, QStringLiteral("Matrix_ Reloaded_2_CD_23,976_FPS_VK.zip"));
-    QCOMPARE(H->SaveRequests[0].Filter, QString::fromUtf8("RAR Dosyaları (*.rar)"));
+    // The first design's entry, the proposed file's own type, and every file.
+    QCOMPARE(H->SaveRequests[0].Filters,
+             QStringList({QString::fromUtf8("RAR Dosyaları (*.rar)"), QString::fromUtf8("ZIP Dosyaları (*.zip)"),
+                          QString::fromUtf8("Tüm dosyalar (*)")}));
     QCOMPARE(H->SaveRequests[0].DefaultSuffix, QStringLiteral("rar"));
     QCOMPARE(H->Windows, 0);
     QVERIFY(H->Sim.Requests().empty() && test::FileNames(H->TargetDir.Path()).empty());
@@ -161,7 +171,7 @@ class DownloadTest : public QObject {
     const auto cd1 = test::MakeVideo(videos.Path() / "Film.CD1.avi", {"25"});
     const auto cd2 = test::MakeVideo(videos.Path() / "Film.CD2.avi", {"25"});
     test::WriteBytes(videos.Path() / "Film.CD2.srt", kUsersFile);
-    H->Main->Session().SearchVideos = {cd1, cd2};
+    H->Main->Session().BeginSearch({.Film = "Film", .Videos = {cd1, cd2}});
     H->SaveAnswer = H->TargetDir.Path() / "Film.zip";
     H->AddExtraTitlesRow("Film");
     H->Prompt.Answer = false;
@@ -177,7 +187,10 @@ class DownloadTest : public QObject {
     QCOMPARE(H->Prompt.Informations.size(), 1u);
     const std::string& message = H->Prompt.Informations[0];
     QVERIFY(message.starts_with(DownloadedMessage("Film", "23,976", "2", "05.01.2005")));
-    QVERIFY(message.find("Film.CD1.srt") != std::string::npos);
+    // Names in the message, which wraps long words anywhere; whole paths in its details.
+    QVERIFY(message.find("Altyaz\xFD kaydedildi: Film.CD1.srt") != std::string::npos);
+    QVERIFY(message.find(videos.Path().string()) == std::string::npos);
+    QCOMPARE(H->Prompt.Details.at(0), H->SaveAnswer->string() + "\r\n" + (videos.Path() / "Film.CD1.srt").string());
 
     H->Prompt = {};
     H->Main->StartDownload();
@@ -189,9 +202,36 @@ class DownloadTest : public QObject {
              (std::vector<std::string>{"Film.CD1.avi", "Film.CD1.srt", "Film.CD2.avi", "Film.CD2.srt"}));
   }
 
+  // A row of a search by name, downloaded while a later search is tied to
+  // another film's video: a plain download, nothing placed beside the video.
+  void aRowOfAnotherSearchIsAPlainDownload() {
+    test::TTempDir videos;
+    const auto video = test::MakeVideo(videos.Path() / "Istanbul.Hatirasi.2005.DVDRip.avi", {"25"});
+    H->Main->Session().BeginSearch({.Film = "Fast & Furious"});
+    H->AddExtraTitlesRow("Fast & Furious");
+    H->Main->Session().BeginSearch({.Film = "Istanbul Hatirasi", .Videos = {video}});
+    H->SaveAnswer = H->TargetDir.Path() / "ff.zip";
+    H->Main->StartDownload();
+    QCOMPARE(H->SaveRequests.at(0).FileName, QStringLiteral("Fast & Furious_2_CD_23,976_FPS_VK.zip"));
+    QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
+    QCOMPARE(test::FileNames(videos.Path()), std::vector<std::string>{"Istanbul.Hatirasi.2005.DVDRip.avi"});
+    QCOMPARE(H->Prompt.Informations,
+             std::vector<std::string>{DownloadedMessage("Fast & Furious", "23,976", "2", "05.01.2005")});
+    QVERIFY(H->Prompt.Details.empty());
+
+    // A row of the search started from the video goes beside it.
+    H->AddExtraTitlesRow("Istanbul Hatirasi");
+    H->SaveAnswer = H->TargetDir.Path() / "ih.zip";
+    H->Main->StartDownload();
+    QCOMPARE(H->SaveRequests.at(1).FileName,
+             QString::fromStdString((videos.Path() / "Istanbul Hatirasi_2_CD_23,976_FPS_VK.zip").string()));
+    QCOMPARE(test::FileNames(videos.Path()),
+             (std::vector<std::string>{"Istanbul.Hatirasi.2005.DVDRip.avi", "Istanbul.Hatirasi.2005.DVDRip.srt"}));
+  }
+
   // Videos gone since the search: the download is still saved and confirmed, the failure told.
   void videosThatAreGoneLeaveTheDownloadSaved() {
-    H->Main->Session().SearchVideos = {H->TargetDir.Path() / "gone" / "Film.avi"};
+    H->Main->Session().BeginSearch({.Film = "Film", .Videos = {H->TargetDir.Path() / "gone" / "Film.avi"}});
     H->SaveAnswer = H->TargetDir.Path() / "Film.zip";
     H->AddExtraTitlesRow("Film");
     H->Main->StartDownload();
@@ -199,6 +239,40 @@ class DownloadTest : public QObject {
     QCOMPARE(H->Prompt.Errors.size(), 1u);
     QCOMPARE(H->Prompt.Informations.size(), 1u);
     QVERIFY(!std::filesystem::exists(H->TargetDir.Path() / "gone"));
+  }
+
+  // Unpacking runs beside the event loop: the window keeps answering while
+  // the worker runs (here one that never answers), and "Durdur" ends it at
+  // once, the download saved and the reason told.
+  void unpackingKeepsTheWindowLiveAndStopEndsIt() {
+    const auto worker = H->TargetDir.Path() / "slow-unpack";
+    test::WriteBytes(worker, "#!/bin/sh\nexec sleep 60\n");
+    std::filesystem::permissions(worker, std::filesystem::perms::owner_all);
+    const auto video = H->TargetDir.Path() / "Film.avi";
+    TfrmDownloader window({.Prompt = H->Prompt, .Files = TProgramFiles::InFolder(H->ProgramDir.Path()),
+                           .Sites = H->Sim.DirectSites(), .SaveDialog = {}, .UnpackWorker = worker});
+    window.Url = H->Sim.DirectSites()[SiteId::ExtraTitles].Base() +
+                 sim::TExtraTitlesSite::DownloadLink(H->Sim.Catalogue().Subtitles().at(0));
+    window.SavePath = H->TargetDir.Path() / "Film.zip";
+    window.Videos = {video};
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(10);
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(Caption(window, "lbStatus"), QString::fromUtf8("Altyazı hazırlanıyor..."), kTimeoutMs);
+    const int before = ticks;
+    QTRY_VERIFY_WITH_TIMEOUT(ticks > before + 20, kTimeoutMs);
+    QVERIFY(window.isVisible());
+    QElapsedTimer stopping;
+    stopping.start();
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QVERIFY(stopping.elapsed() < 5000);
+    QCOMPARE(ReadFileContent(window.SavePath), H->Bytes(0));
+    QCOMPARE(H->Prompt.Informations.size(), 1u);
+    QVERIFY(H->Prompt.Informations[0].find("Ar\xFEiv a\xE7ma durduruldu") != std::string::npos);
+    QCOMPARE(test::FileNames(H->TargetDir.Path()), (std::vector<std::string>{"Film.zip", "slow-unpack"}));
   }
 
   void subDbRowAsksForTheTargetAfterTheTransfer() {
@@ -215,7 +289,9 @@ class DownloadTest : public QObject {
     QCOMPARE(H->SaveRequests.size(), 1u);
     QCOMPARE(H->SaveRequests[0].Title, QString::fromUtf8("Altyazı İndir..."));
     QCOMPARE(H->SaveRequests[0].FileName, QStringLiteral("Agir Roman_2_CD_23,976_FPS_VK.rar"));
-    QVERIFY(H->SaveRequests[0].Filter.isEmpty() && H->SaveRequests[0].DefaultSuffix.isEmpty());
+    QCOMPARE(H->SaveRequests[0].Filters,
+             QStringList({QString::fromUtf8("RAR Dosyaları (*.rar)"), QString::fromUtf8("Tüm dosyalar (*)")}));
+    QVERIFY(H->SaveRequests[0].DefaultSuffix.isEmpty());
     QCOMPARE(ReadFileContent(target), H->Bytes(2));
     QCOMPARE(H->Prompt.Informations.size(), 1u);
   }

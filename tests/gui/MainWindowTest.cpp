@@ -10,11 +10,15 @@
 #include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTest>
 
 #include <csignal>
@@ -33,6 +37,7 @@
 #include "ResultList.h"
 #include "SettingsFile.h"
 #include "TerminationSignals.h"
+#include "TextHelpers.h"
 #include "TestSupport.h"
 #include "VideoFixtures.h"
 #include "sitesim/SimServer.h"
@@ -82,6 +87,8 @@ struct THarness {
   std::vector<QString> Dialogs;
   std::function<void(QDialog&)> Drive;
   std::vector<QUrl> Opened;
+  // Whether the desktop manages to open what it is given.
+  bool Opens = true;
   // Download targets asked for; every one is cancelled.
   std::vector<TSaveDialogRequest> SaveRequests;
   TSiteTable Sites = TSiteTable::Defaults();
@@ -92,11 +99,14 @@ struct THarness {
   int VideoDialogs = 0;
   std::unique_ptr<TfrmMain> Window;
 
-  void WriteSettings(const std::string& grid = "0", const std::string& atStart = "0") {
+  void WriteSettings(const std::string& grid = "0", const std::string& atStart = "0", const char* sites = "-1") {
     std::ofstream out(Dir.Path() / "conf.vkcf", std::ios::binary);
-    for (const char* line : {"-1", "-1", "-1", "-1", "-1", "-1", "", "50"}) out << line << "\r\n";
+    for (int site = 0; site < kSiteCount; ++site) out << sites << "\r\n";
+    for (const char* line : {"-1", "", "50"}) out << line << "\r\n";
     out << grid << "\r\n" << atStart << "\r\n";
   }
+  // No site ticked: "Ara" starts a search that asks no site.
+  void WriteSettingsWithoutSites() { WriteSettings("0", "0", "0"); }
   std::vector<std::string> Settings() const { return ReadLines(Dir.Path() / "conf.vkcf"); }
 
   TfrmMain& Open() {
@@ -110,7 +120,11 @@ struct THarness {
               Dialogs.push_back(QString::fromLatin1(dialog.metaObject()->className()));
               if (Drive) Drive(dialog);
             },
-        .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
+        .OpenUrl =
+            [this](const QUrl& url) {
+              Opened.push_back(url);
+              return Opens;
+            },
         .SaveDialog =
             [this](const TSaveDialogRequest& request) {
               SaveRequests.push_back(request);
@@ -184,6 +198,7 @@ struct TDialogState {
   QString CustomCd;
   QString FpsChecked;
   QString Status;
+  QString Videos;  // the videos named at its top; empty when hidden
 };
 
 template <typename TWidget>
@@ -207,6 +222,8 @@ std::function<void(QDialog&)> Inspect(TDialogState& state, const char* button) {
     state.FpsChecked = CheckedName(dialog, {"rb23FPS", "rb25FPS", "rb29FPS", "rbAllFPS", "rbCustomFPS"});
     const auto* status = Control<QLabel>(dialog, "lblVideoStatus");
     state.Status = status->isHidden() ? QString() : status->text();
+    const auto* strip = Control<QWidget>(dialog, "VideoStrip");
+    state.Videos = strip->isHidden() ? QString() : Control<QLabel>(dialog, "lblVideos")->text();
     Control<QPushButton>(dialog, button)->click();
   };
 }
@@ -741,16 +758,17 @@ class MainWindowTest : public QObject {
                                                          proxyFile + " yaz\xFDlam\xFDyor.", kBadSettings}));
   }
 
-  // "kill" or Ctrl+C: the close box's way out, question and saved start-up choice included.
-  void aTerminationSignalClosesTheWindowAsTheCloseBoxDoes() {
+  // Ctrl+C in the terminal: the close box's way out, question and saved start-up choice included.
+  void anInterruptClosesTheWindowAsTheCloseBoxDoes() {
     H->WriteSettings("0", "0");
     TfrmMain& window = H->OpenShown();
     QTRY_VERIFY(window.Banner() != nullptr);
-    CloseOnTerminationSignals(window);
+    int ended = 0;
+    CloseOnTerminationSignals(window, [&ended] { ++ended; });
     H->Action("mnItemShowSearch").trigger();
     H->Add(Record("Matrix"));
     H->Prompt.Answer = false;
-    std::raise(SIGTERM);
+    std::raise(SIGINT);
     QTRY_COMPARE(H->Prompt.Questions.size(), 1u);
     QCOMPARE(H->Prompt.Questions[0], std::string(kExitQuestion));
     QVERIFY(window.isVisible());
@@ -762,6 +780,30 @@ class MainWindowTest : public QObject {
     QTRY_VERIFY(!window.isVisible());
     QCOMPARE(H->Prompt.Questions.size(), 2u);
     QCOMPARE(H->Settings().at(9), std::string("-1"));
+    QCOMPARE(ended, 0);
+  }
+
+  // A session ending or `kill`: nobody answers a question, so none is asked;
+  // the settings are saved and the window goes. The close box still asks.
+  void terminationAndHangUpEndTheProgramWithoutAQuestion() {
+    for (const int signal : {SIGTERM, SIGHUP}) {
+      H = std::make_unique<THarness>();
+      H->WriteSettings("0", "0");
+      TfrmMain& window = H->OpenShown();
+      QTRY_VERIFY(window.Banner() != nullptr);
+      CloseOnTerminationSignals(window, [&window] { window.EndSession(); });
+      H->Action("mnItemShowSearch").trigger();
+      H->Add(Record("Matrix"));
+      H->Prompt.Answer = false;
+      QVERIFY(!window.close());
+      QCOMPARE(H->Prompt.Questions.size(), 1u);
+
+      std::raise(signal);
+      QTRY_VERIFY(!window.isVisible());
+      QCOMPARE(H->Prompt.Questions.size(), 1u);
+      QCOMPARE(H->Settings().at(9), std::string("-1"));
+      QVERIFY(H->Prompt.Errors.empty());
+    }
   }
 
   void rowsArrivingInABurstArePaintedAfterIt() {
@@ -834,12 +876,14 @@ class MainWindowTest : public QObject {
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
     const auto& rows = window.Session().Rows().All();
     QVERIFY(!rows.empty());
+    // Counts and rates as the sites pad them ("2 ", "02") pass too.
     for (const auto& row : rows) {
-      QCOMPARE(row.Info.CdCount, std::string("2"));
-      QCOMPARE(row.Info.Fps, std::string("25"));
+      QCOMPARE(ParseInt(TrimView(row.Info.CdCount)), std::optional<std::int32_t>(2));
+      QCOMPARE(TrimView(row.Info.Fps), std::string_view("25"));
     }
     QCOMPARE(window.Session().SearchOptions.CdCount, 2);
-    QCOMPARE(window.Session().SearchVideos, (std::vector<std::filesystem::path>{parts[1], parts[0]}));
+    QCOMPARE(window.Session().CurrentSearch()->Videos, (std::vector<std::filesystem::path>{parts[1], parts[0]}));
+    for (const auto& row : rows) QCOMPARE(row.Videos(), window.Session().CurrentSearch()->Videos);
     // Searching with the guessed name makes it the user's: it is saved like a typed one.
     QCOMPARE(H->Settings().at(6), std::string("Film"));
   }
@@ -867,7 +911,8 @@ class MainWindowTest : public QObject {
     const auto settings = H->Settings();
     QCOMPARE(settings.at(5), std::string("2"));
     QCOMPARE(settings.at(6), std::string("Heat"));
-    QVERIFY(H->Window->Session().SearchVideos.empty());
+    QVERIFY(H->Window->Session().CurrentSearch() == nullptr);
+    QVERIFY(H->Window->HeldVideos().Videos.empty());
 
     // A cancelled file dialog opens nothing.
     H->ChosenVideos.clear();
@@ -905,6 +950,182 @@ class MainWindowTest : public QObject {
     QApplication::sendEvent(window.ListView1().viewport(), &drop);
     QCoreApplication::processEvents();
     QVERIFY(H->Dialogs.empty());
+  }
+
+  // Rows arrive from a search for one film; a search started from another
+  // film's videos follows. Only that search's rows belong to the videos.
+  void rowsKeepTheSearchTheyCameFrom() {
+    H->WriteSettingsWithoutSites();
+    TfrmMain& window = H->OpenShown();
+    H->Drive = SearchFor(QStringLiteral("Fast & Furious"));
+    H->Action("mmItemSearch").trigger();
+    H->Add(Record("Fast & Furious"));
+    const auto video = H->Dir.Path() / "Istanbul.Hatirasi.2005.DVDRip.avi";
+    test::WriteBytes(video, "not a video");
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button1");
+    QVERIFY(H->Drop(window, {video}));
+    QTRY_COMPARE(H->Dialogs.size(), 2u);
+    H->Add(Record("Istanbul Hatirasi"));
+
+    const auto& rows = window.Session().Rows();
+    QCOMPARE(rows[0].Origin->Film, std::string("Fast & Furious"));
+    QVERIFY(!rows[0].Origin->FromVideos());
+    QCOMPARE(rows[1].Origin->Film, std::string("Istanbul Hatirasi"));
+    QCOMPARE(rows[1].Videos(), std::vector<std::filesystem::path>{video});
+    // The earlier row's download is offered where the user last saved, not beside the video.
+    H->Select(0);
+    H->Action("btnKaydet").trigger();
+    QCOMPARE(H->SaveRequests.at(0).FileName, QStringLiteral("Fast & Furious_1_CD_23,976_FPS_VK.zip"));
+    H->Select(1);
+    H->Action("btnKaydet").trigger();
+    QCOMPARE(H->SaveRequests.at(1).FileName,
+             QString::fromStdString((H->Dir.Path() / "Istanbul Hatirasi_1_CD_23,976_FPS_VK.zip").string()));
+  }
+
+  // A search from two videos finds nothing; the dialog opened again to widen
+  // the filters keeps the videos, until the user lets go of them.
+  void videosStayWithTheSearchUntilLetGo() {
+    H->WriteSettingsWithoutSites();
+    TfrmMain& window = H->OpenShown();
+    const std::vector<std::filesystem::path> parts = {
+        test::MakeVideo(H->Dir.Path() / "Nowhere.CD1.avi", {"25"}),
+        test::MakeVideo(H->Dir.Path() / "Nowhere.CD2.avi", {"25"}),
+    };
+    const QString named = QStringLiteral("Videolar: Nowhere.CD1.avi, Nowhere.CD2.avi");
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button1");
+    QVERIFY(H->Drop(window, parts));
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(shown.Videos, named);
+    QCOMPARE(window.VideosText(), named);
+    QVERIFY(window.statusBar()->findChild<QWidget*>(QStringLiteral("VideoStrip"))->isVisible());
+    QVERIFY(H->Action("mmItemLetGoVideos").isEnabled());
+
+    // Ctrl+S: the same film's videos, CD and FPS again; the name as searched.
+    shown = {};
+    H->Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(shown.Videos, named);
+    QCOMPARE(shown.Film, QStringLiteral("Nowhere"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
+    QCOMPARE(window.Session().CurrentSearch()->Videos, parts);
+
+    // "Bırak" in the dialog: this search is for no video, with the dialog's own defaults.
+    H->Drive = [&shown](QDialog& dialog) {
+      Control<QAbstractButton>(dialog, "btnLetGoVideos")->click();
+      Inspect(shown, "Button1")(dialog);
+    };
+    H->Key(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(shown.Videos.isEmpty());
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QVERIFY(!window.Session().CurrentSearch()->FromVideos());
+    QVERIFY(window.VideosText().isEmpty());
+    QVERIFY(!H->Action("mmItemLetGoVideos").isEnabled());
+
+    // "Bırak" on the status bar; a cancelled dialog keeps what was held.
+    H->Drive = Inspect(shown, "Button1");
+    QVERIFY(H->Drop(window, parts));
+    QTRY_COMPARE(window.VideosText(), named);
+    H->Drive = Inspect(shown, "Button2");
+    H->Key(Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(window.VideosText(), named);
+    window.statusBar()->findChild<QAbstractButton*>(QStringLiteral("btnLetGoVideos"))->click();
+    QVERIFY(window.VideosText().isEmpty());
+    QVERIFY(!window.statusBar()->findChild<QWidget*>(QStringLiteral("VideoStrip"))->isVisible());
+    H->Key(Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(shown.Videos.isEmpty());
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+  }
+
+  // Files of two films opened together: the first one's film is searched for,
+  // counted as its own parts; the other file is named as left out.
+  void filesOfDifferentFilmsAreGroupedByTitle() {
+    H->WriteSettingsWithoutSites();
+    TfrmMain& window = H->OpenShown();
+    const auto heat = H->Dir.Path() / "Heat.1995.avi";
+    const auto other = H->Dir.Path() / "Se7en.mkv";
+    test::WriteBytes(heat, "not a video");
+    test::WriteBytes(other, "not a video");
+    TDialogState shown;
+    H->Drive = Inspect(shown, "Button1");
+    QVERIFY(H->Drop(window, {heat, other}));
+    QTRY_COMPARE(H->Dialogs.size(), 1u);
+    QCOMPARE(shown.Film, QStringLiteral("Heat"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbOneCD"));
+    QVERIFY2(shown.Status.contains(QStringLiteral("Se7en.mkv")), qPrintable(shown.Status));
+    QCOMPARE(shown.Videos, QStringLiteral("Videolar: Heat.1995.avi"));
+    QCOMPARE(window.HeldVideos().Videos, std::vector<std::filesystem::path>{heat});
+  }
+
+  // Nothing could open the row's page or the read-me: the person is told
+  // what to open themselves.
+  void whatTheDesktopCannotOpenIsToldToCopy() {
+    H->WriteSettings();
+    H->OpenShown();
+    H->Opens = false;
+    H->Add(Record("Heat", "http://www.divxforever.net/subtitle/1"));
+    H->Select(0);
+    H->Action("btnKaydet").trigger();
+    H->Action("mmItemReadMe").trigger();
+    QCOMPARE(H->Opened.size(), 2u);
+    QCOMPARE(H->Prompt.Errors.size(), 2u);
+    QVERIFY(H->Prompt.Errors[0].ends_with("\r\nhttp://www.divxforever.net/subtitle/1"));
+    QVERIFY(H->Prompt.Errors[1].ends_with("\r\n" + (H->Dir.Path() / "BENIOKU.txt").string()));
+    H->Opens = true;
+    H->Action("mmItemWebSite").trigger();
+    QCOMPARE(H->Prompt.Errors.size(), 2u);
+  }
+
+  // Every item of every menu can be reached from the keyboard: a mnemonic of
+  // its own in its menu. "Video aç..." has its key.
+  void menusAreReachableFromTheKeyboard() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    std::vector<QWidget*> menus{window.menuBar()};
+    for (QMenu* menu : window.findChildren<QMenu*>()) menus.push_back(menu);
+    for (QWidget* menu : menus) {
+      std::set<QString> keys;
+      for (QAction* item : menu->actions()) {
+        if (item->isSeparator()) continue;
+        const QString key = QKeySequence::mnemonic(item->text()).toString();
+        QVERIFY2(!key.isEmpty(), qPrintable(item->text()));
+        QVERIFY2(keys.insert(key).second, qPrintable(menu->objectName() + QLatin1Char(' ') + item->text()));
+      }
+    }
+    H->Key(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(H->VideoDialogs, 1);
+  }
+
+  // The first rows widen the columns to what they show.
+  void columnsFitTheirFirstRows() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    TSubtitleInfo record = Record("The Lord of the Rings: The Fellowship of the Ring");
+    record.Format = "SubStation Alpha";
+    record.Language = "Bulgarian_English";
+    H->Add(record);
+    const QHeaderView& header = *window.ListView1().horizontalHeader();
+    const QFontMetrics metrics = window.ListView1().fontMetrics();
+    QTRY_VERIFY(header.sectionSize(7) > metrics.horizontalAdvance(QStringLiteral("SubStation Alpha")));
+    QVERIFY(header.sectionSize(2) > metrics.horizontalAdvance(QStringLiteral("Bulgarian_English")));
+    QVERIFY(header.sectionSize(5) > metrics.horizontalAdvance(QStringLiteral("Eklenme Tarihi")));
+    // No column takes more than a third of the list.
+    QVERIFY(header.sectionSize(0) <= window.ListView1().viewport()->width() / 3);
+  }
+
+  // The tool bar's buttons get the height their icon and caption need, so
+  // the dots of "İ" and "Ö" are not cut.
+  void toolBarCaptionsAreWhole() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    const auto buttons = window.findChild<QToolBar*>(QStringLiteral("TBXToolbar1"))->findChildren<QToolButton*>();
+    QVERIFY(buttons.size() >= 7);
+    for (const QToolButton* button : buttons) {
+      if (!button->isVisible() || button->text().isEmpty()) continue;
+      QVERIFY2(button->height() >= button->sizeHint().height(), qPrintable(button->text()));
+    }
   }
 
   void closingTheWindowDuringASearchLeavesNoWorkerBehind() {

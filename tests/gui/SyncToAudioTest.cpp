@@ -56,6 +56,10 @@ struct THarness {
         .ShowDialog =
             [](QDialog& window) {
               window.show();
+              // The advanced search opened from the video searches at once.
+              if (window.objectName() == QStringLiteral("frmAllSearch")) {
+                window.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+              }
               QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kTimeoutMs);
             },
         .SaveDialog = [this](const TSaveDialogRequest&) { return std::optional(FilmDir.Path() / "download.srt"); },
@@ -65,7 +69,6 @@ struct THarness {
               return Chosen;
             },
     });
-    Main->Session().SearchVideos = {Video};
     Main->Session().SearchOptions.Format = "All";
   }
 
@@ -84,6 +87,9 @@ class SyncToAudioTest : public QObject {
   void cleanup() { H.reset(); }
 
   void theToolAlignsAGeneratedPairAndReportsTheOffset() {
+    // The last search is one from the video.
+    H->Main->OpenVideos({H->Video});
+    QCOMPARE(H->Main->HeldVideos().Videos, std::vector<std::filesystem::path>{H->Video});
     // Cancelled: nothing happens.
     H->Trigger("mmItemSyncToAudio");
     QCOMPARE(H->Offered.size(), 1u);
@@ -130,6 +136,7 @@ class SyncToAudioTest : public QObject {
   void downloadWithTheOptionOnSyncsBeforeItPlaces() {
     std::ofstream(H->ProgramDir.Path() / "velkaro.ini") << "[velkaro]\nsyncToAudio=1\n";
     std::filesystem::remove(H->Subtitle);
+    H->Main->Session().BeginSearch({.Film = "Film", .Videos = {H->Video}});
     const auto& row = H->Sim.Catalogue().Subtitles().at(5);  // a single .srt
     TSubtitleInfo record{.FilmName = "Film", .Url = H->Sim.DirectSites()[SiteId::ExtraTitles].Base() +
                                                      sim::TExtraTitlesSite::DownloadLink(row),

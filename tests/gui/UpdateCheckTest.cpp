@@ -48,7 +48,11 @@ struct THarness {
         .Files = TProgramFiles::InFolder(Dir.Path()),
         .Sites = TSiteTable::Defaults(),
         .ShowDialog = [](QDialog&) {},
-        .OpenUrl = [this](const QUrl& url) { Opened.push_back(url); },
+        .OpenUrl =
+            [this](const QUrl& url) {
+              Opened.push_back(url);
+              return true;
+            },
         .CheckForUpdate = true,
     });
     return *Window;
