@@ -110,6 +110,31 @@ class SyncToAudioTest : public QObject {
     QVERIFY(errors.MedianMs <= 50 && errors.WorstMs <= 150);
   }
 
+  // The held videos first, else those of the selected row's search, else nothing.
+  void theChoiceStartsFromTheVideosAtHand() {
+    H->Trigger("mmItemSyncToAudio");
+    H->Main->Session().BeginSearch({.Film = "Film", .Videos = {H->Video}});
+    TSubtitleInfo record;
+    record.FilmName = "Film";
+    record.Url = "http://example.invalid/1";
+    H->Main->Session().AddResult(record);
+    H->Trigger("mmItemSyncToAudio");
+    H->Main->ListView1().selectRow(0);
+    H->Trigger("mmItemSyncToAudio");
+    const auto other = H->FilmDir.Path() / "Other.mkv";
+    std::filesystem::copy_file(H->Video, other);
+    H->Main->OpenVideos({other});
+    H->Trigger("mmItemSyncToAudio");
+
+    QCOMPARE(H->Offered.size(), 4u);
+    QVERIFY(H->Offered[0].Video.empty() && H->Offered[0].Subtitle.empty());
+    QVERIFY(H->Offered[1].Video.empty());
+    QCOMPARE(H->Offered[2].Video, H->Video);
+    QCOMPARE(H->Offered[2].Subtitle, H->Subtitle);
+    QCOMPARE(H->Offered[3].Video, other);
+    QVERIFY(H->Offered[3].Subtitle.empty());
+  }
+
   void stopWhileTheSoundIsReadLeavesNothingWritten() {
     TfrmSyncToAudio dialog({H->Video, H->Subtitle}, H->Prompt);
     QCOMPARE(dialog.windowTitle(), QString::fromUtf8("Altyazıyı sese eşitle"));
