@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build ccache g++ clang libclang-rt-14-dev
   qt6-base-dev qt6-svg-dev
   libcurl4-openssl-dev zlib1g-dev libcpp-httplib-dev libinih-dev libarchive-dev libuchardet-dev
+  nettle-dev liblzma-dev libzstd-dev liblz4-dev libbz2-dev libacl1-dev libxml2-dev
   libavformat-dev libavcodec-dev libavutil-dev libswresample-dev ffmpeg
   libwebrtc-audio-processing-dev libfftw3-dev espeak-ng
   qt6-translations-l10n qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
