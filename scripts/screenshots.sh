@@ -4,8 +4,9 @@
 # a person would; each window is captured on its own.
 #   scripts/screenshots.sh [BUILD_DIR [OUT_DIR]]     (default: build docs)
 # Writes main-window.png, advanced-search.png, properties.png,
-# proxy-settings.png, and for a film opened from its two videos
-# video-search.png, save-dialog.png and downloaded.png into OUT_DIR. SETTLE
+# proxy-settings.png, for a film opened from its two videos
+# video-search.png, save-dialog.png and downloaded.png, and for the window
+# started with another film's two videos best-match.png into OUT_DIR. SETTLE
 # (seconds, default 3) is how long a search is given; the stand-in answers
 # from loopback in far less. With QT_SCALE_FACTOR set (2: everything twice
 # as large) the virtual screen and the clicks grow with it.
@@ -58,6 +59,11 @@ cp "$build/bin/velkaro" "$build/bin/velkaro-unpack" "$work/program/"
 for part in 1 2; do
   ffmpeg -loglevel error -f lavfi -i "color=c=black:s=64x48:r=24000/1001:d=1" -c:v mpeg4 \
     "$work/videos/The.Matrix.1999.CD$part.avi"
+done
+# The two parts of one of the stand-in's trap films, of the lengths its subtitles are timed to.
+for part in 1 2; do
+  ffmpeg -loglevel error -f lavfi -i "testsrc=size=64x48:rate=25" -t 15 -c:v mpeg4 \
+    "$work/videos/Kırık.Pusula.2006.DVDRip.CD$part.XviD-SiNNERS.avi"
 done
 # Every site ticked, the film name filled in, no grid, no dialog at start.
 printf -- '-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\nMatrix\r\n50\r\n0\r\n0\r\n' > "$work/program/conf.vkcf"
@@ -169,9 +175,25 @@ xdotool key Tab space
 sleep 0.5
 capture "$done" downloaded.png
 xdotool key Escape
+sleep 0.3
+# A window with rows asks before it closes; its pictures are taken.
+kill -KILL "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+
+# Started with a film's two parts, as "Open with" does: the dialog comes
+# filled in, "Ara" searches, the rows are scored in "Uyum" and the best selected.
+"$program/velkaro" "Kırık.Pusula.2006.DVDRip.CD1.XviD-SiNNERS.avi" \
+  "Kırık.Pusula.2006.DVDRip.CD2.XviD-SiNNERS.avi" >/dev/null 2>&1 &
+app=$!
+window '^Geli.* Arama$' >/dev/null || fail "videos given at start opened no advanced search dialog"
+sleep 0.5
+xdotool key Return
+sleep "$settle"
+main=$(window '^Velkaro 1\.24$') || fail "the window started with videos did not appear"
+capture "$main" best-match.png
 DRIVE
 
-pictures=(main-window advanced-search properties proxy-settings video-search save-dialog downloaded)
+pictures=(main-window advanced-search properties proxy-settings video-search save-dialog downloaded best-match)
 for picture in "${pictures[@]}"; do rm -f "$docs/$picture.png"; done
 xvfb-run -a -s "-screen 0 ${screen}x24" bash "$work/drive.sh" "$work/program" "$docs" "$settle" "$scale" "$work/videos"
 for picture in "${pictures[@]}"; do

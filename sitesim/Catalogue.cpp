@@ -1,6 +1,9 @@
 #include "Catalogue.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 #include "ArchiveWriter.h"
@@ -110,22 +113,6 @@ constexpr TAsciiFold kAsciiFolds[] = {
 
 bool IsAsciiAlnum(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
 
-// "Küçük Ağa" -> "Kucuk.Aga": how uploaders name their files.
-std::string FileStem(std::string_view film) {
-  std::string stem;
-  for (char c : film) {
-    for (const auto& fold : kAsciiFolds) {
-      if (fold.From == c) c = fold.To;
-    }
-    if (IsAsciiAlnum(c)) {
-      stem += c;
-    } else if (!stem.empty() && stem.back() != '.') {
-      stem += '.';
-    }
-  }
-  if (stem.ends_with('.')) stem.pop_back();
-  return stem;
-}
 
 template <typename T, std::size_t N>
 const T& Cycle(const T (&values)[N], std::size_t i) {
@@ -151,17 +138,60 @@ std::string MicroDvdText(const TCatalogue& catalogue, const TSimSubtitle& subtit
          "{225}{300}{y:i}G\xFCle g\xFCle, \xE7ocuklar!\r\n";
 }
 
+// The film whose subtitle a file holds.
+const TSimFilm& TextFilm(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
+  return catalogue.Films().at(subtitle.TextOf.value_or(subtitle.Film));
+}
+
+bool IsMicroDvd(const TSimSubtitle& subtitle) { return subtitle.Format == "MicroDVD"; }
+
+std::int64_t FrameAt(std::int64_t ms, std::string_view fps) {
+  double rate = 25;
+  std::from_chars(fps.data(), fps.data() + fps.size(), rate);
+  return std::llround(static_cast<double>(ms) * rate / 1000.0);
+}
+
+// Cues spread through one CD's share of the film, in the row's format: the
+// last ends just before the share does, so the text fits a video that long.
+std::string TimedText(const TCatalogue& catalogue, const TSimSubtitle& subtitle, int cd) {
+  constexpr std::int64_t kCues = 12;
+  constexpr std::int64_t kLeadMs = 200;
+  const TSimFilm& film = TextFilm(catalogue, subtitle);
+  const std::int64_t span = film.DurationMs / std::max(subtitle.CdCount, 1);
+  const bool microDvd = IsMicroDvd(subtitle);
+  std::string text = microDvd ? "{1}{1}" + subtitle.Fps + "\r\n" : "";
+  for (std::int64_t cue = 0; cue < kCues; ++cue) {
+    const std::int64_t start = kLeadMs + cue * span / kCues;
+    const std::int64_t end = start + span * 7 / (10 * kCues);
+    const std::string line = film.Name + " - CD " + std::to_string(cd) + ", " + std::to_string(cue + 1) + "/" +
+                             std::to_string(kCues);
+    if (microDvd) {
+      text += "{" + std::to_string(FrameAt(start, subtitle.Fps)) + "}{" + std::to_string(FrameAt(end, subtitle.Fps)) +
+              "}" + line + "\r\n";
+    } else {
+      text += std::to_string(cue + 1) + "\r\n" + SubRipTime(start) + " --> " + SubRipTime(end) + "\r\n" + line + "\r\n\r\n";
+    }
+  }
+  return text;
+}
+
+// One CD's text: timed through the film when its length is known.
+std::string CdText(const TCatalogue& catalogue, const TSimSubtitle& subtitle, int cd) {
+  if (TextFilm(catalogue, subtitle).DurationMs > 0) return TimedText(catalogue, subtitle, cd);
+  if (IsMicroDvd(subtitle)) return MicroDvdText(catalogue, subtitle, cd);
+  std::string text = SrtText(catalogue, subtitle);
+  if (subtitle.CdCount > 1) text += PartCue(cd);
+  return text;
+}
+
 // What uploaders pack: one file per CD, "<film>.cd1.srt", MicroDVD as ".sub".
 std::string ZipFile(const TCatalogue& catalogue, const TSimSubtitle& subtitle) {
-  const bool microDvd = subtitle.Format == "MicroDVD";
   const std::string stem = FileStem(catalogue.FilmOf(subtitle).Name);
-  const std::string extension = microDvd ? ".sub" : ".srt";
+  const std::string extension = IsMicroDvd(subtitle) ? ".sub" : ".srt";
   std::vector<TArchiveEntry> entries;
   for (int cd = 1; cd <= std::max(subtitle.CdCount, 1); ++cd) {
     const bool parts = subtitle.CdCount > 1;
-    std::string text = microDvd ? MicroDvdText(catalogue, subtitle, cd) : SrtText(catalogue, subtitle);
-    if (parts && !microDvd) text += PartCue(cd);
-    entries.push_back({stem + (parts ? ".cd" + std::to_string(cd) : "") + extension, std::move(text)});
+    entries.push_back({stem + (parts ? ".cd" + std::to_string(cd) : "") + extension, CdText(catalogue, subtitle, cd)});
   }
   return WriteArchive(TArchiveFormat::Zip, entries);
 }
@@ -186,7 +216,7 @@ TCatalogue TCatalogue::Standard() {
     catalogue.Subtitles_.push_back({catalogue.NextId(), row.Film, row.Language, row.Fps, row.CdCount, row.Format,
                                     row.Date, row.Uploader, row.FileName});
   }
-  return catalogue;
+  return catalogue.AddTrapFilms();
 }
 
 TCatalogue& TCatalogue::AddFilm(TSimFilm film) {
@@ -238,6 +268,30 @@ std::vector<const TSimSubtitle*> TCatalogue::FindByFilmText(std::string_view tex
   return found;
 }
 
+std::string FileStem(std::string_view film) {
+  std::string stem;
+  for (char c : film) {
+    for (const auto& fold : kAsciiFolds) {
+      if (fold.From == c) c = fold.To;
+    }
+    if (IsAsciiAlnum(c)) {
+      stem += c;
+    } else if (!stem.empty() && stem.back() != '.') {
+      stem += '.';
+    }
+  }
+  if (stem.ends_with('.')) stem.pop_back();
+  return stem;
+}
+
+std::string SubRipTime(std::int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
+                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
+                static_cast<long long>(ms % 1000));
+  return text;
+}
+
 std::string_view EnglishMonthAbbreviation(int month) {
   if (month < 1 || month > 12) throw std::out_of_range("month " + std::to_string(month));
   return kMonthAbbreviations[month - 1];
@@ -257,6 +311,7 @@ std::string SubtitleFileBytes(const TCatalogue& catalogue, const TSimSubtitle& s
   for (const auto& archive : kArchiveSignatures) {
     if (archive.Extension == extension) bytes = archive.Signature;
   }
+  if (TextFilm(catalogue, subtitle).DurationMs > 0) return bytes + TimedText(catalogue, subtitle, 1);
   return bytes + SrtText(catalogue, subtitle);
 }
 

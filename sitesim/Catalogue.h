@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,9 @@ struct TSimDate {
 struct TSimFilm {
   std::string Name;
   int Year;
+  // The whole film's length: its subtitles' cues run through it, one file per
+  // CD sharing it out. Zero for the short three-cue texts of the first films.
+  std::int64_t DurationMs = 0;
 };
 
 struct TSimSubtitle {
@@ -34,6 +39,29 @@ struct TSimSubtitle {
   TSimDate Date;
   std::string Uploader;
   std::string FileName;  // ends in .zip, .rar, .ace or .srt
+  // The film whose subtitle the file really holds, when an uploader mixed
+  // them up; none: its own.
+  std::optional<std::size_t> TextOf = std::nullopt;
+};
+
+// A film whose list holds the traps a real one does: sequels, namesakes, a
+// remake of another year, the right film with another CD count, frame rate or
+// language, and for every other film a row that looks perfect but holds
+// another film's subtitle.
+struct TTrapFilm {
+  std::string Title;       // as the sites list it, code page 1254
+  std::string VideoTitle;  // UTF-8, as the videos spell it: "The.Night.Orchard"
+  int Year = 0;
+  int Parts = 1;
+  std::string Fps;         // "23.976", "25"
+  std::int64_t PartMs = 0;  // each video's length
+  std::string Group;        // the videos' release group
+  int RightId = 0;          // the subtitle made for these videos
+  int ContentTrapId = 0;    // listed as a perfect fit, holding another film's text; 0: none
+
+  // The videos' file names in part order: "Copper.Valley.2004.DVDRip.XviD-VLK.avi",
+  // or "...DVDRip.CD1.XviD-VLK.avi" and "...CD2..." for a film in two parts.
+  std::vector<std::string> VideoNames() const;
 };
 
 class TCatalogue {
@@ -51,9 +79,12 @@ class TCatalogue {
   TCatalogue& AddFilm(TSimFilm film);
   // Belongs to the film added last.
   TCatalogue& AddSubtitle(TSimSubtitle subtitle);
+  // Appends the trap films (TrapFilms.cpp); Standard() holds them.
+  TCatalogue& AddTrapFilms();
 
   const std::vector<TSimFilm>& Films() const { return Films_; }
   const std::vector<TSimSubtitle>& Subtitles() const { return Subtitles_; }
+  const std::vector<TTrapFilm>& TrapFilms() const { return TrapFilms_; }
   const TSimFilm& FilmOf(const TSimSubtitle& subtitle) const { return Films_.at(subtitle.Film); }
   // nullptr when no subtitle has that id.
   const TSimSubtitle* FindSubtitle(int id) const;
@@ -66,8 +97,13 @@ class TCatalogue {
 
   std::vector<TSimFilm> Films_;
   std::vector<TSimSubtitle> Subtitles_;
+  std::vector<TTrapFilm> TrapFilms_;
 };
 
+// "Küçük Ağa" -> "Kucuk.Aga": how uploaders name their files.
+std::string FileStem(std::string_view film);
+// "01:02:03,450": a time as SubRip writes it.
+std::string SubRipTime(std::int64_t ms);
 // "Jan", "Feb" ... for month 1..12.
 std::string_view EnglishMonthAbbreviation(int month);
 // Two-letter code used in file names: "tr", "en"; "xx" for an unknown language.

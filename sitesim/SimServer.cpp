@@ -1,5 +1,6 @@
 #include "SimServer.h"
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -54,9 +55,31 @@ void TSimServer::Stop() {
   Http_.Stop();
 }
 
+// Counts a request as being answered for as long as it lives.
+class TSimServer::TInFlight {
+ public:
+  TInFlight(TSimServer& server, std::string key) : Server_(server), Key_(std::move(key)) {
+    std::lock_guard lock(Server_.RecordMutex_);
+    auto& now = ++Server_.AtOnce_[Key_];
+    auto& most = Server_.MostAtOnce_[Key_];
+    most = std::max(most, now);
+  }
+  ~TInFlight() {
+    std::lock_guard lock(Server_.RecordMutex_);
+    --Server_.AtOnce_[Key_];
+  }
+  TInFlight(const TInFlight&) = delete;
+  TInFlight& operator=(const TInFlight&) = delete;
+
+ private:
+  TSimServer& Server_;
+  std::string Key_;
+};
+
 TResponse TSimServer::Answer(const TRequest& request) {
   const TRoute* route = Router_.Find(request.Host);
   Record(request, route ? route->Key : std::string{});
+  const TInFlight inFlight(*this, route ? route->Key : std::string{});
   // A stop during the wait abandons the answer, as a delay fault does.
   if (!Stopping_.WaitFor(std::chrono::milliseconds(LatencyMs_.load()))) {
     TResponse abandoned;
@@ -99,9 +122,16 @@ std::size_t TSimServer::ConnectionsTo(SiteId site) const {
   return connections.size();
 }
 
+std::size_t TSimServer::MostAtOnce(SiteId site) const {
+  std::lock_guard lock(RecordMutex_);
+  const auto found = MostAtOnce_.find(RouteKey(site));
+  return found == MostAtOnce_.end() ? 0 : found->second;
+}
+
 void TSimServer::ClearRequests() {
   std::lock_guard lock(RecordMutex_);
   Recorded_.clear();
+  MostAtOnce_.clear();
 }
 
 }  // namespace velkaro::sim

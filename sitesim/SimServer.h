@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -59,9 +60,12 @@ class TSimServer {
   std::vector<TRecordedRequest> RequestsTo(SiteId site) const;
   // How many connections carried requests to `site`.
   std::size_t ConnectionsTo(SiteId site) const;
+  // The most requests to `site` ever being answered at one moment.
+  std::size_t MostAtOnce(SiteId site) const;
   void ClearRequests();
 
  private:
+  class TInFlight;
   TResponse Answer(const TRequest& request);
   void Record(const TRequest& request, const std::string& route);
 
@@ -72,6 +76,9 @@ class TSimServer {
   TStopSignal Stopping_;
   mutable std::mutex RecordMutex_;
   std::vector<TRecordedRequest> Recorded_;
+  // Requests being answered now, and the most at once, by route key.
+  std::map<std::string, std::size_t> AtOnce_;
+  std::map<std::string, std::size_t> MostAtOnce_;
   THttpServer Http_;  // last: its threads go first
 };
 

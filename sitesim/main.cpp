@@ -120,6 +120,10 @@ int main(int argc, char** argv) {
     int received = 0;
     sigwait(&stopSignals, &received);
     server.Stop();
+    // What a front end's connection limit held to, counted here.
+    for (const auto& site : server.DirectSites()) {
+      std::cout << site.Name << ": at most " << server.MostAtOnce(site.Id) << " requests at once\n";
+    }
   } catch (const std::exception& e) {
     std::cerr << SITESIM_NAME ": " << e.what() << "\n";
     return 1;

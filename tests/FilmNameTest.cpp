@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -225,6 +226,56 @@ const TNameCase kNames[] = {
     {"Vertigo [1958]/Vertigo.mkv", "Vertigo"},
 };
 
+// The ways release names hide a title, one family each: the title must come out whole.
+const TNameCase kFamilies[] = {
+    // a scene abbreviation or a hash as the file, the real name on its folder
+    {"Kill.Bill.Vol.1.2003.DVDRip.XviD-DMT/dmt-kb1.avi", "Kill Bill Vol 1"},
+    {"The.Dark.Knight.2008.DVDRip.XviD-aAF/aaf-tdk.avi", "The Dark Knight"},
+    {"No.Country.for.Old.Men.2007.DVDSCR.XviD-mVs/mvs-ncfom-cd1.avi", "No Country for Old Men"},
+    {"Zodiac.2007.720p.BluRay.x264-SiNNERS/sinners-zodiac.720p.mkv", "Zodiac"},
+    {"Children.of.Men.2006.DVDRip.XviD-DiAMOND/dmd-com.avi", "Children of Men"},
+    {"Casino.Royale.2006.DVDRip.XviD-NeDiVx/ndx-cr-cd2.avi", "Casino Royale"},
+    {"Gran.Torino.2008.DVDRip.XviD-DoNE/d0ne-gt.avi", "Gran Torino"},
+    {"Inception.2010.720p.BluRay.x264-REFiNED/7f3a9c1e5b2d8f40.mkv", "Inception"},
+    {"The.Wrestler.2008.DVDRip.XviD-ESPiSE/wrestler-espise.avi", "The Wrestler"},
+    // language and edition words before the release
+    {"Amelie.French.DVDRip.XviD.avi", "Amelie"},
+    {"Les.Choristes.TRUEFRENCH.DVDRip.XviD-FUTiL.avi", "Les Choristes"},
+    {"Das.Leben.der.Anderen.German.DL.720p.BluRay.x264.mkv", "Das Leben der Anderen"},
+    {"Intouchables.MULTi.1080p.BluRay.x264-LOST.mkv", "Intouchables"},
+    {"Gomorra.Ita.DVDRip.XviD.avi", "Gomorra"},
+    {"Volver.Dual.DVDRip.avi", "Volver"},
+    {"Rashomon.Criterion.Edition.DVDRip.avi", "Rashomon"},
+    {"Brazil.Director.Cut.DVDRip.XviD.avi", "Brazil"},
+    {"Aliens.SE.DVDRip.XviD-GRP.avi", "Aliens"},
+    {"Tremors.4.STV.DVDRip.XviD.avi", "Tremors 4"},
+    {"Dogville.COMPLETE.PAL.DVDR-GRP.avi", "Dogville"},
+    {"Ronin.CONVERT.DVDRip.XviD.avi", "Ronin"},
+    {"Snatch.LiMiTED.DVDRip.XviD-GRP.avi", "Snatch"},
+    {"Juno.NFOFiX.DVDRip.XviD-GRP.avi", "Juno"},
+    {"Coraline.3D.720p.BluRay.x264.mkv", "Coraline"},
+    // the film's other title in brackets, or after "aka"
+    {"Le Prestige (The Prestige) 2006 DVDRip.avi", "Le Prestige"},
+    {"Youth In Revolt (Be Bad).avi", "Youth In Revolt"},
+    {"Das Boot (The Boat) 1981 Director's Cut.mkv", "Das Boot"},
+    {"Ladri di biciclette (Bicycle Thieves) [1948].avi", "Ladri di biciclette"},
+    {"Shall.We.Dansu.AKA.Shall.We.Dance.1996.DVDRip.avi", "Shall We Dansu"},
+    // dates, indexes and series before the title
+    {"09.03.08.The.Bank.Job.DVDRip.XviD.avi", "The Bank Job"},
+    {"(1) Dr. No (1962).avi", "Dr No"},
+    {"[01] Goldfinger.1964.avi", "Goldfinger"},
+    {"01 - Thunderball.avi", "Thunderball"},
+    {"007.Skyfall.2012.720p.mkv", "Skyfall"},
+    {"2008-11-21.Twilight.DVDScr.avi", "Twilight"},
+    {"James_Bond-f21-Casino_Royale_2006_DVDRip.avi", "Casino Royale"},
+    {"Star_Trek-f02-The_Wrath_of_Khan_1982.avi", "The Wrath of Khan"},
+    // an extra or an episode after the title
+    {"Kill.Bill.Vol.1-x02-Stunts.avi", "Kill Bill Vol 1"},
+    {"The.Matrix-x01-Making.Of.avi", "The Matrix"},
+    {"Heat.x03.Deleted.Scenes.avi", "Heat"},
+    {"Band.of.Brothers.E01.Currahee.avi", "Band of Brothers"},
+};
+
 // Case and punctuation aside: "Ocean's Eleven" is "oceans eleven", "3:10" is "3 10".
 std::string Comparable(std::string_view title) {
   std::string out;
@@ -243,9 +294,11 @@ std::string Comparable(std::string_view title) {
 }
 
 TEST(FilmNameTest, MostRealWorldNamesGiveTheExactTitle) {
+  std::vector<TNameCase> all(std::begin(kNames), std::end(kNames));
+  all.insert(all.end(), std::begin(kFamilies), std::end(kFamilies));
   std::size_t exact = 0;
   std::vector<std::string> misses;
-  for (const TNameCase& name : kNames) {
+  for (const TNameCase& name : all) {
     const std::string title = GuessFilmName(name.Path).Title;
     if (Comparable(title) == Comparable(name.Title)) {
       ++exact;
@@ -253,45 +306,85 @@ TEST(FilmNameTest, MostRealWorldNamesGiveTheExactTitle) {
       misses.push_back(std::string(name.Path) + " -> \"" + title + "\", not \"" + name.Title + "\"");
     }
   }
-  const std::size_t total = std::size(kNames);
-  std::cout << "exact titles: " << exact << " of " << total << '\n';
+  std::cout << "exact titles: " << exact << " of " << all.size() << '\n';
   for (const auto& miss : misses) std::cout << "  miss: " << miss << '\n';
-  EXPECT_GE(total, 150u);
-  EXPECT_GE(exact * 10, total * 9);
+  EXPECT_GE(all.size(), 230u);
+  EXPECT_GE(exact * 10, all.size() * 9);
 }
+
+class FilmNameFamilies : public testing::TestWithParam<TNameCase> {};
+
+TEST_P(FilmNameFamilies, TitleComesOutWhole) {
+  EXPECT_EQ(Comparable(GuessFilmName(GetParam().Path).Title), Comparable(GetParam().Title)) << GetParam().Path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, FilmNameFamilies, testing::ValuesIn(kFamilies));
 
 struct TFieldCase {
   const char* Path;
-  TFilmName Expected;
+  std::optional<int> Year;
+  std::optional<int> CdNumber;
+  std::optional<int> CdCount;
 };
 
 class FilmNameFields : public testing::TestWithParam<TFieldCase> {};
 
 TEST_P(FilmNameFields, YearAndPartsAreRead) {
   const TFilmName guessed = GuessFilmName(GetParam().Path);
-  EXPECT_EQ(guessed.Year, GetParam().Expected.Year) << GetParam().Path;
-  EXPECT_EQ(guessed.CdNumber, GetParam().Expected.CdNumber) << GetParam().Path;
-  EXPECT_EQ(guessed.CdCount, GetParam().Expected.CdCount) << GetParam().Path;
+  EXPECT_EQ(guessed.Year, GetParam().Year) << GetParam().Path;
+  EXPECT_EQ(guessed.CdNumber, GetParam().CdNumber) << GetParam().Path;
+  EXPECT_EQ(guessed.CdCount, GetParam().CdCount) << GetParam().Path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Names, FilmNameFields,
-    testing::Values(TFieldCase{"The.Matrix.1999.720p.mkv", {"", 1999, {}, {}}},
-                    TFieldCase{"2001.A.Space.Odyssey.1968.mkv", {"", 1968, {}, {}}},
-                    TFieldCase{"1917.avi", {"", {}, {}, {}}},
-                    TFieldCase{"Blade.Runner.2049.2017.mkv", {"", 2017, {}, {}}},
-                    TFieldCase{"Movie.DVDRip.2004.avi", {"", 2004, {}, {}}},
-                    TFieldCase{"Film.CD2.avi", {"", {}, 2, {}}},
-                    TFieldCase{"Film.cd1of3.avi", {"", {}, 1, 3}},
-                    TFieldCase{"Film CD 2 of 2.avi", {"", {}, 2, 2}},
-                    TFieldCase{"Film.2of3.avi", {"", {}, 2, 3}},
-                    TFieldCase{"Film.part2.avi", {"", {}, 2, {}}},
-                    TFieldCase{"Film.Disc.3.avi", {"", {}, 3, {}}},
-                    TFieldCase{"Film.Part.2.avi", {"", {}, {}, {}}},
-                    TFieldCase{"The Matrix (1999)/CD2.avi", {"", 1999, 2, {}}},
-                    TFieldCase{"Heat.1995/CD1/movie.avi", {"", 1995, 1, {}}},
-                    TFieldCase{"Heat.1899.avi", {"", {}, {}, {}}},
-                    TFieldCase{"Heat.2100.avi", {"", {}, {}, {}}}));
+    testing::Values(TFieldCase{"The.Matrix.1999.720p.mkv", 1999, {}, {}},
+                    TFieldCase{"2001.A.Space.Odyssey.1968.mkv", 1968, {}, {}},
+                    TFieldCase{"1917.avi", {}, {}, {}},
+                    TFieldCase{"Blade.Runner.2049.2017.mkv", 2017, {}, {}},
+                    TFieldCase{"Movie.DVDRip.2004.avi", 2004, {}, {}},
+                    TFieldCase{"Film.CD2.avi", {}, 2, {}},
+                    TFieldCase{"Film.cd1of3.avi", {}, 1, 3},
+                    TFieldCase{"Film CD 2 of 2.avi", {}, 2, 2},
+                    TFieldCase{"Film.2of3.avi", {}, 2, 3},
+                    TFieldCase{"Film.part2.avi", {}, 2, {}},
+                    TFieldCase{"Film.Disc.3.avi", {}, 3, {}},
+                    TFieldCase{"Film.Part.2.avi", {}, {}, {}},
+                    TFieldCase{"The Matrix (1999)/CD2.avi", 1999, 2, {}},
+                    TFieldCase{"Heat.1995/CD1/movie.avi", 1995, 1, {}},
+                    TFieldCase{"Heat.1899.avi", {}, {}, {}},
+                    TFieldCase{"Heat.2100.avi", {}, {}, {}},
+                    // the folder's year when the file has none and the titles agree
+                    TFieldCase{"Fear and Loathing in Las Vegas (1998)/Fear.and.Loathing.in.Las.Vegas.720p.BluRay.x264.mkv",
+                               1998, {}, {}},
+                    TFieldCase{"Films/Heat.1995.DVDRip-FxM/heat-cd1.avi", 1995, 1, {}},
+                    TFieldCase{"The.Wrestler.2008.DVDRip.XviD-ESPiSE/wrestler-espise.avi", 2008, {}, {}},
+                    TFieldCase{"Casino.Royale.2006.DVDRip.XviD-NeDiVx/ndx-cr-cd2.avi", 2006, 2, {}},
+                    // and not from a folder of another film
+                    TFieldCase{"Heat (1995)/Ronin.avi", {}, {}, {}},
+                    TFieldCase{"Comedies 2004/Heat.avi", {}, {}, {}}));
+
+TEST(FilmNameTest, ReleaseWordsTellSourceResolutionCodecAndGroup) {
+  using Words = std::vector<std::string>;
+  EXPECT_EQ(GuessFilmName("The.Matrix.1999.720p.BluRay.x264-SPARKS.mkv").ReleaseWords,
+            (Words{"720p", "bluray", "x264", "sparks"}));
+  // Languages, flags and audio tell nothing of the picture.
+  EXPECT_EQ(GuessFilmName("Heat.1995.FRENCH.PROPER.DVDRip.XviD.AC3-FxM.avi").ReleaseWords,
+            (Words{"dvdrip", "xvid", "fxm"}));
+  EXPECT_EQ(GuessFromName("Heat 1995 DVDRip XviD-FxM", false).ReleaseWords, (Words{"dvdrip", "xvid", "fxm"}));
+  EXPECT_EQ(GuessFilmName("Heat.mkv").ReleaseWords, Words{});
+  // A folder's release stands for an abbreviated file's.
+  EXPECT_EQ(GuessFilmName("Kill.Bill.Vol.1.2003.DVDRip.XviD-DMT/dmt-kb1.avi").ReleaseWords,
+            (Words{"dvdrip", "xvid", "dmt"}));
+}
+
+TEST(FilmNameTest, AFileNamedForItsOwnFilmKeepsItsTitleWhateverTheFolder) {
+  // A title of its own, or a word that is no abbreviation of the folder's.
+  EXPECT_EQ(GuessFilmName("Heat.1995.DVDRip-FxM/Ronin.1998.avi").Title, "Ronin");
+  EXPECT_EQ(GuessFilmName("Heat.1995.DVDRip-FxM/ronin.avi").Title, "ronin");
+  // A folder that is no release says nothing of an abbreviated file.
+  EXPECT_EQ(GuessFilmName("Films/dmt-kb1.avi").Title, "dmt");
+}
 
 TEST(FilmNameTest, NameWithoutTitleAndNoFolderGivesAnEmptyTitle) {
   EXPECT_EQ(GuessFilmName("CD1.avi").Title, "");

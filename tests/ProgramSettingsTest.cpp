@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "ProgramSettings.h"
 #include "TestSupport.h"
@@ -82,6 +83,20 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DownloadOptionsFile, MissingFileGivesTheDefaults) {
   const test::TTempDir dir;
   EXPECT_EQ(ReadDownloadOptions(dir.Path() / kProgramSettingsFileName), TDownloadOptions{});
+}
+
+TEST(BestMatchSettings, LanguagesInOrderOfPreference) {
+  using Items = std::vector<std::string>;
+  EXPECT_EQ(ReadPreferredLanguages(TSettingsFile("").Path()), (Items{"Turkish", "English"}));
+  EXPECT_EQ(ReadPreferredLanguages(TSettingsFile("[velkaro]\nlanguages= English , Germany,,Turkish\n").Path()),
+            (Items{"English", "Germany", "Turkish"}));
+  EXPECT_EQ(ReadPreferredLanguages(TSettingsFile("[velkaro]\nlanguages= , \n").Path()), (Items{"Turkish", "English"}));
+}
+
+TEST(BestMatchSettings, FetchBestOnOpenIsOffUnlessSaidSo) {
+  EXPECT_FALSE(ReadFetchBestOnOpen(TSettingsFile("").Path()));
+  EXPECT_TRUE(ReadFetchBestOnOpen(TSettingsFile("[velkaro]\nfetchBestOnOpen=yes\n").Path()));
+  EXPECT_FALSE(ReadFetchBestOnOpen(TSettingsFile("[velkaro]\nfetchBestOnOpen=maybe\n").Path()));
 }
 
 }  // namespace

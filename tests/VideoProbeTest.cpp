@@ -172,7 +172,7 @@ TEST(VideoFactsTest, FilesAreGroupedByFilmTitle) {
 struct TChoiceCase {
   int Parts;
   std::string Fps;
-  TOffListFps OffList;
+  TVideoFilters Filters;
   TCdChoice Cd;
   std::string CustomCd;
   TFpsChoice FpsChoice;
@@ -190,7 +190,7 @@ TEST_P(VideoChoicesTest, FillCdAndFps) {
   facts.Videos = {"a.avi"};
   TSearchChoices choices;
   choices.LanguageItem = "Turkish";
-  FillFromVideo(facts, c.OffList, choices);
+  FillFromVideo(facts, c.Filters, choices);
   EXPECT_EQ(choices.Film, "\xC7" "ak\xFDr");  // code page 1254
   EXPECT_EQ(choices.Cd, c.Cd);
   EXPECT_EQ(choices.CustomCd, c.CustomCd);
@@ -202,12 +202,15 @@ TEST_P(VideoChoicesTest, FillCdAndFps) {
 
 INSTANTIATE_TEST_SUITE_P(
     Facts, VideoChoicesTest,
-    testing::Values(TChoiceCase{1, "23,976", TOffListFps::All, TCdChoice::One, "", TFpsChoice::Fps23976, ""},
-                    TChoiceCase{2, "25", TOffListFps::All, TCdChoice::Two, "", TFpsChoice::Fps25, ""},
-                    TChoiceCase{3, "29,97", TOffListFps::Custom, TCdChoice::Three, "", TFpsChoice::Fps2997, ""},
-                    TChoiceCase{4, "24", TOffListFps::All, TCdChoice::Custom, "4", TFpsChoice::All, ""},
-                    TChoiceCase{1, "24", TOffListFps::Custom, TCdChoice::One, "", TFpsChoice::Custom, "24"},
-                    TChoiceCase{0, "", TOffListFps::Custom, TCdChoice::All, "", TFpsChoice::All, ""}));
+    testing::Values(TChoiceCase{1, "23,976", TVideoFilters::CdAndFps, TCdChoice::One, "", TFpsChoice::Fps23976, ""},
+                    TChoiceCase{2, "25", TVideoFilters::CdAndFps, TCdChoice::Two, "", TFpsChoice::Fps25, ""},
+                    TChoiceCase{3, "29,97", TVideoFilters::CdAndFps, TCdChoice::Three, "", TFpsChoice::Fps2997, ""},
+                    TChoiceCase{4, "24", TVideoFilters::CdAndFps, TCdChoice::Custom, "4", TFpsChoice::Custom, "24"},
+                    TChoiceCase{1, "24", TVideoFilters::CdAndFps, TCdChoice::One, "", TFpsChoice::Custom, "24"},
+                    TChoiceCase{0, "", TVideoFilters::CdAndFps, TCdChoice::All, "", TFpsChoice::All, ""},
+                    // The window's filters stay as they were: the videos go into the score.
+                    TChoiceCase{2, "25", TVideoFilters::None, TCdChoice::All, "", TFpsChoice::All, ""},
+                    TChoiceCase{4, "24", TVideoFilters::None, TCdChoice::All, "", TFpsChoice::All, ""}));
 
 }  // namespace
 }  // namespace velkaro

@@ -11,13 +11,9 @@ namespace velkaro {
 namespace {
 
 bool ApplySites(std::string_view list, TSearchChoices& choices) {
-  choices.Ticked.fill(false);
-  for (const auto& name : SplitText(list, ",")) {
-    const auto site = SiteIdFromName(Trim(name));
-    if (!site) return false;
-    choices.Ticked[static_cast<std::size_t>(*site)] = true;
-  }
-  return std::find(choices.Ticked.begin(), choices.Ticked.end(), true) != choices.Ticked.end();
+  const auto ticked = ParseSiteList(list);
+  if (ticked) choices.Ticked = *ticked;
+  return ticked.has_value();
 }
 
 bool ApplyCd(std::string_view text, TSearchChoices& choices) {
@@ -60,6 +56,17 @@ const TValueOption kValueOptions[] = {
 };
 
 }  // namespace
+
+std::optional<std::array<bool, kSiteCount>> ParseSiteList(std::string_view list) {
+  std::array<bool, kSiteCount> ticked{};
+  for (const auto& name : SplitText(list, ",")) {
+    const auto site = SiteIdFromName(Trim(name));
+    if (!site) return std::nullopt;
+    ticked[static_cast<std::size_t>(*site)] = true;
+  }
+  if (std::find(ticked.begin(), ticked.end(), true) == ticked.end()) return std::nullopt;
+  return ticked;
+}
 
 TSearchChoices DefaultChoices() {
   TSearchChoices choices;

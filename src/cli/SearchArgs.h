@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ struct TSearchArgs {
   bool Json = false;
   bool Verbose = false;
 };
+
+// "ExtraTitles,subdb": the sites named, case-insensitive; nothing when a name
+// is unknown or none is given.
+std::optional<std::array<bool, kSiteCount>> ParseSiteList(std::string_view list);
 
 // Every site ticked, the format "All", the rest as the dialog starts.
 TSearchChoices DefaultChoices();

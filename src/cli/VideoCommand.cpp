@@ -63,7 +63,7 @@ int RunVideoCommand(const std::vector<std::string_view>& args) {
 }
 
 TSearchChoices VideoSearchChoices(const std::vector<std::filesystem::path>& videos, TSearchChoices base) {
-  FillFromVideo(ReadVideoFacts(videos), TOffListFps::Custom, base);
+  FillFromVideo(ReadVideoFacts(videos), TVideoFilters::CdAndFps, base);
   // The command line lists its --video options again over this.
   base.Videos.clear();
   return base;

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "ConsolePrompt.h"
 #include "Dispatcher.h"
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
+#include "GetCommand.h"
 #include "Interrupt.h"
 #include "ProgramVersion.h"
 #include "ProgramSettings.h"
@@ -36,17 +38,9 @@ constexpr const char* kUsage =
     "                          (FILM, --video or both)\n";
 
 // Every command's usage, as --help and a wrong call show it.
-std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kSyncUsage + kInfoUsage; }
-
-// Message boxes become lines on stderr.
-struct TConsolePrompt final : IUserPrompt {
-  void ShowError(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
-  void ShowInformation(std::string_view text) override { std::cerr << Cp1254ToUtf8(text) << '\n'; }
-  bool Confirm(std::string_view question, TButtons) override {
-    std::cerr << Cp1254ToUtf8(question) << '\n';
-    return false;
-  }
-};
+std::string FullUsage() {
+  return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kSyncUsage + kInfoUsage;
+}
 
 int Search(const std::vector<std::string_view>& args) {
   auto parsed = ParseSearchArgs(args);
@@ -108,6 +102,7 @@ constexpr TCommand kCommands[] = {
     {"search", Search},
     {"download", ShowingUsage<RunDownloadCommand>},
     {"video", ShowingUsage<RunVideoCommand>},
+    {"get", ShowingUsage<RunGetCommand>},
     {"sync", ShowingUsage<RunSyncCommand>},
 };
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "CodePage.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -76,6 +77,26 @@ TDownloadOptions ReadDownloadOptions(const std::filesystem::path& path) {
     if (const auto value = text ? ParseBoolean(*text) : std::nullopt) options.*member = *value;
   }
   return options;
+}
+
+std::vector<std::string> SplitLanguages(std::string_view list) {
+  std::vector<std::string> languages;
+  for (const auto& item : SplitText(list, ",")) {
+    std::string language = Trim(item);
+    if (!language.empty()) languages.push_back(Utf8ToCp1254(language));
+  }
+  return languages;
+}
+
+std::vector<std::string> ReadPreferredLanguages(const std::filesystem::path& path) {
+  const auto text = ValueOf(ReadSection(path), kLanguagesKey);
+  auto languages = SplitLanguages(text.value_or(""));
+  return languages.empty() ? SplitLanguages(kDefaultLanguages) : languages;
+}
+
+bool ReadFetchBestOnOpen(const std::filesystem::path& path) {
+  const auto text = ValueOf(ReadSection(path), kFetchBestOnOpenKey);
+  return (text ? ParseBoolean(*text) : std::nullopt).value_or(kDefaultFetchBestOnOpen);
 }
 
 }  // namespace velkaro

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "DownloadOptions.h"
 
@@ -51,5 +53,23 @@ inline constexpr TDownloadOptionKey kDownloadOptionKeys[] = {
 // is. A value is "1", "true", "yes", "on" or "0", "false", "no", "off" in any
 // case; anything else, or no value, leaves that option's default.
 TDownloadOptions ReadDownloadOptions(const std::filesystem::path& path);
+
+// The languages a best row is chosen by: the advanced search dialog's
+// language items, comma-separated, best first.
+inline constexpr const char* kLanguagesKey = "languages";
+inline constexpr const char* kDefaultLanguages = "Turkish,English";
+
+// The items of `languages` in the settings file at `path`, trimmed, empty
+// ones left out, as engine texts (code page 1254); the default's when the key
+// is missing or names none.
+std::vector<std::string> ReadPreferredLanguages(const std::filesystem::path& path);
+std::vector<std::string> SplitLanguages(std::string_view list);
+
+// Opening or dropping videos fetches the best row at once, without the dialog.
+inline constexpr const char* kFetchBestOnOpenKey = "fetchBestOnOpen";
+inline constexpr bool kDefaultFetchBestOnOpen = false;
+
+// `fetchBestOnOpen`, read as the download options are.
+bool ReadFetchBestOnOpen(const std::filesystem::path& path);
 
 }  // namespace velkaro

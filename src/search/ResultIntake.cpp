@@ -40,6 +40,13 @@ constexpr TIconRule kIconRules[] = {
 
 std::string NormalisedFormat(std::string_view format) { return LowerAscii(TrimView(format)); }
 
+const TIconRule* RuleFor(std::string_view url, const TSiteTable& sites) {
+  for (const auto& rule : kIconRules) {
+    if (Contains(url, sites[rule.Site].BareHost())) return &rule;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 void NormaliseFps(TSubtitleInfo& record) { ReplaceText(record.Fps, ".", ","); }
@@ -56,10 +63,13 @@ bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& r
 }
 
 TRowIcon ChooseRowIcon(std::string_view url, const TSiteTable& sites) {
-  for (const auto& rule : kIconRules) {
-    if (Contains(url, sites[rule.Site].BareHost())) return rule.Icon(url);
-  }
-  return TRowIcon::FilmReel;
+  const TIconRule* rule = RuleFor(url, sites);
+  return rule ? rule->Icon(url) : TRowIcon::FilmReel;
+}
+
+std::optional<SiteId> SiteOfUrl(std::string_view url, const TSiteTable& sites) {
+  const TIconRule* rule = RuleFor(url, sites);
+  return rule ? std::optional(rule->Site) : std::nullopt;
 }
 
 }  // namespace velkaro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "ResultRows.h"
@@ -17,5 +18,7 @@ void NormaliseFps(TSubtitleInfo& record);
 bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& record);
 // Which site the address belongs to, and for ExtraTitles its file type.
 TRowIcon ChooseRowIcon(std::string_view url, const TSiteTable& sites);
+// The site whose host the address contains, tested in the icon's order; none for another address.
+std::optional<SiteId> SiteOfUrl(std::string_view url, const TSiteTable& sites);
 
 }  // namespace velkaro

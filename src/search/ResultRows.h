@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,22 @@ enum class TRowIcon : int { FilmReel = 0, RarArchive = 1, ZipArchive = 2, Docume
 
 inline constexpr int kColumnCount = 8;
 
+// How well a row fits the videos its search was started from (0 to 100), and why.
+struct TRowFit {
+  int Score = 0;
+  std::string Reasons;  // engine text
+
+  bool operator==(const TRowFit&) const = default;
+};
+
 // One accepted subtitle as the list shows it.
 struct TResultRow {
   TSubtitleInfo Info;
   TRowIcon Icon = TRowIcon::FilmReel;
   // The search that gave it; null for a row that came from none.
-  TSearchOriginPtr Origin;
+  TSearchOriginPtr Origin = nullptr;
+  // How well it fits its search's videos; none for a row of a search by name.
+  std::optional<TRowFit> Fit = std::nullopt;
 
   // The film's parts when the row's search was started from them; else none.
   const std::vector<std::filesystem::path>& Videos() const;

@@ -114,8 +114,9 @@ void TSearchSession::Stop() {
 void TSearchSession::AddResult(TSubtitleInfo& record, TSearchOriginPtr origin) {
   NormaliseFps(record);
   if (!PassesFilters(SearchOptions, record)) return;
-  const TRowIcon icon = ChooseRowIcon(record.Url, Sites_);
-  Rows_.Append(TResultRow{record, icon, std::move(origin)});
+  TResultRow row{record, ChooseRowIcon(record.Url, Sites_), std::move(origin)};
+  if (AnnotateRow) AnnotateRow(row);
+  Rows_.Append(std::move(row));
   SetPanel(kCountPanel, std::to_string(Rows_.Count()));
 }
 

@@ -50,6 +50,8 @@ class TSearchSession {
   // The search the threads launched from now on belong to; null before the first.
   const TSearchOriginPtr& CurrentSearch() const { return CurrentSearch_; }
 
+  // Completes a row that passed the filters before it is shown (its fit to the videos).
+  std::function<void(TResultRow& row)> AnnotateRow;
   // The window hears of what it must redraw.
   std::function<void(std::size_t panel)> OnPanelChanged;
   std::function<void()> OnIdleChanged;

@@ -7,6 +7,7 @@
 #include "CodePage.h"
 #include "FileContent.h"
 #include "FrameRate.h"
+#include "SubtitleFit.h"
 #include "TextEncoding.h"
 #include "TextHelpers.h"
 #include "PartMatch.h"
@@ -63,22 +64,6 @@ constexpr TTableText<TMessage> kMessages[] = {
 };
 
 constexpr std::string_view kLineBreak = "\r\n";
-
-struct TLanguageCode {
-  std::string_view Language;
-  std::string_view Code;
-};
-
-// The sites' language names, their misspellings included, as ISO 639-1 codes.
-constexpr TLanguageCode kLanguageCodes[] = {
-    {"turkish", "tr"},   {"english", "en"},   {"germany", "de"},  {"german", "de"},     {"french", "fr"},
-    {"spanish", "es"},   {"italy", "it"},     {"italian", "it"},  {"hungary", "hu"},    {"hungarian", "hu"},
-    {"czech", "cs"},     {"albanian", "sq"},  {"bulgarian", "bg"}, {"croatian", "hr"},  {"estonian", "et"},
-    {"finnish", "fi"},   {"japanese", "ja"},  {"korean", "ko"},   {"portugese", "pt"},  {"portuguese", "pt"},
-    {"romanian", "ro"},  {"russian", "ru"},   {"serbian", "sr"},  {"swedish", "sv"},    {"dutch", "nl"},
-    {"chinese gb code", "zh"}, {"greek", "el"}, {"polish", "pl"}, {"danish", "da"},     {"norwegian", "no"},
-    {"slovenian", "sl"}, {"slovak", "sk"},    {"arabic", "ar"},   {"hebrew", "he"},
-};
 
 // A site's page saved in place of the file it should have sent (lower-cased).
 constexpr std::string_view kWebPageMarks[] = {"<!doctype html", "<html"};
@@ -322,15 +307,23 @@ TReadyPlan PlanReadySubtitles(const TReadyRequest& request) {
   if (subtitles.empty()) return plan;
   const auto chosen = MatchParts(NamesOf(subtitles), request.Videos.size());
   TVideoRate videoRate(request.Videos.front());
+  bool unfit = false;
   for (std::size_t part = 0; part < chosen.size(); ++part) {
     if (!chosen[part]) {
       plan.Messages.push_back(Message(TMessage::NoSubtitleForPart, std::to_string(part + 1)));
+      unfit = true;
       continue;
     }
     TReadyText ready = ReadyText(subtitles[*chosen[part]], request, videoRate, plan.Messages);
+    if (request.CheckFit) {
+      const auto problem = FitProblemBeside(ready.Text, request.Videos[part], part, chosen.size());
+      if (problem) plan.Messages.push_back(*problem);
+      unfit = unfit || problem;
+    }
     plan.Files.push_back(
         {TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text), request.Videos[part]});
   }
+  if (request.CheckFit && unfit) plan.Files.clear();
   return plan;
 }
 
@@ -367,14 +360,6 @@ std::vector<std::filesystem::path> ExistingTargets(const TReadyPlan& plan) {
     if (Exists(file.Target)) existing.push_back(file.Target);
   }
   return existing;
-}
-
-std::string LanguageCode(std::string_view rowLanguage) {
-  const std::string key = LowerAscii(Trim(rowLanguage));
-  for (const auto& entry : kLanguageCodes) {
-    if (entry.Language == key) return std::string(entry.Code);
-  }
-  return {};
 }
 
 }  // namespace velkaro

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DownloadOptions.h"
+#include "LanguageCodes.h"
 #include "PartialFile.h"
 #include "UnpackProcess.h"
 
@@ -25,6 +26,8 @@ struct TReadyRequest {
   // Asked while an archive is unpacked; true ends the unpacking, and the download stays as it is.
   TStopCheck Stopped = {};
   std::filesystem::path UnpackWorker = UnpackWorkerPath();
+  // Each part's text must fit its video (SubtitleFit.h); when one does not, no file is made ready.
+  bool CheckFit = false;
 };
 
 struct TReadyFile {
@@ -60,8 +63,5 @@ std::string RefusedFilesText(const TReadyWritten& written);
 
 // The plan's targets that already exist (a dangling link counts), in part order.
 std::vector<std::filesystem::path> ExistingTargets(const TReadyPlan& plan);
-
-// The language code of a row's language ("Turkish" → "tr"), empty when unknown.
-std::string LanguageCode(std::string_view rowLanguage);
 
 }  // namespace velkaro

@@ -140,11 +140,12 @@ void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadi
 
 constexpr int kVideoNamesWidth = 320;
 
-// The status line under the controls after a video was read.
-QString VideoFpsStatus(const std::string& fps) {
-  if (fps.empty()) return QStringLiteral("Videonun FPS değeri okunamadı.");
-  const QString text = QStringLiteral("Videonun FPS değeri: ") + QString::fromStdString(fps);
-  return FpsItemFor(fps) ? text : text + QStringLiteral(" (listede yok)");
+// The status line under the controls after videos were read: "Video: 2 parça, 25 fps".
+QString VideoStatus(const TVideoFacts& facts) {
+  const QString parts = QString::number(std::max(facts.PartCount, 1)) + QStringLiteral(" parça, ");
+  const QString fps = facts.Fps.empty() ? QStringLiteral("FPS okunamadı")
+                                        : QString::fromStdString(facts.Fps) + QStringLiteral(" fps");
+  return QStringLiteral("Video: ") + parts + fps;
 }
 
 // Files opened together that hold another film than the first one.
@@ -355,17 +356,14 @@ void TfrmAllSearch::KeepVideo(const TVideoFacts& facts) { TieToVideos(facts, fal
 void TfrmAllSearch::TieToVideos(const TVideoFacts& facts, bool guessFilm,
                                 const std::vector<std::filesystem::path>& leftOut) {
   TSearchChoices filled = Choices();
-  FillFromVideo(facts, TOffListFps::All, filled);
+  FillFromVideo(facts, TVideoFilters::None, filled);
   if (guessFilm && !filled.Film.empty()) {
     GuessedFilm_ = filled.Film;
     Edit1->setText(FromEngine(filled.Film));
   }
-  Check(kCdRows, CdRadios_, filled.Cd);
-  edtCustomCDCount->setText(FromEngine(filled.CustomCd));
-  Check(kFpsRows, FpsRadios_, filled.Fps);
   Videos_ = facts;
   VideoStrip_->Show(Videos_.Videos);
-  lblVideoStatus->setText(VideoFpsStatus(facts.Fps) + LeftOutStatus(leftOut));
+  lblVideoStatus->setText(VideoStatus(facts) + LeftOutStatus(leftOut));
   lblVideoStatus->show();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }

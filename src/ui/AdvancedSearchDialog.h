@@ -41,10 +41,11 @@ class TfrmAllSearch final : public TFormDialog {
   // The choices as "&Ara" hands them to the search command.
   TSearchChoices Choices() const;
 
-  // Fills film name, CD and FPS from a film's video files and ties the search
-  // to them, named at the dialog's top; a frame rate that is no item leaves
-  // "Hepsi" and is shown in the status line, and so are files of other films
-  // that were left out. Until the user searches or types a name of their own,
+  // Fills the film name from a film's video files and ties the search to
+  // them, named at the dialog's top; their part count and frame rate are
+  // shown in the status line and go into each row's score, while the CD and
+  // FPS filters stay as they are; files of other films that were left out are
+  // named there too. Until the user searches or types a name of their own,
   // the settings file keeps the film name it had.
   void ShowVideo(const TVideoFacts& facts, const std::vector<std::filesystem::path>& leftOut = {});
   // The same for videos a search was already tied to: the film name stays as

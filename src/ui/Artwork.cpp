@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::array<const char*, kToolbarIconCount> kToolbarFiles = {
     ":/velkaro/tb-settings.svg", ":/velkaro/tb-stop.svg",       ":/velkaro/tb-search.svg", ":/velkaro/tb-download.svg",
-    ":/velkaro/tb-properties.svg", ":/velkaro/tb-clear.svg", ":/velkaro/tb-sort.svg",
+    ":/velkaro/tb-properties.svg", ":/velkaro/tb-clear.svg", ":/velkaro/tb-sort.svg", ":/velkaro/tb-fetch-best.svg",
 };
 
 // Indexed by TRowIcon.

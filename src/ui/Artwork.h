@@ -16,9 +16,10 @@ enum class TToolbarIcon : int {
   Properties = 4,
   Clear = 5,
   Sort = 6,
+  FetchBest = 7,  // "En uygununu indir": beyond the first design's seven
 };
 
-inline constexpr int kToolbarIconCount = 7;
+inline constexpr int kToolbarIconCount = 8;
 inline constexpr int kToolbarIconSize = 48;
 
 QIcon ToolbarIcon(TToolbarIcon icon);

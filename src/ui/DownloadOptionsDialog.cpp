@@ -7,6 +7,9 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
+#include <utility>
+#include <vector>
+
 #include "Artwork.h"
 #include "EngineText.h"
 #include "FormDialog.h"
@@ -34,6 +37,17 @@ const TOptionBox kOptionBoxes[] = {
 };
 
 constexpr int kSubOptionIndent = 20;
+constexpr const char* kFetchBestCaption = "Video açılınca en uygununu indir";
+
+// Writes `flags` into the [velkaro] section of `file`, keeping its other keys.
+bool WriteFlags(const std::filesystem::path& file, const std::vector<std::pair<const char*, bool>>& flags) {
+  QSettings settings(FromPath(file), QSettings::IniFormat);
+  settings.beginGroup(QLatin1String(kProgramSettingsSection));
+  for (const auto& [key, on] : flags) settings.setValue(QLatin1String(key), on ? 1 : 0);
+  settings.endGroup();
+  settings.sync();
+  return settings.status() == QSettings::NoError;
+}
 
 }  // namespace
 
@@ -45,6 +59,7 @@ TfrmDownloadOptions::TfrmDownloadOptions(std::filesystem::path settingsFile, IUs
   setFont(DialogFont());
   BuildControls();
   Show(ReadDownloadOptions(File_));
+  cbFetchBestOnOpen->setChecked(ReadFetchBestOnOpen(File_));
 }
 
 void TfrmDownloadOptions::BuildControls() {
@@ -65,6 +80,9 @@ void TfrmDownloadOptions::BuildControls() {
     indented->addWidget(box);
     page->addLayout(indented);
   }
+  cbFetchBestOnOpen = new QCheckBox(QString::fromUtf8(kFetchBestCaption), this);
+  cbFetchBestOnOpen->setObjectName(QStringLiteral("cbFetchBestOnOpen"));
+  page->addWidget(cbFetchBestOnOpen);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Tamam"));
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOk"));
@@ -98,19 +116,16 @@ TDownloadOptions TfrmDownloadOptions::Chosen() const {
 
 void TfrmDownloadOptions::accept() {
   // Reported once; the dialog closes either way, as the other settings dialogs do.
-  if (!WriteDownloadOptions(File_, Chosen())) Prompt_.ShowError(CannotWriteMessage(File_));
+  const bool written = WriteDownloadOptions(File_, Chosen()) &&
+                       WriteFlags(File_, {{kFetchBestOnOpenKey, cbFetchBestOnOpen->isChecked()}});
+  if (!written) Prompt_.ShowError(CannotWriteMessage(File_));
   QDialog::accept();
 }
 
 bool WriteDownloadOptions(const std::filesystem::path& file, const TDownloadOptions& options) {
-  QSettings settings(FromPath(file), QSettings::IniFormat);
-  settings.beginGroup(QLatin1String(kProgramSettingsSection));
-  for (const auto& key : kDownloadOptionKeys) {
-    settings.setValue(QLatin1String(key.Key), options.*key.Member ? 1 : 0);
-  }
-  settings.endGroup();
-  settings.sync();
-  return settings.status() == QSettings::NoError;
+  std::vector<std::pair<const char*, bool>> flags;
+  for (const auto& key : kDownloadOptionKeys) flags.emplace_back(key.Key, options.*key.Member);
+  return WriteFlags(file, flags);
 }
 
 }  // namespace velkaro

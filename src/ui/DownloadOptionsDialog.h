@@ -12,7 +12,7 @@ class QCheckBox;
 namespace velkaro {
 
 // "İndirme seçenekleri": what is done with a subtitle downloaded for a
-// video. Kept in velkaro.ini; "Tamam" saves, "İptal" and the close box leave
+// video, and whether opening videos fetches the best one. Kept in velkaro.ini; "Tamam" saves, "İptal" and the close box leave
 // the file as it was.
 class TfrmDownloadOptions final : public QDialog {
   Q_OBJECT
@@ -32,6 +32,8 @@ class TfrmDownloadOptions final : public QDialog {
   IUserPrompt& Prompt_;
   // One box per option, in the order of kOptionBoxes.
   std::vector<QCheckBox*> Boxes_;
+  // Opening or dropping videos fetches the best row without the dialog (fetchBestOnOpen).
+  QCheckBox* cbFetchBestOnOpen = nullptr;
 };
 
 // Writes the download options into the [velkaro] section of `file`, keeping

@@ -38,10 +38,6 @@ constexpr const char* kSyncingStatus = "Altyaz\xFD filmin sesine e\xFEitleniyor.
 constexpr const char* kSyncStopped =
     "Altyaz\xFDn\xFDn filmin sesine e\xFEitlenmesi durduruldu; videolar\xFDn yan\xFDna bir \xFE" "ey yaz\xFDlmad\xFD.";
 
-std::string OverwriteQuestion(const std::filesystem::path& target) {
-  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
-}
-
 // A one-line label that shortens a text too long for it with an ellipsis;
 // text() keeps the whole text.
 class TElidingLabel final : public QLabel {
@@ -308,6 +304,10 @@ void TfrmDownloader::StopDownload() {
   // Abandoned, the worker ends within a poll of its transfer or its wait on this thread.
   DownloadThread->Join();
   DownloadThread->DiscardPartial();
+}
+
+std::string OverwriteQuestion(const std::filesystem::path& target) {
+  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
 }
 
 }  // namespace velkaro

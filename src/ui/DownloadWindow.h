@@ -125,4 +125,8 @@ class TfrmDownloader final : public TFormDialog {
   QPushButton* Button1 = nullptr;
 };
 
+// "<target> zaten var. Üzerine yazılsın mı?" (code page 1254): asked before a
+// subtitle beside a video replaces one that is there.
+std::string OverwriteQuestion(const std::filesystem::path& target);
+
 }  // namespace velkaro

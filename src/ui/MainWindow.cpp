@@ -24,13 +24,17 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <utility>
 
 #include "AboutBox.h"
+#include "BestFetch.h"
+#include "BestRows.h"
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
 #include "DownloadRequest.h"
 #include "DownloadOptionsDialog.h"
 #include "DownloadWindow.h"
+#include "ReadySubtitle.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
 #include "ProgramSettings.h"
@@ -38,10 +42,12 @@
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
 #include "ResultList.h"
+#include "ResultIntake.h"
 #include "RowComparison.h"
 #include "SyncToAudioDialog.h"
 #include "SettingsFile.h"
 #include "TextHelpers.h"
+#include "TitleMatch.h"
 #include "UpdateThread.h"
 #include "VideoFacts.h"
 #include "VideoStrip.h"
@@ -53,6 +59,12 @@ namespace {
 constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
 constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
 constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
+constexpr const char* kFetchingBest = "En uygun altyaz\xFD indiriliyor...";
+constexpr const char* kNoCandidate = "\xDDndirilebilecek uygun altyaz\xFD yok.";
+constexpr const char* kPlaced = "Videonun yan\xFDna konan altyaz\xFD: %1 (%2, uyum %3)";
+constexpr const char* kPlacedStatus = "Altyaz\xFD videonun yan\xFDna kondu.";
+constexpr const char* kNoneFitted = "Denenen altyaz\xFDlar\xFDn hi\xE7" "biri videoya uymad\xFD:";
+constexpr const char* kNoneFittedStatus = "Uygun altyaz\xFD bulunamad\xFD.";
 
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
@@ -84,6 +96,8 @@ constexpr TRuleEntry kEnablingRules[] = {
     {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
     {"pmClearAll", TEnableRule::Rows},         {"Altyazyindir1", TEnableRule::Selected},
     {"pmProperties", TEnableRule::Selected},    {"mmItemLetGoVideos", TEnableRule::Videos},
+    {"btnFetchBest", TEnableRule::Fittable},    {"mmItemFetchBest", TEnableRule::Fittable},
+    {"pmFetchBest", TEnableRule::Fittable},
 };
 
 struct TKeyEntry {
@@ -101,6 +115,7 @@ const TKeyEntry kKeys[] = {
     {Qt::Key_K, Qt::ControlModifier, "Altyazyindir1", true},
     {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
     {Qt::Key_V, Qt::ControlModifier, "mmItemOpenVideo", false},
+    {Qt::Key_E, Qt::ControlModifier, "mmItemFetchBest", true},
 };
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
@@ -213,7 +228,9 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   Session_->OnIdleChanged = [this] {
     UpdateCommands();
     if (RefitAtSearchEnd_ && Session_->Idle()) FitColumns();
+    SearchStateChanged();
   };
+  Session_->AnnotateRow = [this](TResultRow& row) { AnnotateFit(row); };
   // Once the first rows of an empty list are in: after the burst they came in.
   connect(Model_.get(), &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex&, int first) {
     if (first == 0) QMetaObject::invokeMethod(this, [this] { FitColumns(); }, Qt::QueuedConnection);
@@ -248,6 +265,7 @@ TfrmMain::~TfrmMain() {
   // Workers waiting on the window give up, and no queued call runs any more.
   Dispatcher_->Shutdown();
   UpdateThread_.reset();
+  Fetch_.reset();
   // The view lets go of the rows before they are gone.
   ListView1_->setModel(nullptr);
   Model_.reset();
@@ -316,6 +334,7 @@ void TfrmMain::BuildMenuBar() {
   // Every item has a mnemonic of its own within its menu.
   QMenu* file = mm1->addMenu(QStringLiteral("&Dosya"));
   Command(*file, Utf8("&Video aç...\tCtrl+V"), "mmItemOpenVideo", [this] { AskVideos(); });
+  Command(*file, Utf8("En &uygununu indir\tCtrl+E"), "mmItemFetchBest", [this] { FetchBest(); });
   Command(*file, Utf8("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); });
   file->addSeparator();
   Command(*file, Utf8("Çı&kış"), "mmItemExit", [this] { close(); });
@@ -403,8 +422,11 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   clear->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
   TBXToolbar1_->addSeparator();
 
-  QAction* download = Command(*TBXToolbar1_, Utf8("İndir"), "btnKaydet", [this] { StartDownload(); });
-  download->setIcon(icon(TToolbarIcon::Download));
+  // "En uygununu indir" under "İndir"'s arrow: a button more would push the
+  // banner off the tool bar at the window's smallest width.
+  QMenu* download = DropDown(Utf8("İndir"), "btnKaydet", icon(TToolbarIcon::Download), [this] { StartDownload(); });
+  QAction* best = Command(*download, Utf8("En &uygununu indir\tCtrl+E"), "btnFetchBest", [this] { FetchBest(); });
+  best->setIcon(icon(TToolbarIcon::FetchBest));
   QAction* properties = Command(*TBXToolbar1_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
   properties->setIcon(icon(TToolbarIcon::Properties));
   TBXToolbar1_->addSeparator();
@@ -437,6 +459,7 @@ void TfrmMain::BuildContextMenu() {
   Command(*ListviewPopup_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
   ListviewPopup_->addSeparator();
   Command(*ListviewPopup_, Utf8("İ&ndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
+  Command(*ListviewPopup_, Utf8("En &uygununu indir\tCtrl+E"), "pmFetchBest", [this] { FetchBest(); });
   ListviewPopup_->addSeparator();
   Command(*ListviewPopup_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
 }
@@ -487,13 +510,15 @@ void TfrmMain::UpdateCommands() {
   const bool selected = ListView1_->selectionModel()->hasSelection();
   const bool rows = Session_->Rows().Count() > 0;
   const bool idle = Session_->Idle();
+  const bool fittable = rows && ScoredSearch() && !Fetch_;
   for (const auto& [item, rule] : Enabling_) {
     switch (rule) {
       case TEnableRule::Selected: item->setEnabled(selected); break;
       case TEnableRule::Rows: item->setEnabled(rows); break;
-      case TEnableRule::Searching: item->setEnabled(!idle); break;
+      case TEnableRule::Searching: item->setEnabled(!idle || Fetch_); break;
       case TEnableRule::Idle: item->setEnabled(idle); break;
       case TEnableRule::Videos: item->setEnabled(!Videos_.Videos.empty()); break;
+      case TEnableRule::Fittable: item->setEnabled(fittable); break;
     }
   }
   const bool grid = ListView1_->showGrid();
@@ -561,10 +586,15 @@ void TfrmMain::FormActivate() {
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
-    return;
+  } else {
+    SetDialogAtStart(*atStart);
   }
-  SetDialogAtStart(*atStart);
-  if (*atStart) AdvancedSearch();
+  // Videos the program was started with take the start-up dialog's place.
+  if (!Deps_.VideosAtStart.empty()) {
+    OpenVideos(Deps_.VideosAtStart);
+  } else if (atStart.value_or(false)) {
+    AdvancedSearch();
+  }
 }
 
 void TfrmMain::FormClose() {
@@ -665,11 +695,18 @@ void TfrmMain::AdvancedSearch() {
   });
 }
 
-void TfrmMain::RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare) {
+void TfrmMain::RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare, bool shown) {
   TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
   prepare(dialog);
-  ShowModal(dialog);
-  if (dialog.Searched()) HoldVideos(dialog.Videos());
+  if (shown) {
+    ShowModal(dialog);
+  } else {
+    // "&Ara" with what the dialog would have shown.
+    dialog.Button1Click();
+  }
+  if (!dialog.Searched()) return;
+  HoldVideos(dialog.Videos());
+  SearchLaunched(dialog);
 }
 
 void TfrmMain::HoldVideos(TVideoFacts videos) {
@@ -694,7 +731,10 @@ void TfrmMain::AskVideos() {
 
 void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
   const TFirstFilm film = ReadFirstFilm(videos);
-  RunSearchDialog([&film](TfrmAllSearch& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); });
+  // fetchBestOnOpen: no dialog, and the rest of the way once the search ends.
+  const bool wholeWay = ReadFetchBestOnOpen(Deps_.Files.PathOf(TProgramFile::Ini));
+  RunSearchDialog([&film](TfrmAllSearch& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); }, !wholeWay);
+  FetchWhenDone_ = wholeWay && VideoSearch_.has_value();
 }
 
 // A file dialog for one file, opened at `start` (a file or a folder); nothing when cancelled.
@@ -729,7 +769,170 @@ void TfrmMain::SyncToAudio() {
 
 void TfrmMain::StopSearch() {
   Find("btnStopThreads")->setEnabled(false);
+  // A stopped search is not asked again, nor its best row fetched.
+  VariantsLeft_.clear();
+  FetchWhenDone_ = false;
+  if (Fetch_) Fetch_->Stop();
   Session_->Stop();
+}
+
+// ---------------------------------------------------------------- the best row
+
+void TfrmMain::SearchLaunched(const TfrmAllSearch& dialog) {
+  if (!dialog.Searched()) return;
+  const TSearchChoices choices = dialog.Choices();
+  if (choices.Videos.empty()) {
+    VideoSearch_.reset();
+    VariantsLeft_.clear();
+    return;
+  }
+  VideoSearch_ = choices;
+  VariantsLeft_ = TitleVariants(choices.Film);
+}
+
+// The videos the current search was started from; none for a search by name.
+const std::vector<std::filesystem::path>& TfrmMain::CurrentVideos() const {
+  static const std::vector<std::filesystem::path> kNone;
+  const TSearchOriginPtr& search = Session_->CurrentSearch();
+  return search ? search->Videos : kNone;
+}
+
+void TfrmMain::SearchStateChanged() {
+  if (!Session_->Idle()) {
+    RowsAtLaunch_ = Session_->Rows().Count();
+    ShowFitColumn(!CurrentVideos().empty());
+    return;
+  }
+  // Once the end notification has run its course: what follows may start searches again.
+  QMetaObject::invokeMethod(this, [this] { SearchEnded(); }, Qt::QueuedConnection);
+}
+
+void TfrmMain::SearchEnded() {
+  if (!Session_->Idle() || !VideoSearch_ || CurrentVideos().empty()) return;
+  if (Session_->Rows().Count() == RowsAtLaunch_ && SearchAgainWithVariant()) return;
+  VariantsLeft_.clear();
+  ShowBestRow();
+  if (std::exchange(FetchWhenDone_, false)) FetchBest();
+}
+
+// "Salt & Iron" for "Salt and Iron", "Night Orchard" for "The Night Orchard": once each.
+bool TfrmMain::SearchAgainWithVariant() {
+  if (VariantsLeft_.empty()) return false;
+  TSearchChoices choices = *VideoSearch_;
+  choices.Film = VariantsLeft_.front();
+  VariantsLeft_.erase(VariantsLeft_.begin());
+  return RunSearchCommand(*Session_, choices, Deps_.Prompt) && !Session_->Idle();
+}
+
+// Best first; of the rows sharing the best score, the one "En uygununu indir" would fetch.
+void TfrmMain::ShowBestRow() {
+  if (Session_->Rows().Count() == 0) return;
+  SortBy(kFitColumn);
+  const auto& rows = Session_->Rows().All();
+  if (!rows.front().Fit || !ScoredSearch()) return;
+  int best = 0;
+  for (const TJudgedRow& judged : JudgeRows(FitFilm_->Film, rows, Deps_.Sites)) {
+    if (judged.Score.Value < rows.front().Fit->Score) break;
+    if (judged.Candidate()) {
+      best = static_cast<int>(judged.Row);
+      break;
+    }
+  }
+  ListView1_->selectRow(best);
+  ListView1_->scrollTo(Model_->index(best, 0));
+}
+
+void TfrmMain::ShowFitColumn(bool shown) {
+  if (shown == Model_->FitColumnShown()) return;
+  Model_->ShowFitColumn(shown);
+  if (!shown) return;
+  QHeaderView& header = *ListView1_->horizontalHeader();
+  header.setSectionResizeMode(kColumnCount, QHeaderView::Interactive);
+  header.resizeSection(kColumnCount, kFitColumnSpec.Width);
+}
+
+bool TfrmMain::ScoredSearch() const {
+  return FitFilm_ && !CurrentVideos().empty() && FitFilm_->Videos == CurrentVideos();
+}
+
+// Scored against the videos of the row's own search, whatever search runs now.
+void TfrmMain::AnnotateFit(TResultRow& row) {
+  const std::vector<std::filesystem::path>& videos = row.Videos();
+  if (videos.empty()) return;
+  const auto filmOf = [this, &videos] {
+    const auto ini = Deps_.Files.PathOf(TProgramFile::Ini);
+    return TFitFilm{videos, MatchFilmOf(ReadVideoFacts(videos), ReadPreferredLanguages(ini), ReadDownloadOptions(ini))};
+  };
+  // The current search's film is read once; a late row of an earlier search gets its own.
+  std::optional<TFitFilm> earlier;
+  if (videos == CurrentVideos()) {
+    ShowFitColumn(true);
+    if (!FitFilm_ || FitFilm_->Videos != videos) FitFilm_ = filmOf();
+  } else if (!FitFilm_ || FitFilm_->Videos != videos) {
+    earlier = filmOf();
+  }
+  const TRowScore score = ScoreRow((earlier ? *earlier : *FitFilm_).Film, row.Info);
+  row.Fit = TRowFit{score.Value, ReasonsText(score)};
+}
+
+void TfrmMain::FetchBest() {
+  if (Fetch_ || !ScoredSearch()) return;
+  TFetchJob job;
+  job.Rows = Session_->Rows().All();
+  for (const TJudgedRow& judged : JudgeRows(FitFilm_->Film, job.Rows, Deps_.Sites)) {
+    // Only rows of a search from these videos.
+    if (judged.Candidate() && job.Rows[judged.Row].Videos() == FitFilm_->Videos) job.Candidates.push_back(judged.Row);
+  }
+  if (job.Candidates.empty()) {
+    Deps_.Prompt.ShowInformation(kNoCandidate);
+    return;
+  }
+  try {
+    job.Proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
+  } catch (const TProxyFileError& error) {
+    Deps_.Prompt.ShowError(error.what());
+    return;
+  }
+  job.Videos = FitFilm_->Videos;
+  job.Options = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
+  job.WorkFolder = Deps_.Files.CacheDir();
+  job.Sites = Deps_.Sites;
+  job.MayOverwrite = [this](const std::filesystem::path& target) {
+    return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
+  };
+  const std::vector<TResultRow> rows = job.Rows;
+  Fetch_ = std::make_unique<TBestFetch>(Dispatcher_, std::move(job));
+  Session_->SetPanel(TSearchSession::kStatusPanel, kFetchingBest);
+  UpdateCommands();
+  Fetch_->Start([this, rows](const TBestFetchOutcome& outcome) {
+    std::string message;
+    std::string status;
+    if (outcome.Placed) {
+      const TResultRow& row = rows[*outcome.Placed];
+      message = kPlaced;
+      ReplaceText(message, "%1", row.Info.FilmName);
+      const auto site = SiteOfUrl(row.Info.Url, Deps_.Sites);
+      ReplaceText(message, "%2", site ? Deps_.Sites[*site].Name : std::string());
+      ReplaceText(message, "%3", std::to_string(row.Fit ? row.Fit->Score : 0));
+      message += "\r\n" + WrittenFilesText(outcome.Written);
+      for (const auto& line : outcome.Messages) message += "\r\n" + line;
+      status = kPlacedStatus;
+    } else if (!outcome.Stopped) {
+      message = kNoneFitted;
+      for (const auto& tried : outcome.Tried) message += "\r\n" + rows[tried.Row].Info.FilmName + ": " + tried.Refusal;
+      status = kNoneFittedStatus;
+    }
+    // Told once the fetch has let go: the message box runs an event loop of its own.
+    QMetaObject::invokeMethod(this, [this, message, status] { FetchEnded(message, status); }, Qt::QueuedConnection);
+  });
+}
+
+void TfrmMain::FetchEnded(const std::string& message, std::string status) {
+  Fetch_.reset();
+  UpdateCommands();
+  if (status.empty()) return;
+  Session_->SetPanel(TSearchSession::kStatusPanel, std::move(status));
+  Deps_.Prompt.ShowInformation(message);
 }
 
 void TfrmMain::StartDownload() {

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "MainWindowFlags.h"
+#include "RowScore.h"
+#include "SearchCommand.h"
 #include "SaveDialog.h"
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
@@ -32,6 +34,7 @@ class QToolBar;
 
 namespace velkaro {
 
+class TBestFetch;
 class TfrmAllSearch;
 class TOrdelBanner;
 class TQtDispatcher;
@@ -41,8 +44,10 @@ class TUpdateThread;
 class TVideoStrip;
 
 // When a command is enabled: a row is selected, the list has rows, a search
-// runs, none runs, or searches are tied to videos.
-enum class TEnableRule { Selected, Rows, Searching, Idle, Videos };
+// (or a fetch of the best row) runs, none runs, searches are tied to videos,
+// or the list holds scored rows of the current search from videos and no
+// fetch runs.
+enum class TEnableRule { Selected, Rows, Searching, Idle, Videos, Fittable };
 
 // What the window reaches outside itself; tests put their own in.
 struct TMainWindowDeps {
@@ -71,6 +76,9 @@ struct TMainWindowDeps {
   bool CheckForUpdate = false;
   // Where the searches' diagnostics go; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics = {};
+  // Opened as from "Video aç..." once the window shows, in place of the
+  // advanced search at start ("velkaro FILE...").
+  std::vector<std::filesystem::path> VideosAtStart = {};
 };
 
 // The program's one window: menus, tool bar, the result list and the status
@@ -107,9 +115,16 @@ class TfrmMain final : public QMainWindow {
   void AskVideos();
   // Files chosen or dropped: the advanced search opens filled in from the
   // first one's film, with every part of it among them; others are left out.
+  // With fetchBestOnOpen the search runs at once without the dialog, and its
+  // best row is fetched when it ends.
   void OpenVideos(const std::vector<std::filesystem::path>& videos);
   // Searches from now on are tied to no video; rows keep their own search's.
   void LetGoVideos();
+  // "En uygununu indir": the best rows of the current search from videos
+  // downloaded into the cache folder one after another until one fits the
+  // videos, made ready beside them, up to three; no save dialog.
+  void FetchBest();
+  bool FetchingBest() const { return Fetch_ != nullptr; }
   void StopSearch();
   void StartDownload();
   void SortBy(int column);
@@ -182,12 +197,29 @@ class TfrmMain final : public QMainWindow {
   std::optional<TSyncChoice> AskSyncFiles(const TSyncChoice& prefilled);
   // The target of a download whose file is chosen first, in `sd`.
   std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName, std::string_view extension);
-  // The advanced search, `prepare`d; a search it launches holds its videos.
-  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare);
+  // The advanced search, `prepare`d, shown or its "&Ara" pressed unseen; a
+  // search it launches holds its videos.
+  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare, bool shown = true);
   void HoldVideos(TVideoFacts videos);
   // Each column but the address as wide as what it shows, on the first rows.
   void FitColumns();
   bool HandleKey(const QKeyEvent& key);
+  // After a search from the advanced search dialog: remembered for its title's variants.
+  void SearchLaunched(const TfrmAllSearch& dialog);
+  // A search started or ended (the session's Idle changed).
+  void SearchStateChanged();
+  // Once a search from videos has ended: asked again with a variant of its
+  // title when it found nothing, else its best row shown, and fetched when asked.
+  void SearchEnded();
+  bool SearchAgainWithVariant();
+  void ShowBestRow();
+  void ShowFitColumn(bool shown);
+  // The row's fit to the videos of the search it arrives in.
+  void AnnotateFit(TResultRow& row);
+  // Rows of the current search from videos have been scored.
+  bool ScoredSearch() const;
+  const std::vector<std::filesystem::path>& CurrentVideos() const;
+  void FetchEnded(const std::string& message, std::string status);
   // Video files dragged over or dropped on the window or the list.
   bool HandleDrag(QEvent& event);
 
@@ -226,6 +258,20 @@ class TfrmMain final : public QMainWindow {
   std::optional<TPendingBanner> PendingBanner_;
   // Abandoned and joined in the destructor, before anything it reaches goes.
   std::unique_ptr<TUpdateThread> UpdateThread_;
+
+  // The film the last search from videos is scored against, and its videos.
+  struct TFitFilm {
+    std::vector<std::filesystem::path> Videos;
+    TMatchFilm Film;
+  };
+  std::optional<TFitFilm> FitFilm_;
+  // The last search from videos as launched, and its title's variants not yet asked.
+  std::optional<TSearchChoices> VideoSearch_;
+  std::vector<std::string> VariantsLeft_;
+  std::size_t RowsAtLaunch_ = 0;
+  // fetchBestOnOpen: the best row is fetched once the search ends.
+  bool FetchWhenDone_ = false;
+  std::unique_ptr<TBestFetch> Fetch_;
 };
 
 }  // namespace velkaro

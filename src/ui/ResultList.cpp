@@ -15,6 +15,7 @@ namespace velkaro {
 namespace {
 
 constexpr const char* kDownloadTip = "Bu altyaz\xFDy\xFD Velkarondan indirebilirsiniz.";
+constexpr const char* kFitLabel = "Uyum:  ";
 constexpr int kIconSize = 16;
 // A cell or tip never needs more than a screen's width of text; the
 // properties message shows everything.
@@ -27,6 +28,14 @@ QString ShownText(std::string_view text) {
     if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u' ';
   }
   return shown;
+}
+
+// The score, and its reasons as the cell's tip.
+QVariant FitData(const TResultRow& row, int role) {
+  if (!row.Fit) return {};
+  if (role == Qt::DisplayRole) return QString::number(row.Fit->Score);
+  if (role == Qt::ToolTipRole) return ShownText(row.Fit->Reasons);
+  return {};
 }
 
 }  // namespace
@@ -49,11 +58,27 @@ int TResultListModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(Rows_.Count());
 }
 
-int TResultListModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kColumnCount; }
+int TResultListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount + (FitShown_ ? 1 : 0);
+}
+
+void TResultListModel::ShowFitColumn(bool shown) {
+  if (shown == FitShown_) return;
+  if (shown) {
+    beginInsertColumns({}, kColumnCount, kColumnCount);
+    FitShown_ = true;
+    endInsertColumns();
+  } else {
+    beginRemoveColumns({}, kColumnCount, kColumnCount);
+    FitShown_ = false;
+    endRemoveColumns();
+  }
+}
 
 QVariant TResultListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || static_cast<std::size_t>(index.row()) >= Rows_.Count()) return {};
   const TResultRow& row = Rows_[static_cast<std::size_t>(index.row())];
+  if (index.column() == kColumnCount) return FitData(row, role);
   switch (role) {
     case Qt::DisplayRole:
       return ShownText(row.Column(index.column()));
@@ -68,8 +93,9 @@ QVariant TResultListModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
-  if (role == Qt::DisplayRole) return QString::fromUtf8(kResultColumns[static_cast<std::size_t>(section)].Caption);
+  if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+  const TColumnSpec& spec = section == kColumnCount ? kFitColumnSpec : kResultColumns[static_cast<std::size_t>(section)];
+  if (role == Qt::DisplayRole) return QString::fromUtf8(spec.Caption);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
   return {};
 }
@@ -167,6 +193,7 @@ std::string PropertiesText(const TResultRow& row) {
   };
   std::string text;
   for (const auto& [label, value] : lines) text.append(label).append(*value).append("\r\n");
+  if (row.Fit) text.append(kFitLabel).append(std::to_string(row.Fit->Score) + " (" + row.Fit->Reasons + ")\r\n");
   return text;
 }
 

@@ -33,6 +33,9 @@ inline constexpr std::array<TColumnSpec, kColumnCount> kResultColumns = {{
 
 inline constexpr int kRowIconCount = 6;
 
+// The ninth column of a search started from videos: each row's score.
+inline constexpr TColumnSpec kFitColumnSpec = {"Uyum", 45};
+
 // Shows the session's rows where they are kept: the model hears every append,
 // removal and reset through the rows' listener and copies nothing.
 class TResultListModel final : public QAbstractTableModel {
@@ -52,10 +55,14 @@ class TResultListModel final : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   const TResultRows& Rows() const { return Rows_; }
+  // The "Uyum" column after the eight: shown for a search started from videos.
+  void ShowFitColumn(bool shown);
+  bool FitColumnShown() const { return FitShown_; }
 
  private:
   TResultRows& Rows_;
   std::array<QIcon, kRowIconCount> Icons_;
+  bool FitShown_ = false;
 };
 
 // Thousands of rows a second can arrive, and every repaint lays out each
@@ -85,7 +92,8 @@ void FitColumnsToContents(QTableView& view);
 // Engine texts (code page 1254).
 // The film name for rows the browser opens (icon 4); the download hint for the rest.
 std::string InfoTip(const TResultRow& row);
-// The properties message: CR LF after every line, the format before the uploader.
+// The properties message: CR LF after every line, the format before the
+// uploader, and for a row of a search from videos its fit and why.
 std::string PropertiesText(const TResultRow& row);
 
 }  // namespace velkaro

@@ -127,7 +127,15 @@ std::optional<qint64> TRowOrder::DayOf(const TResultRow& row) const {
   return found->second;
 }
 
+// Higher scores first; rows without one after every scored row.
+int CompareFit(const TResultRow& a, const TResultRow& b) {
+  const int first = a.Fit ? a.Fit->Score : -1;
+  const int second = b.Fit ? b.Fit->Score : -1;
+  return first == second ? 0 : (first > second ? -1 : 1);
+}
+
 int TRowOrder::Compare(const TResultRow& a, const TResultRow& b) const {
+  if (Column_ == kFitColumn) return CompareFit(a, b);
   if (Column_ != kDateColumn) return CompareListText(a.Column(Column_), b.Column(Column_));
   const auto first = DayOf(a);
   const auto second = DayOf(b);

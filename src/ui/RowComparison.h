@@ -17,6 +17,8 @@
 namespace velkaro {
 
 inline constexpr int kDateColumn = 5;
+// "Uyum", shown after a search started from videos: the best fit first.
+inline constexpr int kFitColumn = kColumnCount;
 
 // Byte by byte with ASCII a..z taken as A..Z; every other byte, Turkish
 // letters included, by its code page value; a prefix comes first. -1, 0, +1.

@@ -2,7 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
+#include <vector>
 
 #include "Artwork.h"
 #include "Diagnostics.h"
@@ -10,16 +12,18 @@
 #include "MessagePrompt.h"
 #include "ProgramFiles.h"
 #include "ProgramVersion.h"
+#include "SaveDialog.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velkaro [--log] [--version] [--help]\n"
+    "usage: velkaro [--log] [--version] [--help] [VIDEO...]\n"
     "  --log       write the searches' requests and outcomes to velkaro.log in the cache folder\n"
     "  --version   print the version and exit\n"
-    "  --help      print this and exit\n";
+    "  --help      print this and exit\n"
+    "  VIDEO       the parts of a film, opened as \"Video a\xC3\xA7...\" opens them\n";
 
 // VELKARO_LOG=1 or --log: the searches' diagnostics go to velkaro.log.
 bool WantsLog(int argc, char** argv) {
@@ -29,6 +33,15 @@ bool WantsLog(int argc, char** argv) {
     if (std::strcmp(argv[i], "--log") == 0) return true;
   }
   return false;
+}
+
+// "velkaro FILE...", as a file manager's "Open with" starts it: the videos to open.
+std::vector<std::filesystem::path> VideosToOpen(const QStringList& arguments) {
+  std::vector<std::filesystem::path> videos;
+  for (const QString& argument : arguments.mid(1)) {
+    if (!argument.startsWith(QLatin1String("--"))) videos.push_back(velkaro::ToPath(argument));
+  }
+  return videos;
 }
 
 }  // namespace
@@ -59,7 +72,11 @@ int main(int argc, char** argv) {
   if (WantsLog(argc, argv)) diagnostics = velkaro::DiagnosticsToFile(files.PathOf(velkaro::TProgramFile::Log));
 
   velkaro::TMessagePrompt prompt;
-  velkaro::TfrmMain window({.Prompt = prompt, .Files = files, .CheckForUpdate = true, .Diagnostics = diagnostics});
+  velkaro::TfrmMain window({.Prompt = prompt,
+                            .Files = files,
+                            .CheckForUpdate = true,
+                            .Diagnostics = diagnostics,
+                            .VideosAtStart = VideosToOpen(QApplication::arguments())});
   prompt.SetParent(&window);
   velkaro::CloseOnTerminationSignals(window, [&window] {
     window.EndSession();

@@ -4,10 +4,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-// The film a video file holds, guessed from its name and, when the name
-// holds no title ("CD1.avi", "movie.avi"), from its folders' names. Texts are
-// UTF-8, as file names are.
+// The film a video file holds, guessed from its name and from its folders'
+// names: a folder fills in what the file's name lacks ("CD1.avi" in
+// "The Matrix (1999)/") and stands in for a file name that is only an
+// abbreviation or a hash. Texts are UTF-8, as file names are.
 
 namespace velkaro {
 
@@ -22,6 +24,10 @@ struct TFilmName {
   std::optional<int> Year;
   std::optional<int> CdNumber;  // "CD2", "part2", "disc 2"
   std::optional<int> CdCount;   // "CD1of2", "1of3"
+  // What tells one release of the film from another, lower case and in name
+  // order: source, resolution and codec words ("dvdrip", "720p", "xvid") and
+  // the release group ("fxm").
+  std::vector<std::string> ReleaseWords;
 
   bool operator==(const TFilmName&) const = default;
 };

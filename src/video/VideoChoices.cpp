@@ -18,10 +18,10 @@ void FillCd(int parts, TSearchChoices& choices) {
   choices.CustomCd = std::to_string(parts);
 }
 
-void FillFps(const std::string& fps, TOffListFps offList, TSearchChoices& choices) {
+void FillFps(const std::string& fps, TSearchChoices& choices) {
   if (const auto item = FpsItemFor(fps)) {
     choices.Fps = *item;
-  } else if (fps.empty() || offList == TOffListFps::All) {
+  } else if (fps.empty()) {
     choices.Fps = TFpsChoice::All;
   } else {
     choices.Fps = TFpsChoice::Custom;
@@ -31,10 +31,12 @@ void FillFps(const std::string& fps, TOffListFps offList, TSearchChoices& choice
 
 }  // namespace
 
-void FillFromVideo(const TVideoFacts& facts, TOffListFps offList, TSearchChoices& choices) {
+void FillFromVideo(const TVideoFacts& facts, TVideoFilters filters, TSearchChoices& choices) {
   choices.Film = Utf8ToCp1254(facts.Title);
-  FillCd(facts.PartCount, choices);
-  FillFps(facts.Fps, offList, choices);
+  if (filters == TVideoFilters::CdAndFps) {
+    FillCd(facts.PartCount, choices);
+    FillFps(facts.Fps, choices);
+  }
   choices.Videos = facts.Videos;
 }
 

@@ -39,6 +39,7 @@ TVideoFacts CombineVideoFiles(std::vector<TVideoFile> files) {
     if (facts.Title.empty()) facts.Title = file.Name.Title;
     if (!facts.Year) facts.Year = file.Name.Year;
     if (facts.Fps.empty()) facts.Fps = file.Probe.Fps;
+    if (facts.ReleaseWords.empty()) facts.ReleaseWords = file.Name.ReleaseWords;
     facts.Videos.push_back(file.Path);
   }
   return facts;

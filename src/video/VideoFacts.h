@@ -28,6 +28,7 @@ struct TVideoFacts {
   // Files given together, or the "of N" or highest part number in their names.
   int PartCount = 0;
   std::string Fps;  // the first part's that has one
+  std::vector<std::string> ReleaseWords;  // the first part's that has some
   // The parts in part order ("CD1" before "CD2"), the search remembers them.
   std::vector<std::filesystem::path> Videos;
 };

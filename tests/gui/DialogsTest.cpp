@@ -496,11 +496,18 @@ class DialogsTest : public QObject {
       click(dialog, "cbMicroDvdToSubRip");
       QCOMPARE(Child<QCheckBox>(dialog, "cbSyncToAudio").text(), QString::fromUtf8("Altyazıyı filmin sesine eşitle"));
       click(dialog, "cbSyncToAudio");
+      QCOMPARE(Child<QCheckBox>(dialog, "cbFetchBestOnOpen").text(), QString::fromUtf8("Video açılınca en uygununu indir"));
+      QVERIFY(!Child<QCheckBox>(dialog, "cbFetchBestOnOpen").isChecked());
+      click(dialog, "cbFetchBestOnOpen");
       click(dialog, "btnOk");
     }
     QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true, true}));
     QCOMPARE(ReadConnections(ini), 3);
+    QVERIFY(ReadFetchBestOnOpen(ini));
     QVERIFY(Prompt.Errors.empty());
+    // Read back into the next dialog.
+    TfrmDownloadOptions again(ini, Prompt);
+    QVERIFY(Child<QCheckBox>(again, "cbFetchBestOnOpen").isChecked());
   }
 
   void downloadOptionsDialogReportsAFileItCannotWrite() {

@@ -224,7 +224,7 @@ std::function<void(QDialog&)> Inspect(TDialogState& state, const char* button) {
     state.Status = status->isHidden() ? QString() : status->text();
     const auto* strip = Control<QWidget>(dialog, "VideoStrip");
     state.Videos = strip->isHidden() ? QString() : Control<QLabel>(dialog, "lblVideos")->text();
-    Control<QPushButton>(dialog, button)->click();
+    Control<QAbstractButton>(dialog, button)->click();
   };
 }
 
@@ -853,7 +853,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->Window->ListView1().model()->rowCount(), static_cast<int>(rows.size()));
   }
 
-  void droppingTwoPartsOpensTheDialogFilledInAndSearchesWithItsFilters() {
+  void droppingTwoPartsOpensTheDialogFilledInAndOnlyTheFiltersSetThereFilter() {
     sim::TSimServer sim(sim::TCatalogue().AddGeneratedFilm("Film", 2004, 40));
     sim.Start();
     WriteProxyFile(H->Dir.Path(), sim.Port());
@@ -864,24 +864,27 @@ class MainWindowTest : public QObject {
     };
     TfrmMain& window = H->OpenShown();
     TDialogState shown;
-    H->Drive = Inspect(shown, "Button1");
+    H->Drive = [&shown](QDialog& dialog) {
+      // The videos' CD count and rate are told, not set as filters; the person sets one.
+      Inspect(shown, "rbTwoCD")(dialog);
+      Control<QPushButton>(dialog, "Button1")->click();
+    };
     QVERIFY(H->Drop(*window.ListView1().viewport(), parts));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(H->Dialogs[0], QStringLiteral("velkaro::TfrmAllSearch"));
     QCOMPARE(shown.Film, QStringLiteral("Film"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
-    QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 25"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 2 parça, 25 fps"));
 
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
     const auto& rows = window.Session().Rows().All();
     QVERIFY(!rows.empty());
-    // Counts and rates as the sites pad them ("2 ", "02") pass too.
-    for (const auto& row : rows) {
-      QCOMPARE(ParseInt(TrimView(row.Info.CdCount)), std::optional<std::int32_t>(2));
-      QCOMPARE(TrimView(row.Info.Fps), std::string_view("25"));
-    }
+    // Counts as the sites pad them ("2 ", "02") pass too; the rate, the person left at "Hepsi", filters nothing.
+    for (const auto& row : rows) QCOMPARE(ParseInt(TrimView(row.Info.CdCount)), std::optional<std::int32_t>(2));
+    QVERIFY(std::any_of(rows.begin(), rows.end(), [](const TResultRow& row) { return TrimView(row.Info.Fps) != "25"; }));
     QCOMPARE(window.Session().SearchOptions.CdCount, 2);
+    QVERIFY(window.Session().SearchOptions.Fps.empty());
     QCOMPARE(window.Session().CurrentSearch()->Videos, (std::vector<std::filesystem::path>{parts[1], parts[0]}));
     for (const auto& row : rows) QCOMPARE(row.Videos(), window.Session().CurrentSearch()->Videos);
     // Searching with the guessed name makes it the user's: it is saved like a typed one.
@@ -904,9 +907,9 @@ class MainWindowTest : public QObject {
     QCOMPARE(H->VideoDialogs, 1);
     QCOMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(shown.Film, QStringLiteral("Blade Runner 2049"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbOneCD"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
     QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri: 24 (listede yok)"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 1 parça, 24 fps"));
     // Cancelled: the settings file keeps the film it had, nothing guessed goes in.
     const auto settings = H->Settings();
     QCOMPARE(settings.at(5), std::string("2"));
@@ -931,10 +934,10 @@ class MainWindowTest : public QObject {
     QVERIFY(H->Drop(window, {part}));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(shown.Film, QStringLiteral("Das Boot"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbCustomCD"));
-    QCOMPARE(shown.CustomCd, QStringLiteral("4"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.CustomCd, QString());
     QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
-    QCOMPARE(shown.Status, QString::fromUtf8("Videonun FPS değeri okunamadı."));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 4 parça, FPS okunamadı"));
   }
 
   void draggingTextOrAddressesIsNoVideo() {
@@ -1002,13 +1005,14 @@ class MainWindowTest : public QObject {
     QVERIFY(window.statusBar()->findChild<QWidget*>(QStringLiteral("VideoStrip"))->isVisible());
     QVERIFY(H->Action("mmItemLetGoVideos").isEnabled());
 
-    // Ctrl+S: the same film's videos, CD and FPS again; the name as searched.
+    // Ctrl+S: the same film's videos again, told not filtered by; the name as searched.
     shown = {};
     H->Key(Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(shown.Videos, named);
     QCOMPARE(shown.Film, QStringLiteral("Nowhere"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbTwoCD"));
-    QCOMPARE(shown.FpsChecked, QStringLiteral("rb25FPS"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QCOMPARE(shown.FpsChecked, QStringLiteral("rbAllFPS"));
+    QCOMPARE(shown.Status, QString::fromUtf8("Video: 2 parça, 25 fps"));
     QCOMPARE(window.Session().CurrentSearch()->Videos, parts);
 
     // "Bırak" in the dialog: this search is for no video, with the dialog's own defaults.
@@ -1053,7 +1057,8 @@ class MainWindowTest : public QObject {
     QVERIFY(H->Drop(window, {heat, other}));
     QTRY_COMPARE(H->Dialogs.size(), 1u);
     QCOMPARE(shown.Film, QStringLiteral("Heat"));
-    QCOMPARE(shown.CdChecked, QStringLiteral("rbOneCD"));
+    QCOMPARE(shown.CdChecked, QStringLiteral("rbAllCD"));
+    QVERIFY2(shown.Status.startsWith(QString::fromUtf8("Video: 1 parça")), qPrintable(shown.Status));
     QVERIFY2(shown.Status.contains(QStringLiteral("Se7en.mkv")), qPrintable(shown.Status));
     QCOMPARE(shown.Videos, QStringLiteral("Videolar: Heat.1995.avi"));
     QCOMPARE(window.HeldVideos().Videos, std::vector<std::filesystem::path>{heat});

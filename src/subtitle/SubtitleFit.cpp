@@ -1,0 +1,75 @@
+#include "SubtitleFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "FrameRate.h"
+#include "SubtitleFormat.h"
+#include "TextHelpers.h"
+#include "VideoProbe.h"
+
+namespace velkaro {
+
+namespace {
+
+// Code page 1254; "%1" and "%2" stand for the numbers the reason is about.
+constexpr const char* kNotSubtitle = "Altyaz\xFD okunamad\xFD; videonun yan\xFDna konmad\xFD.";
+constexpr const char* kFewCues = "Altyaz\xFD" "da yaln\xFDz %1 replik var (en az %2); videonun yan\xFDna konmad\xFD.";
+constexpr const char* kTooLong = "Altyaz\xFD videodan uzun (son replik %1, video %2); videonun yan\xFDna konmad\xFD.";
+constexpr const char* kTooShort = "Altyaz\xFD videodan k\xFDsa (son replik %1, video %2); videonun yan\xFDna konmad\xFD.";
+constexpr const char* kPart = "CD %1: ";
+
+std::string Filled(std::string text, std::string_view first, std::string_view second = {}) {
+  ReplaceText(text, "%1", first);
+  ReplaceText(text, "%2", second);
+  return text;
+}
+
+// "1:02:03", rounded down to the second: enough to see the mismatch.
+std::string ClockText(std::int64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", static_cast<long long>(ms / 3600000),
+                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60));
+  return text;
+}
+
+// When the last cue leaves the screen; MicroDVD frames at the video's rate.
+std::int64_t LastEndMs(const TSubtitleText& subtitle, std::optional<double> videoFps) {
+  std::int64_t last = 0;
+  for (const TCue& cue : subtitle.Cues) {
+    std::int64_t end = cue.EndMs;
+    if (cue.EndFrame >= 0 && videoFps) end = std::llround(static_cast<double>(cue.EndFrame) * 1000.0 / *videoFps);
+    last = std::max(last, end);
+  }
+  return last;
+}
+
+}  // namespace
+
+std::optional<std::string> FitProblem(std::string_view utf8, std::optional<std::int64_t> videoMs,
+                                      std::optional<double> videoFps) {
+  if (!videoMs || *videoMs <= 0) return std::nullopt;
+  const auto subtitle = videoFps ? ParseSubtitle(utf8, *videoFps) : ParseSubtitle(utf8);
+  if (!subtitle) return kNotSubtitle;
+  if (subtitle->Cues.size() < kMinFitCues) {
+    return Filled(kFewCues, std::to_string(subtitle->Cues.size()), std::to_string(kMinFitCues));
+  }
+  const std::int64_t end = LastEndMs(*subtitle, videoFps);
+  const auto video = static_cast<double>(*videoMs);
+  if (static_cast<double>(end) > video * kLatestEndShare) return Filled(kTooLong, ClockText(end), ClockText(*videoMs));
+  if (static_cast<double>(end) < video * kEarliestEndShare) {
+    return Filled(kTooShort, ClockText(end), ClockText(*videoMs));
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> FitProblemBeside(std::string_view utf8, const std::filesystem::path& video,
+                                            std::size_t part, std::size_t parts) {
+  const TVideoProbe probe = ProbeVideoFile(video);
+  auto problem = FitProblem(utf8, probe.DurationMs, ParseFrameRate(probe.Fps));
+  if (problem && parts > 1) problem = Filled(kPart, std::to_string(part + 1)) + *problem;
+  return problem;
+}
+
+}  // namespace velkaro
