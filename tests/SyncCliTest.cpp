@@ -130,5 +130,33 @@ TEST_F(SyncCli, ADownloadWithSyncTellsWhatBecameOfEachPart) {
   EXPECT_TRUE(Contains(Cli.Run(download).Err, "filmin sesine oturmad\xC4\xB1"));
 }
 
+// get's per-film way: the trap film's video has no sound, so the sync says
+// so and the fetched subtitle is placed as it came; the setting does the same.
+TEST_F(SyncCli, GetWithSyncTellsWhatTheSpeechMadeOfEachFilm) {
+  sim::TSimServer sim;
+  sim.Start();
+  Cli.UseProxy(sim.Port());
+  const sim::TTrapFilm& trap = sim.Catalogue().TrapFilms().front();
+  ASSERT_EQ(trap.Parts, 1);
+  const auto folder = Cli.Path() / "film";
+  std::filesystem::create_directories(folder);
+  const auto video = test::MakeVideo(folder / trap.VideoNames()[0],
+                                     {trap.Fps == "23.976" ? "24000/1001" : trap.Fps, "mpeg4",
+                                      static_cast<double>(trap.PartMs) / 1000});
+  auto placed = video;
+  placed.replace_extension(".srt");
+
+  const test::TCliRun run = Cli.Run({"get", "--sync", folder.string()});
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "Videoda ses yok: " + video.filename().string())) << run.Err;
+  EXPECT_TRUE(std::filesystem::exists(placed));
+
+  const test::TCliRun plain = Cli.Run({"get", "--force", folder.string()});
+  EXPECT_EQ(plain.Status, 0) << plain.Err;
+  EXPECT_FALSE(Contains(plain.Err, "ses")) << plain.Err;
+  std::ofstream(Cli.Path() / "velkaro.ini") << "[velkaro]\nsyncToAudio=yes\n";
+  EXPECT_TRUE(Contains(Cli.Run({"get", "--force", folder.string()}).Err, "Videoda ses yok"));
+}
+
 }  // namespace
 }  // namespace velkaro
