@@ -60,6 +60,13 @@ TEST(SubtitleRetime, SubRipCuesBeforeTheFilmAreCutOrDroppedAndCounted) {
   const auto backwards = RetimeSubtitle("1\n00:00:03,000 --> 00:00:00,000\nGeri\n", kBackTwoAndAHalf, 25);
   EXPECT_EQ(backwards->Text, "1\n00:00:00,500 --> 00:00:00,500\nGeri\n");
   EXPECT_EQ(backwards->Dropped, 0);
+
+  // A cue at the film's very start is kept where it stands; moved to end there, it goes.
+  const std::string atStart = "1\n00:00:00,000 --> 00:00:00,000\nBaşta\n";
+  EXPECT_EQ(RetimeSubtitle(atStart, {}, 25)->Text, atStart);
+  const auto endsAtStart = RetimeSubtitle("1\n00:00:02,000 --> 00:00:02,500\nBiter\n", kBackTwoAndAHalf, 25);
+  EXPECT_EQ(endsAtStart->Text, "");
+  EXPECT_EQ(endsAtStart->Dropped, 1);
 }
 
 TEST(SubtitleRetime, MicroDvdFramesAreReadAtTheirRateAndWrittenAtTheVideos) {

@@ -73,7 +73,8 @@ std::string RateText(double fps) {
 enum class TFate { Kept, Cut, Dropped };
 
 TFate FateOf(std::int64_t& start, std::optional<std::int64_t> end) {
-  if (end ? *end <= 0 : start < 0) return TFate::Dropped;
+  // A cue moved to end at the film's start is gone; one that stood there already stays.
+  if (end ? *end < 0 || (*end == 0 && start < 0) : start < 0) return TFate::Dropped;
   if (start >= 0) return TFate::Kept;
   start = 0;
   return TFate::Cut;
