@@ -10,6 +10,7 @@
 
 #include "SpeechFilms.h"
 #include "SubtitleFormat.h"
+#include "SubtitleRetime.h"
 
 // The films the sync tests share, made once per build folder, and the
 // subtitles written for them: the right one moved or stretched, or another.
@@ -48,14 +49,6 @@ struct TCueChange {
 
   std::int64_t Apply(std::int64_t ms) const { return std::llround(static_cast<double>(ms) * Scale) + ShiftMs; }
 };
-
-inline std::string SubRipClock(std::int64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
-                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                static_cast<long long>(ms % 1000));
-  return text;
-}
 
 // The changed cues that still start at 0 or later, as SubRip with CR LF.
 inline std::string SubRipOf(const std::vector<TSpokenCue>& cues, TCueChange change = {}) {

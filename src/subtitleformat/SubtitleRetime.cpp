@@ -51,14 +51,6 @@ bool IsNumberLine(std::string_view body) {
   return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-std::string SubRipClock(std::int64_t ms) {
-  char text[48];
-  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
-                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
-                static_cast<long long>(ms % 1000));
-  return text;
-}
-
 // MicroDVD writes rates with a point and no trailing zeros: "25", "23.976".
 std::string RateText(double fps) {
   char text[32];
@@ -168,6 +160,14 @@ std::string RetimeMicroDvd(std::string_view text, const TRetiming& retiming, dou
 }
 
 }  // namespace
+
+std::string SubRipClock(std::int64_t ms) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld,%03lld", static_cast<long long>(ms / 3600000),
+                static_cast<long long>(ms / 60000 % 60), static_cast<long long>(ms / 1000 % 60),
+                static_cast<long long>(ms % 1000));
+  return text;
+}
 
 std::int64_t TRetiming::Apply(std::int64_t ms) const {
   const std::int64_t scaled = std::clamp(ms, -kFarthestMs, kFarthestMs) * Num;

@@ -32,12 +32,15 @@ struct TRetimed {
 // Whether RetimeSubtitle writes `format`.
 bool CanRetime(TSubtitleFormat format);
 
+// "01:02:03,450": a time as SubRip writes it (hours as many digits as they take).
+std::string SubRipClock(std::int64_t ms);
+
 // `utf8` with every cue's times retimed, cues in the order written. A cue
-// that would end at or before 0 is left out (SubRip's cue numbers then run
-// from 1 again); one that would start before 0 starts at 0. MicroDVD frames
-// are read at the rate the text declares, else at `videoFps`, and written at
-// `videoFps`, the declaration set to it. nullopt for a text in a format
-// CanRetime refuses, or in none.
+// that would end before 0, or is moved to end at 0, is left out (SubRip's
+// cue numbers then run from 1 again); one that would start before 0 starts
+// at 0. MicroDVD frames are read at the rate the text declares, else at
+// `videoFps`, and written at `videoFps`, the declaration set to it. nullopt
+// for a text in a format CanRetime refuses, or in none.
 std::optional<TRetimed> RetimeSubtitle(std::string_view utf8, const TRetiming& retiming, double videoFps);
 
 }  // namespace velkaro
