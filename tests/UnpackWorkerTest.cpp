@@ -109,8 +109,9 @@ struct THostileCase {
 class HostileDownloads : public UnpackWorker, public testing::WithParamInterface<THostileCase> {};
 
 TEST_P(HostileDownloads, EndWithinTheLimits) {
+  const auto archive = File(GetParam().File, GetParam().Bytes());
   const auto started = std::chrono::steady_clock::now();
-  const TUnpacked unpacked = UnpackInWorker(File(GetParam().File, GetParam().Bytes()));
+  const TUnpacked unpacked = UnpackInWorker(archive);
   EXPECT_TRUE(unpacked.Candidates.empty());
   EXPECT_NE(unpacked.Outcome, TUnpackOutcome::Unpacked);
   EXPECT_NE(unpacked.Outcome, TUnpackOutcome::WorkerFailed);
