@@ -10,9 +10,9 @@ set(VELKARO_LAYERS
   "core subtitleformat unpack"  # text, files, diagnostics; subtitle text formats; archives in a worker
   "net"                         # HTTP client, fetch-ahead, dispatcher, worker base
   "settings video"              # program files and settings, sites table; reading a film's videos
-  "download update"             # a row's download; the start-up version check
+  "download update speech"      # a row's download; the start-up version check; speech in a video's sound
   "search subtitle"             # the search engine; a download made ready beside the videos
-  "match"                       # how well a row fits a film's videos
+  "match sync"                  # how well a row fits a film's videos; a subtitle timed to the speech
   "fetch"                       # the best row fetched and made ready without the list
   "ui cli"                      # the window and the command line
 )

@@ -19,6 +19,8 @@
 #include "ProxyFile.h"
 #include "ReadySubtitle.h"
 #include "Sites.h"
+#include "SubtitleSync.h"
+#include "SyncCommand.h"
 #include "TextHelpers.h"
 #include "VideoFacts.h"
 
@@ -38,6 +40,7 @@ struct TDownloadArgs {
   // The film's parts, in part order: the subtitle is made ready beside them.
   std::vector<std::filesystem::path> Videos;
   bool Force = false;
+  bool Sync = false;
 };
 
 struct TDownloadOption {
@@ -56,6 +59,7 @@ const TDownloadOption kDownloadOptions[] = {
     {"--out", true, [](std::string_view v, TDownloadArgs& a) { a.Out = std::filesystem::path(v); }},
     {"--video", true, [](std::string_view v, TDownloadArgs& a) { a.Videos.emplace_back(v); }},
     {"--force", false, [](std::string_view, TDownloadArgs& a) { a.Force = true; }},
+    {"--sync", false, [](std::string_view, TDownloadArgs& a) { a.Sync = true; }},
 };
 
 std::optional<TDownloadArgs> ParseDownloadArgs(const std::vector<std::string_view>& args) {
@@ -112,7 +116,16 @@ void PrintLines(std::string_view engineText) {
 // The saved download unpacked and converted beside the videos. Without
 // --force an existing file stops it before anything is written.
 int MakeReady(const TDownloadArgs& args, const std::filesystem::path& downloaded, const TDownloadOptions& options) {
-  const TReadyPlan plan = PlanReadySubtitles({downloaded, args.Videos, args.Fps, args.Language, options});
+  TReadyPlan plan = PlanReadySubtitles({downloaded, args.Videos, args.Fps, args.Language, options});
+  if (args.Sync || options.SyncToAudio) {
+    try {
+      SyncReadyPlan(plan, TerminalSpeechListener());
+      EndSpeechProgress();
+    } catch (const TSpeechStopped&) {
+      EndSpeechProgress();
+      return kExitInterrupted;
+    }
+  }
   for (const std::string& message : plan.Messages) PrintLines(message);
   if (!args.Force) {
     const TReadyWritten existing{{}, ExistingTargets(plan)};

@@ -7,7 +7,7 @@ namespace velkaro {
 
 inline constexpr const char* kDownloadUsage =
     "       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n"
-    "                            [--video PATH]... [--language TEXT] [--force]\n";
+    "                            [--video PATH]... [--language TEXT] [--force] [--sync]\n";
 inline constexpr const char* kInfoUsage = "       velkaro-cli --help | --version\n";
 
 // One row's subtitle, as "İndir" fetches it, into DIR under the proposed name.
@@ -16,6 +16,8 @@ inline constexpr const char* kInfoUsage = "       velkaro-cli --help | --version
 // per part of the film) the subtitle is then unpacked and converted beside
 // the videos as velkaro.ini says, the files written listed on stdout; an
 // existing one is not overwritten without --force (status 1, nothing written).
+// --sync (or syncToAudio in velkaro.ini) lines each part's subtitle up with
+// its video's speech first; one that does not fit is placed as it is.
 int RunDownloadCommand(const std::vector<std::string_view>& args);
 
 }  // namespace velkaro

@@ -8,6 +8,7 @@ inline constexpr int kExitClean = 0;       // search without error markers; down
 inline constexpr int kExitFailed = 1;      // a site failed; the download failed
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitBrowser = 3;     // the row opens in the browser
+inline constexpr int kExitUnreadable = 3;  // sync: the video or the subtitle cannot be read
 inline constexpr int kExitInterrupted = 130;  // as a shell reports a program ended by SIGINT
 
 }  // namespace velkaro

@@ -143,6 +143,10 @@ void TFilmJob::Fetch() {
   if (!Result_.Fetch.Placed && !Result_.Fetch.Stopped) {
     Result_.Notes.push_back(Note(kNoneFitted, Utf8ToCp1254(Result_.Facts.Title)));
   }
+  // What the sync with the speech made of the placed subtitle, as download --sync tells it.
+  for (const auto& line : Result_.Fetch.SyncMessages) {
+    Result_.Notes.push_back(Note("%1: ", Utf8ToCp1254(Result_.Facts.Title)) + line);
+  }
   for (const auto& tried : Result_.Fetch.Tried) {
     if (!tried.Refusal.empty()) Result_.Notes.push_back("  " + Result_.Rows[tried.Row].Info.Url + ": " + tried.Refusal);
   }

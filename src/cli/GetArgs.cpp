@@ -48,6 +48,7 @@ const TGetOption kGetOptions[] = {
     {"--dry-run", false, [](std::string_view, TGetArgs& a) { return a.DryRun = true; }},
     {"--json", false, [](std::string_view, TGetArgs& a) { return a.Json = true; }},
     {"--verbose", false, [](std::string_view, TGetArgs& a) { return a.Verbose = true; }},
+    {"--sync", false, [](std::string_view, TGetArgs& a) { return a.Sync = true; }},
 };
 
 }  // namespace

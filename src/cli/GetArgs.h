@@ -17,7 +17,7 @@ namespace velkaro {
 
 inline constexpr const char* kGetUsage =
     "       velkaro-cli get [--lang ITEM]... [--sites LIST] [--connections N] [--force] [--dry-run] [--top N]\n"
-    "                       [--json] [--verbose] PATH...\n";
+    "                       [--json] [--verbose] [--sync] PATH...\n";
 
 struct TGetArgs {
   std::vector<std::string> Languages;  // in order of preference, engine texts; empty: velkaro.ini's
@@ -28,6 +28,7 @@ struct TGetArgs {
   std::size_t Top = 5;  // rows per film a dry run shows
   bool Json = false;
   bool Verbose = false;
+  bool Sync = false;  // also on with velkaro.ini's syncToAudio
   std::vector<std::filesystem::path> Paths;
 };
 

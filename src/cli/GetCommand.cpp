@@ -176,6 +176,7 @@ std::optional<TFilmSettings> SettingsFor(const TGetArgs& args, const TProgramFil
   }
   settings.Connections = args.Connections.value_or(ReadConnections(ini));
   settings.Options = ReadDownloadOptions(ini);
+  settings.Options.SyncToAudio = settings.Options.SyncToAudio || args.Sync;
   settings.Force = args.Force;
   settings.DryRun = args.DryRun;
   settings.Interrupted = &Interrupted;

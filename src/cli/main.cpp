@@ -1,7 +1,6 @@
 // velkaro-cli: the search engine without a window.
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -17,12 +16,14 @@
 #include "DownloadCommand.h"
 #include "ExitStatus.h"
 #include "GetCommand.h"
+#include "Interrupt.h"
 #include "ProgramVersion.h"
 #include "ProgramSettings.h"
 #include "RowFormat.h"
 #include "SearchArgs.h"
 #include "SearchCommand.h"
 #include "SearchSession.h"
+#include "SyncCommand.h"
 #include "TextHelpers.h"
 #include "VideoCommand.h"
 
@@ -37,11 +38,9 @@ constexpr const char* kUsage =
     "                          (FILM, --video or both)\n";
 
 // Every command's usage, as --help and a wrong call show it.
-std::string FullUsage() { return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kInfoUsage; }
-
-// Ctrl+C does what "Durdur" does; the rows found so far stay printed.
-volatile std::sig_atomic_t Interrupted = 0;
-extern "C" void OnInterrupt(int) { Interrupted = 1; }
+std::string FullUsage() {
+  return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kSyncUsage + kInfoUsage;
+}
 
 int Search(const std::vector<std::string_view>& args) {
   auto parsed = ParseSearchArgs(args);
@@ -68,12 +67,12 @@ int Search(const std::vector<std::string_view>& args) {
       session.Diagnostics =
           std::make_shared<TDiagnostics>([](std::string_view line) { std::cerr << Cp1254ToUtf8(line) << '\n'; });
     }
-    std::signal(SIGINT, OnInterrupt);
-    std::signal(SIGTERM, OnInterrupt);
+    // Ctrl+C does what "Durdur" does; the rows found so far stay printed.
+    CatchInterrupts();
     if (!RunSearchCommand(session, parsed->Choices, prompt)) return kExitUsage;
     while (!session.Idle()) {
       ui->WaitAndProcess(kInterruptPoll);
-      if (Interrupted && !session.Idle()) session.Stop();
+      if (Interrupted() && !session.Idle()) session.Stop();
     }
     status = session.Panel(TSearchSession::kStatusPanel);
   }
@@ -82,8 +81,16 @@ int Search(const std::vector<std::string_view>& args) {
   // searches still queued hold their threads: dropped, they let them go.
   ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
-  if (Interrupted) return kExitInterrupted;
+  if (Interrupted()) return kExitInterrupted;
   return status == kSearchClean ? kExitClean : kExitFailed;
+}
+
+// A command whose wrong call is answered with every command's usage.
+template <int (*Run)(const std::vector<std::string_view>&)>
+int ShowingUsage(const std::vector<std::string_view>& args) {
+  const int status = Run(args);
+  if (status == kExitUsage) std::cerr << FullUsage();
+  return status;
 }
 
 struct TCommand {
@@ -93,21 +100,10 @@ struct TCommand {
 
 constexpr TCommand kCommands[] = {
     {"search", Search},
-    {"download", [](const std::vector<std::string_view>& args) {
-       const int status = RunDownloadCommand(args);
-       if (status == kExitUsage) std::cerr << FullUsage();
-       return status;
-     }},
-    {"video", [](const std::vector<std::string_view>& args) {
-       const int status = RunVideoCommand(args);
-       if (status == kExitUsage) std::cerr << FullUsage();
-       return status;
-     }},
-    {"get", [](const std::vector<std::string_view>& args) {
-       const int status = RunGetCommand(args);
-       if (status == kExitUsage) std::cerr << FullUsage();
-       return status;
-     }},
+    {"download", ShowingUsage<RunDownloadCommand>},
+    {"video", ShowingUsage<RunVideoCommand>},
+    {"get", ShowingUsage<RunGetCommand>},
+    {"sync", ShowingUsage<RunSyncCommand>},
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <optional>
@@ -43,6 +44,24 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view separ
 
 // Replaces the first occurrence of `search` in `text` (case-sensitive).
 void ReplaceText(std::string& text, std::string_view search, std::string_view replacement);
+
+// A line of a table of fixed texts, found by its id.
+template <typename TId>
+struct TTableText {
+  TId Id;
+  const char* Text;  // "%1", "%2"... stand for what the text is about
+};
+
+// `text` with "%1" to "%9" replaced by `fills` in order, in one pass: a fill
+// that holds a mark itself stays as it is.
+std::string FillMarks(std::string_view text, std::initializer_list<std::string_view> fills);
+
+// The text of `id` in `table`, its marks filled.
+template <typename TId, std::size_t N>
+std::string TableText(const TTableText<TId> (&table)[N], TId id, std::initializer_list<std::string_view> fills = {}) {
+  const auto* entry = std::find_if(std::begin(table), std::end(table), [id](const TTableText<TId>& line) { return line.Id == id; });
+  return FillMarks(entry->Text, fills);
+}
 
 // Percent-encodes control bytes, bytes >= 128 and ` #%&*+<=>`; nothing else.
 std::string UrlEncode(std::string_view text);

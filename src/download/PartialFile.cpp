@@ -94,16 +94,19 @@ void TPartialFile::MoveIntoPlace() {
 
 bool TPartialFile::MoveIntoPlaceUnlessTaken() {
   if (!Finished_) throw TDownloadFileError("not complete: " + Path_.string());
-  if (::renameat2(AT_FDCWD, Path_.c_str(), AT_FDCWD, Target_.c_str(), RENAME_NOREPLACE) == 0) {
-    Moved_ = true;
-    return true;
-  }
+  Moved_ = RenameUnlessTaken(Path_, Target_);
+  return Moved_;
+}
+
+bool RenameUnlessTaken(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno == EEXIST) return false;
   // File systems without the flag: the check and the move become two steps.
-  if (errno != EINVAL && errno != ENOSYS) throw TDownloadFileError(SystemError("cannot move to", Target_));
+  if (errno != EINVAL && errno != ENOSYS) throw TDownloadFileError(SystemError("cannot move to", to));
   std::error_code error;
-  if (std::filesystem::exists(std::filesystem::symlink_status(Target_, error))) return false;
-  MoveIntoPlace();
+  if (std::filesystem::exists(std::filesystem::symlink_status(to, error))) return false;
+  std::filesystem::rename(from, to, error);
+  if (error) throw TDownloadFileError("cannot replace " + to.string() + ": " + error.message());
   return true;
 }
 

@@ -66,6 +66,11 @@ class TPartialFile {
   bool Moved_ = false;
 };
 
+// Renames `from` to `to` only while no file has that name, checked and moved
+// in one step where the file system can; false, with nothing moved, when one
+// has. TDownloadFileError for any other failure.
+bool RenameUnlessTaken(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Creates `file`, or empties it, for writing; TDownloadFileError when it cannot.
 TFileDescriptor CreateTruncated(const std::filesystem::path& file);
 // Writes all of `bytes`; TDownloadFileError naming `file` when it cannot.

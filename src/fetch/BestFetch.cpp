@@ -8,6 +8,7 @@
 #include "CodePage.h"
 #include "DownloadRequest.h"
 #include "PartialFile.h"
+#include "SubtitleSync.h"
 #include "TextHelpers.h"
 
 namespace velkaro {
@@ -62,6 +63,11 @@ void TBestFetch::AbandonWorkers() {
     PlanThread_->Abandon();
     PlanThread_->Join();
     PlanThread_.reset();
+  }
+  if (SyncThread_) {
+    SyncThread_->Abandon();
+    SyncThread_->Join();
+    SyncThread_.reset();
   }
 }
 
@@ -143,6 +149,30 @@ void TBestFetch::Planned(TReadyPlanThread& thread) {
     Refuse(JoinedMessages(plan.Messages), true);
     return;
   }
+  if (Job_.Options.SyncToAudio) {
+    SyncThenPlace(std::move(plan));
+    return;
+  }
+  Place(std::move(plan));
+}
+
+void TBestFetch::SyncThenPlace(TReadyPlan plan) {
+  Plan_ = std::move(plan);
+  const auto said = static_cast<std::ptrdiff_t>(Plan_.Messages.size());
+  SyncThread_ = TSyncThread::Create(Ui_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
+  SyncThread_->OnTerminate = [this, said](TSyncThread& done) {
+    // The end notification keeps the thread alive while it runs.
+    done.Join();
+    SyncThread_.reset();
+    // A part the sync could not read stays as planned; the reason goes with the rest.
+    if (!done.FailureText().empty()) Plan_.Messages.push_back(done.FailureText());
+    Outcome_.SyncMessages.assign(Plan_.Messages.begin() + said, Plan_.Messages.end());
+    Place(std::move(Plan_));
+  };
+  SyncThread_->Start();
+}
+
+void TBestFetch::Place(TReadyPlan plan) {
   try {
     Outcome_.Written = WriteReadySubtitles(plan, Job_.MayOverwrite);
   } catch (const TDownloadFileError& error) {

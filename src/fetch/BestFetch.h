@@ -16,11 +16,13 @@
 #include "ReadySubtitle.h"
 #include "ResultRows.h"
 #include "Sites.h"
+#include "SyncThread.h"
 
 // The best rows of a search from videos downloaded one after another, each
-// made ready beside the videos only when it fits them, until one does. Runs
-// on the user-interface thread; the downloads and their unpacking run on
-// workers of their own.
+// made ready beside the videos only when it fits them, until one does; with
+// the sync option each part is lined up with its video's speech before it is
+// placed. Runs on the user-interface thread; the downloads, their unpacking
+// and the sync run on workers of their own.
 
 namespace velkaro {
 
@@ -33,6 +35,7 @@ struct TBestFetchOutcome {
   std::optional<std::size_t> Placed;  // the row made ready beside the videos
   TReadyWritten Written;
   std::vector<std::string> Messages;  // what making that row ready said (code page 1254)
+  std::vector<std::string> SyncMessages;  // of those, what the sync with the speech said
   std::vector<TFetchTry> Tried;       // in the order tried
   bool Stopped = false;
 };
@@ -74,6 +77,9 @@ class TBestFetch {
   void Downloaded(TDownloadThread& thread);
   void MakeReady(const std::filesystem::path& downloaded);
   void Planned(TReadyPlanThread& thread);
+  // With Options.SyncToAudio: each part lined up with its video's speech on a worker, then placed.
+  void SyncThenPlace(TReadyPlan plan);
+  void Place(TReadyPlan plan);
   // Ends the download or unpacking still running; its file stays in the fetch's folder.
   void AbandonWorkers();
   void Refuse(std::string reason, bool byContent);
@@ -89,6 +95,9 @@ class TBestFetch {
   std::vector<std::size_t> RefusedForContent_;
   std::shared_ptr<TDownloadThread> Thread_;
   std::shared_ptr<TReadyPlanThread> PlanThread_;
+  std::shared_ptr<TSyncThread> SyncThread_;
+  // What SyncThread_ works on until its end.
+  TReadyPlan Plan_;
   std::function<void(const TBestFetchOutcome&)> OnFinished_;
   TBestFetchOutcome Outcome_;
   bool Finished_ = false;

@@ -11,6 +11,7 @@ struct TDownloadOptions {
   bool ConvertFrames = true;
   bool LanguageSuffix = false;
   bool MicroDvdToSubRip = false;
+  bool SyncToAudio = false;
   bool operator==(const TDownloadOptions&) const = default;
 };
 

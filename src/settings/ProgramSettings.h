@@ -34,6 +34,7 @@ inline constexpr const char* kToUtf8Key = "toUtf8";
 inline constexpr const char* kConvertFramesKey = "convertFrames";
 inline constexpr const char* kLanguageSuffixKey = "languageSuffix";
 inline constexpr const char* kMicroDvdToSubRipKey = "microDvdToSubRip";
+inline constexpr const char* kSyncToAudioKey = "syncToAudio";
 
 struct TDownloadOptionKey {
   const char* Key;
@@ -45,6 +46,7 @@ inline constexpr TDownloadOptionKey kDownloadOptionKeys[] = {
     {kConvertFramesKey, &TDownloadOptions::ConvertFrames},
     {kLanguageSuffixKey, &TDownloadOptions::LanguageSuffix},
     {kMicroDvdToSubRipKey, &TDownloadOptions::MicroDvdToSubRip},
+    {kSyncToAudioKey, &TDownloadOptions::SyncToAudio},
 };
 
 // The download options of the settings file at `path`, read as `connections`

@@ -38,13 +38,9 @@ enum class TMessage {
   EntryNotSubtitle,
 };
 
-struct TMessageText {
-  TMessage Id;
-  const char* Text;  // "%1" stands for the name or number the message is about
-};
-
-// Every text the user reads about a download made ready, in code page 1254.
-constexpr TMessageText kMessages[] = {
+// Every text the user reads about a download made ready, in code page 1254;
+// "%1" stands for the name or number the message is about.
+constexpr TTableText<TMessage> kMessages[] = {
     {TMessage::ArchiveUnreadable, "Ar\xFEiv a\xE7\xFDlamad\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::NoSubtitle, "Ar\xFEivde altyaz\xFD dosyas\xFD yok; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
     {TMessage::TooLarge, "Ar\xFEiv \xE7ok b\xFCy\xFCk; a\xE7ma durduruldu, dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
@@ -83,13 +79,7 @@ constexpr TFormatExtension kAlsoRightExtensions[] = {
     {TSubtitleFormat::MicroDvd, "txt"},
 };
 
-std::string Message(TMessage id, std::string_view subject = {}) {
-  const auto entry = std::find_if(std::begin(kMessages), std::end(kMessages),
-                                  [id](const TMessageText& message) { return message.Id == id; });
-  std::string text = entry->Text;
-  ReplaceText(text, "%1", subject);
-  return text;
-}
+std::string Message(TMessage id, std::string_view subject = {}) { return TableText(kMessages, id, {subject}); }
 
 // A file name (UTF-8, as file systems and archives spell them) inside an engine text.
 std::string NameText(const std::filesystem::path& name) { return Utf8ToCp1254(name.filename().string()); }
@@ -330,7 +320,8 @@ TReadyPlan PlanReadySubtitles(const TReadyRequest& request) {
       if (problem) plan.Messages.push_back(*problem);
       unfit = unfit || problem;
     }
-    plan.Files.push_back({TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text)});
+    plan.Files.push_back(
+        {TargetBeside(request.Videos[part], request, ready.Extension), std::move(ready.Text), request.Videos[part]});
   }
   if (request.CheckFit && unfit) plan.Files.clear();
   return plan;

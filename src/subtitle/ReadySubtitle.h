@@ -33,6 +33,7 @@ struct TReadyRequest {
 struct TReadyFile {
   std::filesystem::path Target;  // beside its video: <video stem>[.<lang>].<ext>
   std::string Content;           // the bytes to write
+  std::filesystem::path Video{};  // the part of the film it belongs to
 };
 
 struct TReadyPlan {

@@ -1,4 +1,5 @@
 #include "SubtitleFormat.h"
+#include "SubtitleLines.h"
 
 #include <algorithm>
 #include <array>
@@ -610,3 +611,26 @@ std::string_view FormatExtension(TSubtitleFormat format) { return InfoOf(format)
 std::string_view FormatName(TSubtitleFormat format) { return InfoOf(format).Name; }
 
 }  // namespace velkaro
+
+namespace velkaro::subtitle_lines {
+
+std::vector<std::string_view> SplitLines(std::string_view text) { return velkaro::SplitLines(text); }
+
+std::optional<TSubRipTimes> SubRipTimes(std::string_view line) {
+  const auto span = ArrowLine(line, false);
+  if (!span) return std::nullopt;
+  std::string_view rest = line.substr(line.find("-->") + 3);
+  while (!rest.empty() && IsSpace(rest.front())) rest.remove_prefix(1);
+  TakeClock(rest, ",.", false);
+  return TSubRipTimes{span->Start, span->End, rest};
+}
+
+std::optional<TMicroDvdFrames> MicroDvdFrames(std::string_view line) {
+  const auto framed = FramedLine(Trim(line), '{', '}');
+  if (!framed) return std::nullopt;
+  return TMicroDvdFrames{framed->Start, framed->End, framed->Text};
+}
+
+std::optional<double> DeclaredRate(std::string_view text) { return FrameRateText(text); }
+
+}  // namespace velkaro::subtitle_lines

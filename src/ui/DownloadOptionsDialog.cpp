@@ -33,6 +33,7 @@ const TOptionBox kOptionBoxes[] = {
     {&TDownloadOptions::ConvertFrames, "Kare numaralarını videonun kare hızına çevir", "cbConvertFrames", false},
     {&TDownloadOptions::MicroDvdToSubRip, "MicroDVD altyazıyı SubRip'e çevir", "cbMicroDvdToSubRip", true},
     {&TDownloadOptions::LanguageSuffix, "Dosya adına dil kodunu ekle (Film.tr.srt)", "cbLanguageSuffix", false},
+    {&TDownloadOptions::SyncToAudio, "Altyazıyı filmin sesine eşitle", "cbSyncToAudio", false},
 };
 
 constexpr int kSubOptionIndent = 20;

@@ -20,6 +20,8 @@
 #include "ReadyPlanThread.h"
 #include "ReadySubtitle.h"
 #include "SaveDialog.h"
+#include "SubtitleSync.h"
+#include "SyncThread.h"
 
 namespace velkaro {
 
@@ -31,6 +33,10 @@ const QRect kProgressArea(24, 29, 246, 16);
 const QRect kStatusArea(12, 49, 263, 13);
 const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
+
+constexpr const char* kSyncingStatus = "Altyaz\xFD filmin sesine e\xFEitleniyor...";
+constexpr const char* kSyncStopped =
+    "Altyaz\xFDn\xFDn filmin sesine e\xFEitlenmesi durduruldu; videolar\xFDn yan\xFDna bir \xFE" "ey yaz\xFDlmad\xFD.";
 
 // A one-line label that shortens a text too long for it with an ellipsis;
 // text() keeps the whole text.
@@ -207,36 +213,67 @@ void TfrmDownloader::MakeReadyBesideVideos(std::string savedMessage) {
 }
 
 void TfrmDownloader::ReadyPlanned(TReadyPlanThread& thread) {
-  ReadyThread->Join();
+  thread.Join();
+  // The end notification keeps the thread alive while it runs.
   ReadyThread.reset();
+  Plan_ = thread.Plan();
+  if (thread.Failure().empty() && ReadyOptions.SyncToAudio && !Plan_.Files.empty()) {
+    SyncThenPlace();
+    return;
+  }
+  PlaceAndConfirm(thread.Failure());
+}
+
+void TfrmDownloader::SyncThenPlace() {
+  SetStatusCaption(kSyncingStatus);
+  ProgressBar1->setRange(0, 100);
+  ProgressBar1->setValue(0);
+  SyncThread = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
+  SyncThread->OnProgress = [this](int percent) { ProgressBar1->setValue(percent); };
+  SyncThread->OnTerminate = [this](TSyncThread& ended) {
+    ended.Join();
+    SyncThread.reset();
+    PlaceAndConfirm(ended.FailureText());
+  };
+  SyncThread->Start();
+}
+
+void TfrmDownloader::PlaceAndConfirm(const std::string& failure) {
   TReadyWritten written;
   // The download itself is saved whatever happens here; a failure is told, never thrown into the event loop.
   try {
-    if (!thread.Failure().empty()) throw std::runtime_error(thread.Failure());
-    written = WriteReadySubtitles(thread.Plan(), [this](const std::filesystem::path& target) {
+    if (!failure.empty()) throw std::runtime_error(failure);
+    written = WriteReadySubtitles(Plan_, [this](const std::filesystem::path& target) {
       return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
     });
   } catch (const std::exception& error) {
     Deps_.Prompt.ShowError(Utf8ToCp1254(error.what()));
   }
   // The box wraps long names anywhere: the whole paths go to its details.
-  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines(written, thread.Plan().Messages),
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines(written, Plan_.Messages),
                                           WholePaths(SavePath, written));
   Finished = true;
   close();
 }
 
 void TfrmDownloader::StopMakingReady() {
-  const auto thread = std::move(ReadyThread);
-  thread->Abandon();
-  thread->Join();
-  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, thread->Plan().Messages),
-                                          WholePaths(SavePath, {}));
+  if (const auto thread = std::move(ReadyThread)) {
+    thread->Abandon();
+    thread->Join();
+    Plan_ = thread->Plan();
+  }
+  // A sync under way is dropped with the subtitles it was to place.
+  if (const auto thread = std::move(SyncThread)) {
+    thread->Abandon();
+    thread->Join();
+    Plan_.Messages.push_back(kSyncStopped);
+  }
+  Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, Plan_.Messages), WholePaths(SavePath, {}));
   Finished = true;
 }
 
 void TfrmDownloader::Button1Click() {
-  if (ReadyThread) {
+  if (ReadyThread || SyncThread) {
     StopMakingReady();
   } else {
     StopDownload();
@@ -245,7 +282,7 @@ void TfrmDownloader::Button1Click() {
 }
 
 void TfrmDownloader::FormClose() {
-  if (ReadyThread) StopMakingReady();
+  if (ReadyThread || SyncThread) StopMakingReady();
   if (!Finished) StopDownload();
 }
 
@@ -253,6 +290,10 @@ void TfrmDownloader::EndWorkers() {
   if (ReadyThread) {
     ReadyThread->Abandon();
     ReadyThread->Join();
+  }
+  if (SyncThread) {
+    SyncThread->Abandon();
+    SyncThread->Join();
   }
   StopDownload();
 }

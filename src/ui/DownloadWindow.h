@@ -11,6 +11,7 @@
 
 #include "DownloadOptions.h"
 #include "ProgramFiles.h"
+#include "ReadySubtitle.h"
 #include "SaveDialog.h"
 #include "Sites.h"
 #include "UnpackProcess.h"
@@ -25,6 +26,7 @@ namespace velkaro {
 class TDownloadThread;
 class TQtDispatcher;
 class TReadyPlanThread;
+class TSyncThread;
 
 struct TDownloaderDeps {
   IUserPrompt& Prompt;
@@ -42,7 +44,9 @@ struct TDownloaderDeps {
 // and closes itself. "&Durdur", Enter and the close box stop the download;
 // the file already at the target is never harmed, only the partial goes.
 // For videos it stays open while the saved file is unpacked and converted
-// on a worker of its own; a stop then ends that, and the download stays.
+// on a worker of its own, and with the sync option while each part is then
+// brought in time with its video's speech; a stop ends that, and the
+// download stays.
 class TfrmDownloader final : public TFormDialog {
   Q_OBJECT
 
@@ -62,6 +66,8 @@ class TfrmDownloader final : public TFormDialog {
   std::shared_ptr<TDownloadThread> DownloadThread;
   // Making the saved download ready beside Videos, once it is saved.
   std::shared_ptr<TReadyPlanThread> ReadyThread;
+  // With ReadyOptions.SyncToAudio: each planned subtitle then lined up with its video's speech.
+  std::shared_ptr<TSyncThread> SyncThread;
   std::string FilmName;
   std::string CdCount;
   std::string Fps;
@@ -96,7 +102,12 @@ class TfrmDownloader final : public TFormDialog {
   // end places the files and confirms the download with `savedMessage`.
   void MakeReadyBesideVideos(std::string savedMessage);
   void ReadyPlanned(TReadyPlanThread& thread);
-  // Stop while making ready: the download is confirmed with why nothing was placed.
+  // Lines each planned subtitle up with its video's speech on SyncThread, then places them.
+  void SyncThenPlace();
+  // Places the planned subtitles beside Videos and confirms the download with
+  // what became of them; `failure` (the making ready's) places nothing.
+  void PlaceAndConfirm(const std::string& failure);
+  // Stop while making ready or syncing: the download is confirmed with why nothing was placed.
   void StopMakingReady();
   // Stops and joins whatever worker still runs, silently.
   void EndWorkers();
@@ -105,6 +116,8 @@ class TfrmDownloader final : public TFormDialog {
   std::shared_ptr<TQtDispatcher> Dispatcher_;
   bool Shown_ = false;
   std::string SavedMessage_;
+  // What the saved download becomes beside the videos; SyncThread changes it until its end.
+  TReadyPlan Plan_;
 
   QLabel* lbSavePath = nullptr;
   QProgressBar* ProgressBar1 = nullptr;

@@ -43,6 +43,7 @@
 #include "ResultList.h"
 #include "ResultIntake.h"
 #include "RowComparison.h"
+#include "SyncToAudioDialog.h"
 #include "SettingsFile.h"
 #include "TextHelpers.h"
 #include "TitleMatch.h"
@@ -379,6 +380,9 @@ void TfrmMain::BuildMenuBar() {
   Command(*settings, Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
   Command(*settings, Utf8("İndirme &seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
 
+  QMenu* tools = mm1->addMenu(Utf8("A&raçlar"));
+  Command(*tools, Utf8("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
+
   QMenu* about = mm1->addMenu(Utf8("&Hakkında"));
   Command(*about, QStringLiteral("&BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
   Command(*about, QStringLiteral("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); });
@@ -706,6 +710,36 @@ void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
   const bool wholeWay = ReadFetchBestOnOpen(Deps_.Files.PathOf(TProgramFile::Ini));
   RunSearchDialog([&film](TAdvancedSearchDialog& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); }, !wholeWay);
   FetchWhenDone_ = wholeWay && VideoSearch_.has_value();
+}
+
+// A file dialog for one file, opened at `start` (a file or a folder); nothing when cancelled.
+std::optional<std::filesystem::path> TfrmMain::AskFile(const QString& title, const std::filesystem::path& start,
+                                                      const QString& filter) {
+  const QString chosen = QFileDialog::getOpenFileName(this, title, FromPath(start), filter);
+  if (chosen.isEmpty()) return std::nullopt;
+  return ToPath(chosen);
+}
+
+std::optional<TSyncChoice> TfrmMain::AskSyncFiles(const TSyncChoice& prefilled) {
+  const auto video = AskFile(Utf8("Video seç"), prefilled.Video, VideoFileFilter());
+  if (!video) return std::nullopt;
+  // Another video than the one offered brings its own subtitle with it.
+  std::filesystem::path subtitle = *video == prefilled.Video ? prefilled.Subtitle : PrefilledSyncChoice({*video}).Subtitle;
+  if (subtitle.empty()) subtitle = video->parent_path();
+  const auto chosen = AskFile(Utf8("Altyazı seç"), subtitle, Utf8("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
+  if (!chosen) return std::nullopt;
+  return TSyncChoice{*video, *chosen};
+}
+
+void TfrmMain::SyncToAudio() {
+  // The videos of the last search from videos, else those of the selected row's search.
+  std::vector<std::filesystem::path> videos = Videos_.Videos;
+  if (const auto row = SelectedRow(); videos.empty() && row) videos = Session_->Rows()[*row].Videos();
+  const TSyncChoice prefilled = PrefilledSyncChoice(videos);
+  const auto choice = Deps_.AskSyncFiles ? Deps_.AskSyncFiles(prefilled) : AskSyncFiles(prefilled);
+  if (!choice) return;
+  TfrmSyncToAudio dialog(*choice, Deps_.Prompt, this);
+  ShowModal(dialog);
 }
 
 void TfrmMain::StopSearch() {

@@ -21,6 +21,7 @@
 #include "ProgramVersion.h"
 #include "SearchSession.h"
 #include "Sites.h"
+#include "SyncToAudioDialog.h"
 #include "UserPrompt.h"
 #include "VideoFacts.h"
 
@@ -67,6 +68,9 @@ struct TMainWindowDeps {
   // Runs "Video aç..."'s file dialog: the chosen files, none when cancelled;
   // empty: a real dialog.
   std::function<std::vector<std::filesystem::path>()> OpenVideoDialog = {};
+  // Asks for the video and the subtitle of "Altyazıyı sese eşitle...", given
+  // what to offer first; nothing when cancelled. Empty: two file dialogs.
+  std::function<std::optional<TSyncChoice>(const TSyncChoice& prefilled)> AskSyncFiles = {};
   // Asks the maker's host for a newer version and the banner at start; the
   // program turns it on, tests only when they serve that host.
   bool CheckForUpdate = false;
@@ -132,6 +136,9 @@ class TfrmMain final : public QMainWindow {
   void SetDialogAtStart(bool show);
   void ShowProxyOptions();
   void ShowDownloadOptions();
+  // "Araçlar > Altyazıyı sese eşitle...": a video and its subtitle, chosen
+  // from the last search from videos, then the sync's own window.
+  void SyncToAudio();
   void ShowReadMe();
   void ShowWebSite();
   void ShowAbout();
@@ -183,6 +190,9 @@ class TfrmMain final : public QMainWindow {
   template <typename Dialog, typename... Args>
   void ShowModal(Args&&... args);
   void ShowModal(QDialog& dialog);
+  std::optional<std::filesystem::path> AskFile(const QString& title, const std::filesystem::path& start,
+                                               const QString& filter);
+  std::optional<TSyncChoice> AskSyncFiles(const TSyncChoice& prefilled);
   // The advanced search, `prepare`d, shown or its "&Ara" pressed unseen; a
   // search it launches holds its videos.
   void RunSearchDialog(const std::function<void(TAdvancedSearchDialog&)>& prepare, bool shown = true);

@@ -71,8 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
     Values, DownloadOptionsSetting,
     testing::Values(
         TOptionsCase{"", TDownloadOptions{}},
-        TOptionsCase{"[velkaro]\nunpack=0\ntoUtf8=false\nconvertFrames=No\nlanguageSuffix=ON\nmicroDvdToSubRip=yes\n",
-                     TDownloadOptions{false, false, false, true, true}},
+        TOptionsCase{"[velkaro]\nunpack=0\ntoUtf8=false\nconvertFrames=No\nlanguageSuffix=ON\nmicroDvdToSubRip=yes\n"
+                     "syncToAudio=On\n",
+                     TDownloadOptions{false, false, false, true, true, true}},
         TOptionsCase{"[VELKARO]\r\nUNPACK = off \r\nlanguagesuffix=1\r\nconnections=3\r\n",
                      TDownloadOptions{false, true, true, true, false}},
         TOptionsCase{"[velkaro]\nunpack=maybe\ntoUtf8=\nconvertFrames=2\nlanguageSuffix=truely\n", TDownloadOptions{}},

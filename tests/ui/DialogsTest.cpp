@@ -494,12 +494,14 @@ class DialogsTest : public QObject {
       click(dialog, "cbToUtf8");
       click(dialog, "cbLanguageSuffix");
       click(dialog, "cbMicroDvdToSubRip");
+      QCOMPARE(Child<QCheckBox>(dialog, "cbSyncToAudio").text(), QString::fromUtf8("Altyazıyı filmin sesine eşitle"));
+      click(dialog, "cbSyncToAudio");
       QCOMPARE(Child<QCheckBox>(dialog, "cbFetchBestOnOpen").text(), QString::fromUtf8("Video açılınca en uygununu indir"));
       QVERIFY(!Child<QCheckBox>(dialog, "cbFetchBestOnOpen").isChecked());
       click(dialog, "cbFetchBestOnOpen");
       click(dialog, "btnOk");
     }
-    QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true}));
+    QCOMPARE(ReadDownloadOptions(ini), (TDownloadOptions{true, false, true, false, true, true}));
     QCOMPARE(ReadConnections(ini), 3);
     QVERIFY(ReadFetchBestOnOpen(ini));
     QVERIFY(Prompt.Errors.empty());
