@@ -35,21 +35,20 @@ struct TSearchTimes {
 TSearchTimes SearchFiveSites(sim::TSimServer& sim, int connections) {
   sim.ClearRequests();
   auto ui = std::make_shared<TQueueDispatcher>();
-  TThreadManager registry;
+  TSearchRegistry registry;
   int ended = 0;
   std::optional<TClock::time_point> firstRow;
   const auto started = TClock::now();
   for (const SiteId site : kLaunchOrder) {
-    auto thread = TSearchThread::Create(ui, sim.DirectSites());
-    thread->Registry = &registry;
-    thread->SiteId = site;
-    thread->FilmName = kFilm;
-    thread->QueryText = BuildSiteQuery(site, kFilm, "", 50);
-    thread->Connections = connections;
-    thread->OnRecord = [&firstRow](TSubtitleInfo&) {
-      if (!firstRow) firstRow = TClock::now();
-    };
-    thread->OnTerminate = [&ended](TSearchThread&) { ++ended; };
+    auto thread = TSearchThread::Create(
+        ui, {.Site = site, .Query = BuildSiteQuery(site, kFilm, "", 50), .Film = kFilm, .Connections = connections},
+        {.OnRecord =
+             [&firstRow](TSubtitleInfo&) {
+               if (!firstRow) firstRow = TClock::now();
+             },
+         .OnErrorMarker = [&registry](const std::string& marker) { registry.Errors.push_back(marker); },
+         .OnTerminate = [&ended](TSearchThread&) { ++ended; }},
+        sim.DirectSites());
     thread->Start();
   }
   if (!ui->ProcessUntil([&] { return ended == kSiteCount; }, 300s)) throw std::runtime_error("the search did not end");

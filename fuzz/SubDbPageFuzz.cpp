@@ -7,7 +7,7 @@
 #include "HtmlParser.h"
 #include "TextHelpers.h"
 #include "adapters/SubDb.h"
-#include "../tests/SubDbReferenceWalk.h"
+#include "../tests/support/SubDbReferenceWalk.h"
 
 namespace {
 

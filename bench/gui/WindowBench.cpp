@@ -186,7 +186,7 @@ void BM_WindowToFirstPaint(benchmark::State& state) {
     TfrmMain window(TMainWindowDeps{.Prompt = prompt, .Files = TProgramFiles::InFolder(dir.Path)});
     // The list is painted last and fills most of the window.
     TFirstPaint watcher;
-    window.ListView1().viewport()->installEventFilter(&watcher);
+    window.ResultView().viewport()->installEventFilter(&watcher);
     window.show();
     while (!watcher.Painted) QCoreApplication::processEvents();
     state.SetIterationTime(static_cast<double>(timer.nsecsElapsed()) / 1e9);

@@ -166,7 +166,7 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
   const TProgramFiles files = TProgramFiles::OfThisProgram();
   TProxySetting proxy;
   try {
-    proxy = ReadProxySetting(files.PathOf(TProgramFile::Proxy));
+    proxy = TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForTransfer();
   } catch (const TProxyFileError& error) {
     std::cerr << TerminalText(error.what()) << '\n';
     return kExitFailed;

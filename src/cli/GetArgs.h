@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Sites.h"
 #include "SubtitleInfo.h"
 
 // velkaro-cli get's arguments.

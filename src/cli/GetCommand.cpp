@@ -184,7 +184,7 @@ std::optional<TFilmSettings> SettingsFor(const TGetArgs& args, const TProgramFil
     settings.Diagnostics = std::make_shared<TDiagnostics>([&errors](std::string_view line) { errors.Write(line); });
   }
   try {
-    settings.Proxy = ReadProxySetting(files.PathOf(TProgramFile::Proxy));
+    settings.Proxy = TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForTransfer();
   } catch (const TProxyFileError& error) {
     errors.Write(error.what());
     return std::nullopt;

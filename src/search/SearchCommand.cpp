@@ -1,5 +1,6 @@
 #include "SearchCommand.h"
 
+#include "ProxyFile.h"
 #include "TextHelpers.h"
 #include "adapters/SiteAdapters.h"
 
@@ -84,9 +85,11 @@ bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IU
     prompt.ShowError(BadMaximumMessage(session.Sites()));
   }
 
+  // Read once for all the sites of this search.
+  const TLaunchProxy proxy = TProxyFile::Read(session.Files().PathOf(TProgramFile::Proxy)).ForSearch();
   for (const SiteId site : kLaunchOrder) {
     if (!choices.Ticked[static_cast<std::size_t>(site)]) continue;
-    session.LaunchSearch(site, BuildSiteQuery(site, choices.Film, choices.LanguageItem, maximum), choices.Film);
+    session.LaunchSearch(site, BuildSiteQuery(site, choices.Film, choices.LanguageItem, maximum), choices.Film, proxy);
   }
   return true;
 }

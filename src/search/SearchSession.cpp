@@ -31,9 +31,15 @@ void TSearchSession::SetIdle(bool idle) {
   if (OnIdleChanged) OnIdleChanged();
 }
 
-std::shared_ptr<TSearchThread> TSearchSession::NewThread() {
+std::shared_ptr<TSearchThread> TSearchSession::NewThread(TSearchRequest request) {
   std::erase_if(Started_, [](const auto& started) { return started.expired(); });
-  auto thread = TSearchThread::Create(Ui_, Sites_);
+  TSearchCallbacks callbacks{
+      // Its rows belong to the search it was launched for, whenever they arrive.
+      .OnRecord = [this, origin = CurrentSearch_](TSubtitleInfo& record) { AddResult(record, origin); },
+      .OnErrorMarker = [this](const std::string& marker) { Registry.Errors.push_back(marker); },
+      .OnTerminate = [this](TSearchThread& ended) { SearchThreadTerminated(ended); },
+  };
+  auto thread = TSearchThread::Create(Ui_, std::move(request), std::move(callbacks), Sites_);
   Started_.push_back(thread);
   return thread;
 }
@@ -43,26 +49,19 @@ TSearchOriginPtr TSearchSession::BeginSearch(TSearchOrigin origin) {
   return CurrentSearch_;
 }
 
-void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::string filmName) {
+void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::string filmName,
+                                  const TLaunchProxy& proxy) {
   SetIdle(false);
-  auto thread = NewThread();
-
-  const TLaunchProxy proxy = ReadLaunchProxy(Files_.PathOf(TProgramFile::Proxy));
-  thread->UseProxy = proxy.UseProxy;
-  thread->ProxyHost = proxy.Host;
   const auto port = ParseInt(proxy.PortText);
-  if (port) thread->ProxyPort = *port;
-
-  thread->OnTerminate = [this](TSearchThread& ended) { SearchThreadTerminated(ended); };
-  // Its rows belong to the search it was launched for, whenever they arrive.
-  thread->OnRecord = [this, origin = CurrentSearch_](TSubtitleInfo& record) { AddResult(record, origin); };
-  thread->Registry = &ThreadManager;
-  thread->FilmName = std::move(filmName);
-  thread->SiteId = site;
-  thread->QueryText = std::move(queryText);
-  thread->Diagnostics = Diagnostics;
-  thread->Connections = Connections;
-  ThreadManager.Threads.push_back(thread.get());
+  auto thread = NewThread({
+      .Site = site,
+      .Query = std::move(queryText),
+      .Film = std::move(filmName),
+      .Proxy = {.Use = proxy.UseProxy, .Host = proxy.Host, .Port = port.value_or(0)},
+      .Connections = Connections,
+      .Diagnostics = Diagnostics,
+  });
+  Registry.Threads.push_back(thread.get());
   UpdateSearchStatus();
   // The box runs an event loop of its own, in which earlier searches may end:
   // registered first, this one keeps the registry from running empty, which
@@ -73,40 +72,40 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
 }
 
 void TSearchSession::UpdateSearchStatus() {
-  if (ThreadManager.Threads.empty()) {
+  if (Registry.Threads.empty()) {
     ShowSearchResult();
     return;
   }
   std::string text;
-  for (const TSearchThread* thread : ThreadManager.Threads) {
+  for (const TSearchThread* thread : Registry.Threads) {
     text += text.empty() ? " [" : ", [";
-    text += thread->FilmName + " - " + Sites_[thread->SiteId].Name + "] ";
+    text += thread->Request().Film + " - " + Sites_[thread->Request().Site].Name + "] ";
   }
   SetPanel(kStatusPanel, text + kSearchingSuffix);
 }
 
 void TSearchSession::ShowSearchResult() {
-  const auto& errors = ThreadManager.Errors;
+  const auto& errors = Registry.Errors;
   std::string text = errors.empty() ? kSearchClean : kSearchFailed;
   for (std::size_t i = 0; i < errors.size(); ++i) text += (i == 0 ? "" : " , ") + errors[i];
   SetPanel(kStatusPanel, std::move(text));
 }
 
 void TSearchSession::SearchThreadTerminated(TSearchThread& thread) {
-  auto& threads = ThreadManager.Threads;
+  auto& threads = Registry.Threads;
   if (const auto found = std::find(threads.begin(), threads.end(), &thread); found != threads.end()) {
     threads.erase(found);
   }
   UpdateSearchStatus();
   if (threads.empty()) {
     SetIdle(true);
-    ThreadManager.Errors.clear();
+    Registry.Errors.clear();
   }
 }
 
 void TSearchSession::Stop() {
-  for (TSearchThread* thread : ThreadManager.Threads) thread->Abandon();
-  ThreadManager.Threads.clear();
+  for (TSearchThread* thread : Registry.Threads) thread->Abandon();
+  Registry.Threads.clear();
   SetIdle(true);
   UpdateSearchStatus();
 }

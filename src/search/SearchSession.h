@@ -11,13 +11,15 @@
 #include "ProgramSettings.h"
 #include "ResultRows.h"
 #include "SearchOrigin.h"
+#include "SearchRegistry.h"
 #include "SearchThread.h"
 #include "Sites.h"
 #include "SubtitleInfo.h"
-#include "ThreadManager.h"
 #include "UserPrompt.h"
 
 namespace velkaro {
+
+struct TLaunchProxy;
 
 // The main window's search state without the window: launching searches,
 // the registry of running ones, the result rows and the status panel texts.
@@ -34,7 +36,7 @@ class TSearchSession {
   TSearchSession& operator=(const TSearchSession&) = delete;
 
   TAdvancedSearchOptions SearchOptions;
-  TThreadManager ThreadManager;
+  TSearchRegistry Registry;
   // Given to every search launched from now on; none by default.
   std::shared_ptr<TDiagnostics> Diagnostics;
   // Requests each search launched from now on makes at once.
@@ -58,7 +60,9 @@ class TSearchSession {
 
   // Starts a search: the searches launched from now on are its, and so are their rows.
   TSearchOriginPtr BeginSearch(TSearchOrigin origin);
-  void LaunchSearch(SiteId site, std::string queryText, std::string filmName);
+  // One site's search; `proxy` as the search command read it. A bad port is
+  // shown, and the search goes out without the proxy.
+  void LaunchSearch(SiteId site, std::string queryText, std::string filmName, const TLaunchProxy& proxy);
   void UpdateSearchStatus();
   void ShowSearchResult();
   void SearchThreadTerminated(TSearchThread& thread);
@@ -75,7 +79,7 @@ class TSearchSession {
 
  private:
   void SetIdle(bool idle);
-  std::shared_ptr<TSearchThread> NewThread();
+  std::shared_ptr<TSearchThread> NewThread(TSearchRequest request);
 
   std::shared_ptr<IUiDispatcher> Ui_;
   IUserPrompt& Prompt_;

@@ -26,25 +26,34 @@ std::string FailureOf(const THttpError& error) {
 
 }  // namespace
 
-std::shared_ptr<TSearchThread> TSearchThread::Create(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites) {
-  return std::shared_ptr<TSearchThread>(new TSearchThread(std::move(ui), std::move(sites)));
+std::shared_ptr<TSearchThread> TSearchThread::Create(std::shared_ptr<IUiDispatcher> ui, TSearchRequest request,
+                                                     TSearchCallbacks callbacks, TSiteTable sites) {
+  return std::shared_ptr<TSearchThread>(
+      new TSearchThread(std::move(ui), std::move(request), std::move(callbacks), std::move(sites)));
 }
 
-TSearchThread::TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSiteTable sites)
+TSearchThread::TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSearchRequest request, TSearchCallbacks callbacks,
+                             TSiteTable sites)
     : TWorkerThread(std::move(ui)),
-      Client(std::make_unique<THttpClient>()),
-      Parser(std::make_unique<THTMLParser>()),
+      Request_(std::move(request)),
+      OnRecord(std::move(callbacks.OnRecord)),
+      OnErrorMarker(std::move(callbacks.OnErrorMarker)),
+      OnTerminate(std::move(callbacks.OnTerminate)),
       Sites_(std::move(sites)),
+      Client_(std::make_unique<THttpClient>()),
+      Parser_(std::make_unique<THTMLParser>()),
       Cookies_(std::make_shared<TCookieJar>()) {}
 
 void TSearchThread::Start() {
-  ConfigureClient(*Client);
-  Client->ShareCookies(Cookies_);
+  ConfigureClient(*Client_);
+  Client_->ShareCookies(Cookies_);
   StartWorker(shared_from_this(), &TSearchThread::Run);
 }
 
 void TSearchThread::ConfigureClient(THttpClient& client) const {
-  TClientSettings{TimeoutMs, TimeoutMs, UseProxy ? ProxyHost : std::string(), ProxyPort, 0, Cancel_}.ApplyTo(client);
+  const TSearchProxy& proxy = Request_.Proxy;
+  TClientSettings{Request_.TimeoutMs, Request_.TimeoutMs, proxy.Use ? proxy.Host : std::string(), proxy.Port, 0, Cancel_}
+      .ApplyTo(client);
 }
 
 std::unique_ptr<THttpClient> TSearchThread::NewClient() const {
@@ -53,7 +62,7 @@ std::unique_ptr<THttpClient> TSearchThread::NewClient() const {
   return client;
 }
 
-void TSearchThread::Run() { RunSiteSearch(SiteAdapterFor(SiteId), *this); }
+void TSearchThread::Run() { RunSiteSearch(SiteAdapterFor(Request_.Site), *this); }
 
 std::optional<TLines> TSearchThread::TryFetchPage(const TPageRequest& request, std::string* failure) {
   ThrowIfAbandoned();
@@ -61,14 +70,14 @@ std::optional<TLines> TSearchThread::TryFetchPage(const TPageRequest& request, s
   const auto started = TClock::now();
   TFetchOutcome outcome;
   try {
-    if (request.Compressed) Client->SetAcceptEncoding(kCompressedEncodings);
+    if (request.Compressed) Client_->SetAcceptEncoding(kCompressedEncodings);
     if (request.Method == TPageRequest::TMethod::Post) {
-      Client->SetContentType(kFormContentType);
-      outcome.Body = Client->Post(url, request.Body);
+      Client_->SetContentType(kFormContentType);
+      outcome.Body = Client_->Post(url, request.Body);
     } else {
-      outcome.Body = Client->Get(url);
+      outcome.Body = Client_->Get(url);
     }
-    outcome.Status = Client->LastStatus();
+    outcome.Status = Client_->LastStatus();
   } catch (const THttpError& error) {
     outcome.Error = error;
   }
@@ -99,7 +108,6 @@ std::optional<TLines> TSearchThread::ReadPage(const TPageRequest& request, TFetc
   const std::string url = Site().Base() + request.Path;
   const auto fail = [&](std::string reason) -> std::optional<TLines> {
     Log(std::string(post ? "POST " : "GET ") + url + " -> failed after " + Milliseconds(outcome.Took) + ": " + reason);
-    ErrorLabel = Site().ErrorLabel();
     AddErrorMarker();
     if (failure) *failure = std::move(reason);
     return std::nullopt;
@@ -149,41 +157,40 @@ TFetchOutcome TSearchThread::TakeAhead(std::size_t ticket) {
 }
 
 TFetchAhead& TSearchThread::Ahead() {
-  if (!Ahead_) Ahead_ = std::make_unique<TFetchAhead>(static_cast<std::size_t>(std::max(Connections, 1)), Cancel_);
+  if (!Ahead_) Ahead_ = std::make_unique<TFetchAhead>(static_cast<std::size_t>(std::max(Request_.Connections, 1)), Cancel_);
   return *Ahead_;
 }
 
 void TSearchThread::Log(std::string_view line) const {
-  if (Diagnostics) Diagnostics->Write("[" + Site().Name + "] " + std::string(line));
+  if (Request_.Diagnostics) Request_.Diagnostics->Write("[" + Site().Name + "] " + std::string(line));
 }
 
 const THTMLParser& TSearchThread::Tokenize(TLines lines) {
-  Parser = std::make_unique<THTMLParser>();
-  Parser->SetLines(std::move(lines));
-  Parser->Parse();
-  return *Parser;
+  Parser_ = std::make_unique<THTMLParser>();
+  Parser_->SetLines(std::move(lines));
+  Parser_->Parse();
+  return *Parser_;
 }
 
 void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
   ThrowIfAbandoned();
-  CurrentRecord = &record;
-  // The call holds the thread: a waiter released by Abandon() may be gone when
-  // it runs, and then it does nothing. Abandonment is tested on the
-  // user-interface thread, where Abandon() is called.
+  // The call holds the thread and the record is the thread's own until it
+  // returns: a waiter released by Abandon() may be gone when the call runs,
+  // and then it does nothing. Abandonment is tested on the user-interface
+  // thread, where Abandon() is called.
   Ui_->RunAndWait(
-      [self = shared_from_this()] {
-        if (!self->Abandoned() && self->OnRecord) self->OnRecord(*self->CurrentRecord);
+      [self = shared_from_this(), &record] {
+        if (!self->Abandoned() && self->OnRecord) self->OnRecord(record);
       },
       [this] { return Abandoned(); });
-  CurrentRecord = nullptr;
   ++HandedOver_;
 }
 
 void TSearchThread::AddErrorMarker() {
   ThrowIfAbandoned();
   Ui_->RunAndWait(
-      [self = shared_from_this()] {
-        if (!self->Abandoned() && self->Registry) self->Registry->Errors.push_back("[" + self->ErrorLabel + " - HATA]");
+      [self = shared_from_this(), marker = "[" + Site().ErrorLabel() + " - HATA]"] {
+        if (!self->Abandoned() && self->OnErrorMarker) self->OnErrorMarker(marker);
       },
       [this] { return Abandoned(); });
 }

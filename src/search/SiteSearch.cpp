@@ -38,7 +38,7 @@ class TSiteSearch {
 
  private:
   void Search() {
-    auto lines = Fetch(Site_.FirstRequest(Thread_.QueryText));
+    auto lines = Fetch(Site_.FirstRequest(Thread_.Request().Query));
     if (!lines) return EndOnLostPage();
     if (lines->empty()) return;
     const THTMLParser& firstPage = Thread_.Tokenize(std::move(*lines));
@@ -46,11 +46,11 @@ class TSiteSearch {
     std::int64_t pageCount = 1;
     if (paging.PageCount && paging.CountBeforeWalk) pageCount = CountPages(firstPage);
     Walk();
-    if (paging.PageCount && !paging.CountBeforeWalk) pageCount = CountPages(*Thread_.Parser);
-    const bool ahead = paging.FetchAhead && Thread_.Connections > 1;
+    if (paging.PageCount && !paging.CountBeforeWalk) pageCount = CountPages(Thread_.Page());
+    const bool ahead = paging.FetchAhead && Thread_.Request().Connections > 1;
     for (Page_ = 2; Page_ <= pageCount; ++Page_) {
       Thread_.ThrowIfAbandoned();
-      const TPageRequest request = paging.PageRequest(Thread_.QueryText, Page_);
+      const TPageRequest request = paging.PageRequest(Thread_.Request().Query, Page_);
       auto more = ahead ? TakeAhead(request, pageCount) : Fetch(request);
       if (!more) {
         if (paging.LostPageEndsSearch) return EndOnLostPage();
@@ -76,9 +76,9 @@ class TSiteSearch {
   // Page Page_, its followers queued behind it so that as many run at once
   // as the search may open; the queue never runs further ahead than that.
   std::optional<TLines> TakeAhead(const TPageRequest& request, std::int64_t pageCount) {
-    const std::int64_t last = std::min(pageCount, Page_ + Thread_.Connections - 1);
+    const std::int64_t last = std::min(pageCount, Page_ + Thread_.Request().Connections - 1);
     for (; QueuedUpTo_ < last; ++QueuedUpTo_) {
-      Tickets_.push_back(Thread_.QueuePage(Site_.Paging.PageRequest(Thread_.QueryText, QueuedUpTo_ + 1)));
+      Tickets_.push_back(Thread_.QueuePage(Site_.Paging.PageRequest(Thread_.Request().Query, QueuedUpTo_ + 1)));
     }
     const std::size_t ticket = Tickets_.front();
     Tickets_.pop_front();
@@ -145,7 +145,7 @@ void ReadDetailPage(const TSiteAdapter& site, TSearchThread& thread, TSubtitleIn
 std::pair<std::vector<TSubtitleInfo>, std::exception_ptr> WalkPage(const TSiteAdapter& site, TSearchThread& thread) {
   std::vector<TSubtitleInfo> records;
   try {
-    site.Walk(*thread.Parser, TWalkContext{thread.Site().Base(), thread.FilmName},
+    site.Walk(thread.Page(), TWalkContext{thread.Site().Base(), thread.Request().Film},
               [&records](TSubtitleInfo& record) { records.push_back(record); });
     return {std::move(records), nullptr};
   } catch (...) {
@@ -159,7 +159,7 @@ void RunSiteSearch(const TSiteAdapter& site, TSearchThread& thread) { TSiteSearc
 
 void WalkCurrentPage(const TSiteAdapter& site, TSearchThread& thread) {
   if (!site.ReadDetail) {
-    site.Walk(*thread.Parser, TWalkContext{thread.Site().Base(), thread.FilmName},
+    site.Walk(thread.Page(), TWalkContext{thread.Site().Base(), thread.Request().Film},
               [&thread](TSubtitleInfo& record) { thread.HandOverRecord(record); });
     return;
   }

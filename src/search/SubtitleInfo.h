@@ -32,15 +32,4 @@ struct TAdvancedSearchOptions {
   std::string Format;
 };
 
-// The values are stored and compared, so they must not change.
-enum class SiteId : std::uint8_t {
-  DivxForever = 0,
-  ExtraTitles = 1,
-  Podnapisi = 2,
-  DivxSubtitles = 3,
-  SubDb = 4,
-};
-
-inline constexpr int kSiteCount = 5;
-
 }  // namespace velkaro

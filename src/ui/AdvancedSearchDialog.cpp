@@ -170,7 +170,7 @@ std::string SelectedItem(const QComboBox* list) {
 
 }  // namespace
 
-TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
+TAdvancedSearchDialog::TAdvancedSearchDialog(TSearchSession& session, IUserPrompt& prompt,
                              std::function<TMainWindowFlags()> currentFlags, const TProgramFiles& files,
                              QWidget* parent)
     : TFormDialog(parent),
@@ -188,7 +188,7 @@ TfrmAllSearch::TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt,
   Edit1->setFocus();
 }
 
-void TfrmAllSearch::BuildControls() {
+void TAdvancedSearchDialog::BuildControls() {
   auto* columns = new QHBoxLayout;
   columns->setSpacing(6);
   auto* left = new QVBoxLayout;
@@ -215,8 +215,8 @@ void TfrmAllSearch::BuildControls() {
   Button1->setDefault(true);
   Button2 = new QPushButton(QStringLiteral("İp&tal"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
-  connect(Button1, &QPushButton::clicked, this, &TfrmAllSearch::Button1Click);
-  connect(Button2, &QPushButton::clicked, this, &TfrmAllSearch::Button2Click);
+  connect(Button1, &QPushButton::clicked, this, &TAdvancedSearchDialog::Button1Click);
+  connect(Button2, &QPushButton::clicked, this, &TAdvancedSearchDialog::Button2Click);
 
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(maximumLabel);
@@ -241,7 +241,7 @@ void TfrmAllSearch::BuildControls() {
   page->addLayout(bottom);
 }
 
-QWidget* TfrmAllSearch::BuildSiteGroup() {
+QWidget* TAdvancedSearchDialog::BuildSiteGroup() {
   auto* box = new QGroupBox(QStringLiteral("Altyazı Siteleri"), this);
   auto* grid = Tight(new QGridLayout(box));
   grid->setHorizontalSpacing(2);
@@ -253,7 +253,7 @@ QWidget* TfrmAllSearch::BuildSiteGroup() {
     auto* check = new QCheckBox(QLatin1String(row.Caption), box);
     check->setObjectName(QLatin1String(row.Name));
     check->setChecked(true);
-    connect(check, &QCheckBox::clicked, this, &TfrmAllSearch::UpdateSiteFonts);
+    connect(check, &QCheckBox::clicked, this, &TAdvancedSearchDialog::UpdateSiteFonts);
     SiteBoxes_[i] = check;
     grid->addWidget(tick, row.Row, row.Column * 2);
     grid->addWidget(check, row.Row, row.Column * 2 + 1);
@@ -264,7 +264,7 @@ QWidget* TfrmAllSearch::BuildSiteGroup() {
   return box;
 }
 
-QWidget* TfrmAllSearch::BuildRightColumn() {
+QWidget* TAdvancedSearchDialog::BuildRightColumn() {
   auto* column = new QWidget(this);
   auto* layout = new QVBoxLayout(column);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -296,21 +296,21 @@ QWidget* TfrmAllSearch::BuildRightColumn() {
   return column;
 }
 
-QCheckBox* TfrmAllSearch::SiteBox(TSettingsLine line) const {
+QCheckBox* TAdvancedSearchDialog::SiteBox(TSettingsLine line) const {
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     if (kSiteRows[i].Line == line) return SiteBoxes_[i];
   }
   return nullptr;
 }
 
-void TfrmAllSearch::UpdateSiteFonts() {
+void TAdvancedSearchDialog::UpdateSiteFonts() {
   for (const TSettingsLine line : kFontOrder) {
     QCheckBox* box = SiteBox(line);
     SetBold(box, box->isChecked());
   }
 }
 
-void TfrmAllSearch::FormCreate() {
+void TAdvancedSearchDialog::FormCreate() {
   TSettingsFile::TDialogApply apply;
   apply.Site = [this](TSettingsLine line, bool ticked) { SiteBox(line)->setChecked(ticked); };
   apply.Language = [this](int index) {
@@ -330,7 +330,7 @@ void TfrmAllSearch::FormCreate() {
   ComboBox2->setCurrentIndex(0);
 }
 
-TSearchChoices TfrmAllSearch::Choices() const {
+TSearchChoices TAdvancedSearchDialog::Choices() const {
   TSearchChoices choices;
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     choices.Ticked[static_cast<std::size_t>(kSiteRows[i].Site)] = SiteBoxes_[i]->isChecked();
@@ -347,13 +347,13 @@ TSearchChoices TfrmAllSearch::Choices() const {
   return choices;
 }
 
-void TfrmAllSearch::ShowVideo(const TVideoFacts& facts, const std::vector<std::filesystem::path>& leftOut) {
+void TAdvancedSearchDialog::ShowVideo(const TVideoFacts& facts, const std::vector<std::filesystem::path>& leftOut) {
   TieToVideos(facts, true, leftOut);
 }
 
-void TfrmAllSearch::KeepVideo(const TVideoFacts& facts) { TieToVideos(facts, false, {}); }
+void TAdvancedSearchDialog::KeepVideo(const TVideoFacts& facts) { TieToVideos(facts, false, {}); }
 
-void TfrmAllSearch::TieToVideos(const TVideoFacts& facts, bool guessFilm,
+void TAdvancedSearchDialog::TieToVideos(const TVideoFacts& facts, bool guessFilm,
                                 const std::vector<std::filesystem::path>& leftOut) {
   TSearchChoices filled = Choices();
   FillFromVideo(facts, TVideoFilters::None, filled);
@@ -368,7 +368,7 @@ void TfrmAllSearch::TieToVideos(const TVideoFacts& facts, bool guessFilm,
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }
 
-void TfrmAllSearch::LetGoVideos() {
+void TAdvancedSearchDialog::LetGoVideos() {
   Videos_ = {};
   VideoStrip_->Show({});
   lblVideoStatus->hide();
@@ -377,7 +377,7 @@ void TfrmAllSearch::LetGoVideos() {
   setFixedSize(kClientSize.expandedTo(sizeHint()));
 }
 
-void TfrmAllSearch::Button1Click() {
+void TAdvancedSearchDialog::Button1Click() {
   // A custom CD count that is not a number has been reported; the user fixes it here.
   if (RunSearchCommand(Session_, Choices(), Prompt_)) {
     Searched_ = true;
@@ -385,15 +385,15 @@ void TfrmAllSearch::Button1Click() {
   }
 }
 
-std::string TfrmAllSearch::FilmToSave() const {
+std::string TAdvancedSearchDialog::FilmToSave() const {
   const std::string typed = ToEngine(Edit1->text());
   // A name guessed from a video is the user's only once they search with it.
   return !Searched_ && GuessedFilm_ == typed ? SettingsFilm_ : typed;
 }
 
-void TfrmAllSearch::Button2Click() { reject(); }
+void TAdvancedSearchDialog::Button2Click() { reject(); }
 
-void TfrmAllSearch::FormCloseQuery() {
+void TAdvancedSearchDialog::FormCloseQuery() {
   TSettings settings;
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();

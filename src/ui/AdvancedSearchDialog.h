@@ -31,11 +31,11 @@ class TVideoStrip;
 // "Gelişmiş Arama": every search starts here. The controls keep their
 // designer names as object names. Whatever closes the dialog writes the
 // settings file; "&Ara" launches the ticked sites through the session.
-class TfrmAllSearch final : public TFormDialog {
+class TAdvancedSearchDialog final : public TFormDialog {
   Q_OBJECT
 
  public:
-  TfrmAllSearch(TSearchSession& session, IUserPrompt& prompt, std::function<TMainWindowFlags()> currentFlags,
+  TAdvancedSearchDialog(TSearchSession& session, IUserPrompt& prompt, std::function<TMainWindowFlags()> currentFlags,
                 const TProgramFiles& files, QWidget* parent = nullptr);
 
   // The choices as "&Ara" hands them to the search command.

@@ -115,7 +115,7 @@ void TfrmDownloader::FormShow() {
   DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.Files, Deps_.Sites);
   TDownloadThread& thread = *DownloadThread;
   try {
-    const TProxySetting proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
+    const TProxySetting proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
     thread.UseProxy = proxy.UseProxy;
     thread.ProxyHost = proxy.Host;
     thread.ProxyPort = proxy.Port;

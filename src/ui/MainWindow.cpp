@@ -31,14 +31,13 @@
 #include "BestRows.h"
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
-#include "DownloadRequest.h"
 #include "DownloadOptionsDialog.h"
+#include "DownloadStart.h"
 #include "DownloadWindow.h"
 #include "ReadySubtitle.h"
 #include "EngineText.h"
 #include "OrdelBanner.h"
 #include "ProgramSettings.h"
-#include "ProxyFile.h"
 #include "ProxyOptionsDialog.h"
 #include "QtDispatcher.h"
 #include "ResultList.h"
@@ -48,9 +47,9 @@
 #include "SettingsFile.h"
 #include "TextHelpers.h"
 #include "TitleMatch.h"
-#include "UpdateThread.h"
 #include "VideoFacts.h"
 #include "VideoStrip.h"
+#include "WindowUpdateCheck.h"
 
 namespace velkaro {
 
@@ -94,7 +93,7 @@ constexpr TRuleEntry kEnablingRules[] = {
     {"btnStopThreads", TEnableRule::Searching}, {"mmItemStopThreads", TEnableRule::Searching},
     {"mmItemProxy", TEnableRule::Idle},        {"mmItemDeleteSelected", TEnableRule::Selected},
     {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
-    {"pmClearAll", TEnableRule::Rows},         {"Altyazyindir1", TEnableRule::Selected},
+    {"pmClearAll", TEnableRule::Rows},         {"pmDownload", TEnableRule::Selected},
     {"pmProperties", TEnableRule::Selected},    {"mmItemLetGoVideos", TEnableRule::Videos},
     {"btnFetchBest", TEnableRule::Fittable},    {"mmItemFetchBest", TEnableRule::Fittable},
     {"pmFetchBest", TEnableRule::Fittable},
@@ -112,7 +111,7 @@ const TKeyEntry kKeys[] = {
     {Qt::Key_S, Qt::ControlModifier, "mmItemSearch", false},
     {Qt::Key_D, Qt::ControlModifier, "btnStopThreads", true},
     {Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "pmClearAll", true},
-    {Qt::Key_K, Qt::ControlModifier, "Altyazyindir1", true},
+    {Qt::Key_K, Qt::ControlModifier, "pmDownload", true},
     {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
     {Qt::Key_V, Qt::ControlModifier, "mmItemOpenVideo", false},
     {Qt::Key_E, Qt::ControlModifier, "mmItemFetchBest", true},
@@ -188,7 +187,23 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
       Deps_(std::move(deps)),
       Dispatcher_(std::make_shared<TQtDispatcher>(this)),
       Session_(std::make_unique<TSearchSession>(Dispatcher_, Deps_.Prompt, Deps_.Sites, Deps_.Files)),
-      Model_(std::make_unique<TResultListModel>(Session_->Rows())) {
+      Model_(std::make_unique<TResultListModel>(Session_->Rows())),
+      DownloadStart_(std::make_unique<TDownloadStart>(TDownloadStart::TWindow{
+          .Parent = *this,
+          .Deps = Deps_,
+          .OpenUrl = [this](const QUrl& url) { OpenUrl(url); },
+          .ShowModal = [this](QDialog& dialog) { ShowModal(dialog); },
+      })),
+      UpdateCheck_(std::make_unique<TWindowUpdateCheck>(
+          Dispatcher_, TWindowUpdateCheck::TWindow{
+                           .Prompt = Deps_.Prompt,
+                           .ShowVersionState =
+                               [this](std::string_view text, bool repaint) {
+                                 Session_->SetPanel(TSearchSession::kVersionPanel, std::string(text));
+                                 if (repaint) statusBar()->repaint();
+                               },
+                           .OpenUrl = [this](const QUrl& url) { OpenUrl(url); },
+                       })) {
   Session_->Diagnostics = Deps_.Diagnostics;
   setObjectName(QStringLiteral("frmMain"));
   Session_->Connections = ReadConnections(Deps_.Files.PathOf(TProgramFile::Ini));
@@ -210,12 +225,12 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   // and caption: squeezed, a caption loses the dots of "İ" and "Ö".
   toolPanel->setMinimumHeight(kToolPanelHeight);
   toolPanel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-  ListView1_ = new QTableView(central);
-  SetUpResultList(*ListView1_, *Model_);
+  ResultView_ = new QTableView(central);
+  SetUpResultList(*ResultView_, *Model_);
   column->addWidget(gap(2));
   column->addWidget(toolPanel);
   column->addWidget(gap(4));
-  column->addWidget(ListView1_, 1);
+  column->addWidget(ResultView_, 1);
   setCentralWidget(central);
 
   BuildMenuBar();
@@ -240,11 +255,11 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   connect(Model_.get(), &QAbstractItemModel::rowsInserted, throttle, &TRepaintThrottle::Changed);
   connect(Model_.get(), &QAbstractItemModel::rowsRemoved, this, &TfrmMain::UpdateCommands);
   connect(Model_.get(), &QAbstractItemModel::modelReset, this, &TfrmMain::UpdateCommands);
-  connect(ListView1_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::UpdateCommands);
-  connect(ListView1_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int clicked) { SortBy(clicked); });
-  connect(ListView1_, &QAbstractItemView::doubleClicked, this, [this] { StartDownload(); });
-  connect(ListView1_, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { ListviewPopup_->popup(ListView1_->viewport()->mapToGlobal(at)); });
+  connect(ResultView_->selectionModel(), &QItemSelectionModel::selectionChanged, this, &TfrmMain::UpdateCommands);
+  connect(ResultView_->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int clicked) { SortBy(clicked); });
+  connect(ResultView_, &QAbstractItemView::doubleClicked, this, [this] { StartDownload(); });
+  connect(ResultView_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { ContextMenu_->popup(ResultView_->viewport()->mapToGlobal(at)); });
 
   // Key preview: the window sees every key before the focused control does;
   // drops on the list reach it the same way.
@@ -256,18 +271,18 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
-  ListView1_->setFocus();
-  FormCreate();
+  ResultView_->setFocus();
+  PrepareStart();
 }
 
 TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
   // Workers waiting on the window give up, and no queued call runs any more.
   Dispatcher_->Shutdown();
-  UpdateThread_.reset();
+  UpdateCheck_.reset();
   Fetch_.reset();
   // The view lets go of the rows before they are gone.
-  ListView1_->setModel(nullptr);
+  ResultView_->setModel(nullptr);
   Model_.reset();
   Session_.reset();
 }
@@ -376,14 +391,14 @@ void TfrmMain::BuildMenuBar() {
 }
 
 QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run) {
-  auto* menu = new QMenu(TBXToolbar1_);
+  auto* menu = new QMenu(ToolBar_);
   QAction* button = menu->menuAction();
   button->setText(text);
   button->setIcon(icon);
   button->setObjectName(QString::fromLatin1(name));
   if (run) Connect(*button, std::move(run));
-  TBXToolbar1_->addAction(button);
-  if (auto* tool = qobject_cast<QToolButton*>(TBXToolbar1_->widgetForAction(button))) {
+  ToolBar_->addAction(button);
+  if (auto* tool = qobject_cast<QToolButton*>(ToolBar_->widgetForAction(button))) {
     tool->setPopupMode(run ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
   }
   return menu;
@@ -398,42 +413,42 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   auto* innerLayout = new QHBoxLayout(inner);
   innerLayout->setContentsMargins(0, 0, 0, 0);
 
-  TBXToolbar1_ = new QToolBar(inner);
-  TBXToolbar1_->setObjectName(QStringLiteral("TBXToolbar1"));
-  TBXToolbar1_->setIconSize(QSize(kToolIconSize, kToolIconSize));
-  TBXToolbar1_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  TBXToolbar1_->setMovable(false);
-  TBXToolbar1_->setFloatable(false);
-  TBXToolbar1_->setContentsMargins(0, 0, 0, 0);
-  TBXToolbar1_->layout()->setSpacing(0);
-  innerLayout->addWidget(TBXToolbar1_);
+  ToolBar_ = new QToolBar(inner);
+  ToolBar_->setObjectName(QStringLiteral("ToolBar"));
+  ToolBar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+  ToolBar_->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  ToolBar_->setMovable(false);
+  ToolBar_->setFloatable(false);
+  ToolBar_->setContentsMargins(0, 0, 0, 0);
+  ToolBar_->layout()->setSpacing(0);
+  innerLayout->addWidget(ToolBar_);
   auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
 
   QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), [this] { AdvancedSearch(); });
   Command(*search, Utf8("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
-  QAction* stop = Command(*TBXToolbar1_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
+  QAction* stop = Command(*ToolBar_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
   stop->setIcon(icon(TToolbarIcon::Stop));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
   QMenu* sort = DropDown(Utf8("Sırala"), "btnSort", icon(TToolbarIcon::Sort), {});
   AddSortItems(*sort, "btnSort", false);
-  QAction* clear = Command(*TBXToolbar1_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
+  QAction* clear = Command(*ToolBar_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
   clear->setIcon(icon(TToolbarIcon::Clear));
   clear->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
   // "En uygununu indir" under "İndir"'s arrow: a button more would push the
   // banner off the tool bar at the window's smallest width.
   QMenu* download = DropDown(Utf8("İndir"), "btnKaydet", icon(TToolbarIcon::Download), [this] { StartDownload(); });
   QAction* best = Command(*download, Utf8("En &uygununu indir\tCtrl+E"), "btnFetchBest", [this] { FetchBest(); });
   best->setIcon(icon(TToolbarIcon::FetchBest));
-  QAction* properties = Command(*TBXToolbar1_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
+  QAction* properties = Command(*ToolBar_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
   properties->setIcon(icon(TToolbarIcon::Properties));
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
   QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), {});
   QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  mnItemShowSearch_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
+  DialogAtStartItem_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
   StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
@@ -441,27 +456,27 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   settings->addSeparator();
   Command(*settings, Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
   Command(*settings, Utf8("İndirme &seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
-  TBXToolbar1_->addSeparator();
+  ToolBar_->addSeparator();
 
-  Panel3_ = new TBannerPanel(TBXToolbar1_);
-  Panel3_->setObjectName(QStringLiteral("Panel3"));
-  TBXToolbar1_->addWidget(Panel3_);
+  BannerArea_ = new TBannerPanel(ToolBar_);
+  BannerArea_->setObjectName(QStringLiteral("BannerArea"));
+  ToolBar_->addWidget(BannerArea_);
 }
 
 void TfrmMain::BuildContextMenu() {
-  ListviewPopup_ = new QMenu(this);
-  ListviewPopup_->setObjectName(QStringLiteral("ListviewPopup"));
-  QMenu* sort = ListviewPopup_->addMenu(Utf8("&Sırala"));
+  ContextMenu_ = new QMenu(this);
+  ContextMenu_->setObjectName(QStringLiteral("ContextMenu"));
+  QMenu* sort = ContextMenu_->addMenu(Utf8("&Sırala"));
   sort->menuAction()->setObjectName(QStringLiteral("pmSort"));
   AddSortItems(*sort, "pmSort", false);
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
-  Command(*ListviewPopup_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("İ&ndir...\tCtrl+K"), "Altyazyindir1", [this] { StartDownload(); });
-  Command(*ListviewPopup_, Utf8("En &uygununu indir\tCtrl+E"), "pmFetchBest", [this] { FetchBest(); });
-  ListviewPopup_->addSeparator();
-  Command(*ListviewPopup_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
+  Command(*ContextMenu_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("İ&ndir...\tCtrl+K"), "pmDownload", [this] { StartDownload(); });
+  Command(*ContextMenu_, Utf8("En &uygununu indir\tCtrl+E"), "pmFetchBest", [this] { FetchBest(); });
+  ContextMenu_->addSeparator();
+  Command(*ContextMenu_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
 }
 
 void TfrmMain::BuildStatusBar() {
@@ -495,7 +510,7 @@ QString TfrmMain::PanelText(std::size_t panel) const { return Panels_.at(panel)-
 void TfrmMain::ShowPanel(std::size_t panel) { Panels_.at(panel)->SetText(FromEngine(Session_->Panel(panel))); }
 
 std::optional<std::size_t> TfrmMain::SelectedRow() const {
-  const QModelIndexList selected = ListView1_->selectionModel()->selectedRows();
+  const QModelIndexList selected = ResultView_->selectionModel()->selectedRows();
   if (selected.isEmpty()) return std::nullopt;
   return static_cast<std::size_t>(selected.first().row());
 }
@@ -503,11 +518,11 @@ std::optional<std::size_t> TfrmMain::SelectedRow() const {
 QString TfrmMain::VideosText() const { return VideoStrip_->Text(); }
 
 TMainWindowFlags TfrmMain::CurrentFlags() const {
-  return {.Grid = ListView1_->showGrid(), .DialogAtStart = mnItemShowSearch_->isChecked()};
+  return {.Grid = ResultView_->showGrid(), .DialogAtStart = DialogAtStartItem_->isChecked()};
 }
 
 void TfrmMain::UpdateCommands() {
-  const bool selected = ListView1_->selectionModel()->hasSelection();
+  const bool selected = ResultView_->selectionModel()->hasSelection();
   const bool rows = Session_->Rows().Count() > 0;
   const bool idle = Session_->Idle();
   const bool fittable = rows && ScoredSearch() && !Fetch_;
@@ -521,68 +536,28 @@ void TfrmMain::UpdateCommands() {
       case TEnableRule::Fittable: item->setEnabled(fittable); break;
     }
   }
-  const bool grid = ListView1_->showGrid();
+  const bool grid = ResultView_->showGrid();
   for (QAction* item : GridOnItems_) item->setChecked(grid);
   for (QAction* item : GridOffItems_) item->setChecked(!grid);
 }
 
 // ---------------------------------------------------------------- start and exit
 
-void TfrmMain::FormCreate() {
+void TfrmMain::PrepareStart() {
   const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
   if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
-  ListView1_->setShowGrid(grid.value_or(false));
+  ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
   Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
   statusBar()->repaint();
   UpdateCommands();
-  StartUpdateCheck();
+  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate);
 }
 
-void TfrmMain::StartUpdateCheck() {
-  TProxySetting proxy;
-  try {
-    proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
-  } catch (const TProxyFileError& error) {
-    // The check does not start; panel 0 keeps saying it is checking.
-    Deps_.Prompt.ShowError(error.what());
-    return;
-  }
-  if (!Deps_.CheckForUpdate) return;
-  TUpdateView view;
-  view.Prompt = &Deps_.Prompt;
-  view.ShowVersionState = [this](std::string_view text, bool repaint) {
-    Session_->SetPanel(TSearchSession::kVersionPanel, std::string(text));
-    if (repaint) statusBar()->repaint();
-  };
-  view.OpenUrl = [this](const std::string& url) { OpenUrl(QUrl(FromEngine(url))); };
-  view.HandOverBanner = [this](std::string link, std::string gif) { HandOverBanner(std::move(link), std::move(gif)); };
-  UpdateThread_ = std::make_unique<TUpdateThread>(Dispatcher_, std::move(view));
-  UpdateThread_->UseProxy = proxy.UseProxy;
-  UpdateThread_->ProxyHost = proxy.Host;
-  UpdateThread_->ProxyPort = proxy.Port;
-  UpdateThread_->UpdateHost = Deps_.Sites.UpdateHost();
-  UpdateThread_->Files = Deps_.Files;
-  UpdateThread_->IsGif = IsShowableGif;
-  UpdateThread_->Start();
-}
-
-void TfrmMain::HandOverBanner(std::string link, std::string gif) {
-  PendingBanner_ = TPendingBanner{std::move(link), std::move(gif)};
-  ShowPendingBanner();
-}
-
-void TfrmMain::ShowPendingBanner() {
-  if (Banner_ == nullptr || !PendingBanner_) return;
-  Banner_->SetLink(FromEngine(PendingBanner_->Link));
-  Banner_->SetImage(QByteArray::fromStdString(PendingBanner_->Gif));
-  PendingBanner_.reset();
-}
-
-void TfrmMain::FormActivate() {
-  Banner_ = new TOrdelBanner(Panel3_, [this](const QUrl& url) { OpenUrl(url); });
+void TfrmMain::FirstShow() {
+  Banner_ = new TOrdelBanner(BannerArea_, [this](const QUrl& url) { OpenUrl(url); });
   Banner_->show();
-  ShowPendingBanner();
+  UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
@@ -597,8 +572,8 @@ void TfrmMain::FormActivate() {
   }
 }
 
-void TfrmMain::FormClose() {
-  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, mnItemShowSearch_->isChecked())) {
+void TfrmMain::SaveDialogAtStart() {
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, DialogAtStartItem_->isChecked())) {
     Deps_.Prompt.ShowError(kBadSettingsFile);
   }
 }
@@ -610,7 +585,7 @@ void TfrmMain::showEvent(QShowEvent* event) {
   if (Shown_) return;
   Shown_ = true;
   // After the show has been handled, so a dialog shown now stacks over the window.
-  QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { FirstShow(); }, Qt::QueuedConnection);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -622,13 +597,13 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  FormClose();
+  SaveDialogAtStart();
   event->accept();
 }
 
 void TfrmMain::EndSession() {
   if (Ending_) return;
-  FormClose();
+  SaveDialogAtStart();
   Ending_ = true;
   close();
 }
@@ -690,13 +665,13 @@ void TfrmMain::ShowModal(QDialog& dialog) {
 }
 
 void TfrmMain::AdvancedSearch() {
-  RunSearchDialog([this](TfrmAllSearch& dialog) {
+  RunSearchDialog([this](TAdvancedSearchDialog& dialog) {
     if (!Videos_.Videos.empty()) dialog.KeepVideo(Videos_);
   });
 }
 
-void TfrmMain::RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare, bool shown) {
-  TfrmAllSearch dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
+void TfrmMain::RunSearchDialog(const std::function<void(TAdvancedSearchDialog&)>& prepare, bool shown) {
+  TAdvancedSearchDialog dialog(*Session_, Deps_.Prompt, [this] { return CurrentFlags(); }, Deps_.Files, this);
   prepare(dialog);
   if (shown) {
     ShowModal(dialog);
@@ -733,7 +708,7 @@ void TfrmMain::OpenVideos(const std::vector<std::filesystem::path>& videos) {
   const TFirstFilm film = ReadFirstFilm(videos);
   // fetchBestOnOpen: no dialog, and the rest of the way once the search ends.
   const bool wholeWay = ReadFetchBestOnOpen(Deps_.Files.PathOf(TProgramFile::Ini));
-  RunSearchDialog([&film](TfrmAllSearch& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); }, !wholeWay);
+  RunSearchDialog([&film](TAdvancedSearchDialog& dialog) { dialog.ShowVideo(film.Facts, film.LeftOut); }, !wholeWay);
   FetchWhenDone_ = wholeWay && VideoSearch_.has_value();
 }
 
@@ -778,7 +753,7 @@ void TfrmMain::StopSearch() {
 
 // ---------------------------------------------------------------- the best row
 
-void TfrmMain::SearchLaunched(const TfrmAllSearch& dialog) {
+void TfrmMain::SearchLaunched(const TAdvancedSearchDialog& dialog) {
   if (!dialog.Searched()) return;
   const TSearchChoices choices = dialog.Choices();
   if (choices.Videos.empty()) {
@@ -838,15 +813,15 @@ void TfrmMain::ShowBestRow() {
       break;
     }
   }
-  ListView1_->selectRow(best);
-  ListView1_->scrollTo(Model_->index(best, 0));
+  ResultView_->selectRow(best);
+  ResultView_->scrollTo(Model_->index(best, 0));
 }
 
 void TfrmMain::ShowFitColumn(bool shown) {
   if (shown == Model_->FitColumnShown()) return;
   Model_->ShowFitColumn(shown);
   if (!shown) return;
-  QHeaderView& header = *ListView1_->horizontalHeader();
+  QHeaderView& header = *ResultView_->horizontalHeader();
   header.setSectionResizeMode(kColumnCount, QHeaderView::Interactive);
   header.resizeSection(kColumnCount, kFitColumnSpec.Width);
 }
@@ -888,7 +863,7 @@ void TfrmMain::FetchBest() {
     return;
   }
   try {
-    job.Proxy = ReadProxySetting(Deps_.Files.PathOf(TProgramFile::Proxy));
+    job.Proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
   } catch (const TProxyFileError& error) {
     Deps_.Prompt.ShowError(error.what());
     return;
@@ -936,64 +911,12 @@ void TfrmMain::FetchEnded(const std::string& message, std::string status) {
 }
 
 void TfrmMain::StartDownload() {
-  const auto row = SelectedRow();
-  if (!row) return;
-  const TResultRow chosenRow = Session_->Rows()[*row];
-  const TSubtitleInfo& info = chosenRow.Info;
-  // Made ready only beside the videos of the search the row came from.
-  const std::vector<std::filesystem::path>& videos = chosenRow.Videos();
-  const TDownloadRoute route = RouteDownload(info.Url, Deps_.Sites);
-  if (!route.Downloads()) {
-    OpenUrl(QUrl(FromEngine(info.Url)));
-    return;
-  }
-  std::filesystem::path target;
-  if (route.TargetFirst) {
-    const std::string extension = AddressExtension(info.Url);
-    const auto chosen = AskDownloadTarget(
-        ProposedBesideVideos(FromEngine(ProposedFileName(info.FilmName, info.CdCount, info.Fps, extension)), videos),
-        extension);
-    if (!chosen) return;
-    target = *chosen;
-  }
-  // Filled in completely before it is shown: showing it starts the worker.
-  TfrmDownloader window(
-      {.Prompt = Deps_.Prompt, .Files = Deps_.Files, .Sites = Deps_.Sites, .SaveDialog = Deps_.SaveDialog},
-      this);
-  window.Referer = route.Referer;
-  window.Url = info.Url;
-  window.SavePath = target;
-  window.FilmName = info.FilmName;
-  window.SetStatusCaption(DownloadingStatus(info.FilmName));
-  window.CdCount = info.CdCount;
-  window.Fps = info.Fps;
-  window.DateAdded = info.DateAdded;
-  window.Videos = videos;
-  window.Language = info.Language;
-  window.ReadyOptions = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
-  if (!target.empty()) window.SetSavePathCaption(target);
-  ShowModal(window);
-}
-
-std::optional<std::filesystem::path> TfrmMain::AskDownloadTarget(const QString& proposedName,
-                                                                 std::string_view extension) {
-  const TSaveDialogRequest request{
-      .Title = QStringLiteral("Altyazı İndir..."),
-      .FileName = proposedName,
-      .Filters = WithFileTypeFilters({QStringLiteral("RAR Dosyaları (*.rar)")}, extension),
-      .DefaultSuffix = QStringLiteral("rar"),
-  };
-  if (Deps_.SaveDialog) return Deps_.SaveDialog(request);
-  if (sd == nullptr) {
-    sd = NewSaveDialog(this);
-    sd->setObjectName(QStringLiteral("sd"));
-  }
-  return RunSaveDialog(*sd, request);
+  if (const auto row = SelectedRow()) DownloadStart_->Start(Session_->Rows()[*row]);
 }
 
 void TfrmMain::FitColumns() {
   RefitAtSearchEnd_ = !Session_->Idle();
-  FitColumnsToContents(*ListView1_);
+  FitColumnsToContents(*ResultView_);
 }
 
 void TfrmMain::SortBy(int column) {
@@ -1014,7 +937,7 @@ void TfrmMain::SortBy(int column) {
     rows.Sort(std::cref(order));
     for (std::size_t i = 0; kept && i < rows.Count(); ++i) {
       if (same(rows[i], *kept) && twinsBefore-- == 0) {
-        ListView1_->selectRow(static_cast<int>(i));
+        ResultView_->selectRow(static_cast<int>(i));
         break;
       }
     }
@@ -1027,7 +950,7 @@ void TfrmMain::DeleteSelected() {
   const auto row = SelectedRow();
   if (!row) return;
   // Left alone, the view would select a neighbour; the list keeps no selection.
-  ListView1_->selectionModel()->clear();
+  ResultView_->selectionModel()->clear();
   Session_->DeleteRow(*row);
 }
 
@@ -1042,7 +965,7 @@ void TfrmMain::ShowProperties() {
 }
 
 void TfrmMain::SetGrid(bool on) {
-  ListView1_->setShowGrid(on);
+  ResultView_->setShowGrid(on);
   UpdateCommands();
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
 }

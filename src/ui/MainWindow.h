@@ -26,7 +26,6 @@
 #include "VideoFacts.h"
 
 class QDialog;
-class QFileDialog;
 class QFrame;
 class QMenu;
 class QTableView;
@@ -35,13 +34,14 @@ class QToolBar;
 namespace velkaro {
 
 class TBestFetch;
-class TfrmAllSearch;
+class TDownloadStart;
+class TAdvancedSearchDialog;
 class TOrdelBanner;
 class TQtDispatcher;
 class TResultListModel;
 class TStatusPanel;
-class TUpdateThread;
 class TVideoStrip;
+class TWindowUpdateCheck;
 
 // When a command is enabled: a row is selected, the list has rows, a search
 // (or a fetch of the best row) runs, none runs, searches are tied to videos,
@@ -94,9 +94,9 @@ class TfrmMain final : public QMainWindow {
   TfrmMain& operator=(const TfrmMain&) = delete;
 
   TSearchSession& Session() { return *Session_; }
-  QTableView& ListView1() const { return *ListView1_; }
+  QTableView& ResultView() const { return *ResultView_; }
   // The banner area at the tool bar's end.
-  QFrame& Panel3() const { return *Panel3_; }
+  QFrame& BannerArea() const { return *BannerArea_; }
   // Created when the window is first shown; null until then.
   TOrdelBanner* Banner() const { return Banner_; }
   QString PanelText(std::size_t panel) const;
@@ -178,14 +178,12 @@ class TfrmMain final : public QMainWindow {
   QAction* GridItem(QWidget& owner, const QString& text, const char* name, bool on);
   void AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions);
 
-  void FormCreate();
-  void FormActivate();
-  // The last step of FormCreate: the proxy choice read once, the check started.
-  void StartUpdateCheck();
-  // Kept until the banner exists, which the check may beat to it.
-  void HandOverBanner(std::string link, std::string gif);
-  void ShowPendingBanner();
-  void FormClose();
+  // At construction: the grid setting, the title, the version check started.
+  void PrepareStart();
+  // At the first show: the banner, and the advanced search when it opens at start.
+  void FirstShow();
+  // At close: whether the advanced search opens at the next start.
+  void SaveDialogAtStart();
   void UpdateCommands();
   void ShowPanel(std::size_t panel);
   void OpenUrl(const QUrl& url);
@@ -195,17 +193,15 @@ class TfrmMain final : public QMainWindow {
   std::optional<std::filesystem::path> AskFile(const QString& title, const std::filesystem::path& start,
                                                const QString& filter);
   std::optional<TSyncChoice> AskSyncFiles(const TSyncChoice& prefilled);
-  // The target of a download whose file is chosen first, in `sd`.
-  std::optional<std::filesystem::path> AskDownloadTarget(const QString& proposedName, std::string_view extension);
   // The advanced search, `prepare`d, shown or its "&Ara" pressed unseen; a
   // search it launches holds its videos.
-  void RunSearchDialog(const std::function<void(TfrmAllSearch&)>& prepare, bool shown = true);
+  void RunSearchDialog(const std::function<void(TAdvancedSearchDialog&)>& prepare, bool shown = true);
   void HoldVideos(TVideoFacts videos);
   // Each column but the address as wide as what it shows, on the first rows.
   void FitColumns();
   bool HandleKey(const QKeyEvent& key);
   // After a search from the advanced search dialog: remembered for its title's variants.
-  void SearchLaunched(const TfrmAllSearch& dialog);
+  void SearchLaunched(const TAdvancedSearchDialog& dialog);
   // A search started or ended (the session's Idle changed).
   void SearchStateChanged();
   // Once a search from videos has ended: asked again with a variant of its
@@ -229,14 +225,12 @@ class TfrmMain final : public QMainWindow {
   // After the session: goes first, while the rows it listens to still exist.
   std::unique_ptr<TResultListModel> Model_;
 
-  QTableView* ListView1_ = nullptr;
-  QFrame* Panel3_ = nullptr;
+  QTableView* ResultView_ = nullptr;
+  QFrame* BannerArea_ = nullptr;
   TOrdelBanner* Banner_ = nullptr;
-  QToolBar* TBXToolbar1_ = nullptr;
-  QMenu* ListviewPopup_ = nullptr;
+  QToolBar* ToolBar_ = nullptr;
+  QMenu* ContextMenu_ = nullptr;
   TVideoStrip* VideoStrip_ = nullptr;
-  // Made on first use and kept, so it opens in the folder used last.
-  QFileDialog* sd = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
   std::vector<TEnabling> Enabling_;
   std::vector<TKey> Keys_;
@@ -244,20 +238,16 @@ class TfrmMain final : public QMainWindow {
   std::vector<QAction*> HideItems_;
   std::vector<QAction*> GridOnItems_;
   std::vector<QAction*> GridOffItems_;
-  QAction* mnItemShowSearch_ = nullptr;
+  QAction* DialogAtStartItem_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;
   bool Ending_ = false;
   // The first rows arrived during a search: fitted again when it ends.
   bool RefitAtSearchEnd_ = false;
   TVideoFacts Videos_;
-  struct TPendingBanner {
-    std::string Link;
-    std::string Gif;
-  };
-  std::optional<TPendingBanner> PendingBanner_;
+  std::unique_ptr<TDownloadStart> DownloadStart_;
   // Abandoned and joined in the destructor, before anything it reaches goes.
-  std::unique_ptr<TUpdateThread> UpdateThread_;
+  std::unique_ptr<TWindowUpdateCheck> UpdateCheck_;
 
   // The film the last search from videos is scored against, and its videos.
   struct TFitFilm {

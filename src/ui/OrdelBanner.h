@@ -47,7 +47,7 @@ class TOrdelBanner final : public QLabel {
   std::unique_ptr<QMovie> Movie_;
 };
 
-// `Panel3`: the banner's area, 152 x 53, no bevel, a 2-pixel border, in the
+// The window's banner area, 152 x 53, no bevel, a 2-pixel border, in the
 // colour of an application's workspace, with a dotted caption that shows
 // until a banner picture covers it.
 class TBannerPanel final : public QFrame {

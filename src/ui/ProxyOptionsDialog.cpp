@@ -104,7 +104,7 @@ void TfrmProxyOptions::BuildControls() {
 }
 
 void TfrmProxyOptions::FormCreate() {
-  const TProxyDialogFill fill = ReadProxyForDialog(File_);
+  const TProxyDialogFill fill = TProxyFile::Read(File_).ForDialog();
   if (!fill.FileFound) {
     Prompt_.ShowError(kProxyFileMissing);
     return;

@@ -129,7 +129,7 @@ void TRepaintThrottle::Changed() {
 
 void SetUpResultList(QTableView& view, TResultListModel& model) {
   view.setModel(&model);
-  view.setObjectName(QStringLiteral("ListView1"));
+  view.setObjectName(QStringLiteral("ResultView"));
   view.setFont(DialogFont());
   view.setSelectionBehavior(QAbstractItemView::SelectRows);
   view.setSelectionMode(QAbstractItemView::SingleSelection);

@@ -278,6 +278,7 @@ void Walk(const THTMLParser& page, const TWalkContext& context, const TRecordSin
 
 }  // namespace
 
-const TSiteAdapter kDivxForeverAdapter{SiteId::DivxForever, BuildQuery, FirstRequest, Walk, nullptr, {}};
+const TSiteAdapter kDivxForeverAdapter{
+    .Id = SiteId::DivxForever, .BuildQuery = BuildQuery, .FirstRequest = FirstRequest, .Walk = Walk};
 
 }  // namespace velkaro

@@ -155,8 +155,6 @@ std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page) {
   return total;
 }
 
-std::int32_t DivxSubtitlesTotal(const TLines& lines) { return ReadTokenized(lines, ReadDivxSubtitlesTotal); }
-
 std::int64_t DivxSubtitlesPageCount(std::int64_t total) {
   return total / kDivxSubtitlesPageRows + (total % kDivxSubtitlesPageRows != 0 ? 1 : 0);
 }
@@ -194,8 +192,9 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) {
 
 }  // namespace
 
-const TSiteAdapter kDivxSubtitlesAdapter{SiteId::DivxSubtitles, BuildQuery, FirstRequest,
-                                         WalkFromBase<WalkDivxSubtitlesResults>, ReadDetail,
-                                         TPaging{PageCount, false, PageRequest, true}};
+const TSiteAdapter kDivxSubtitlesAdapter{
+    .Id = SiteId::DivxSubtitles, .BuildQuery = BuildQuery, .FirstRequest = FirstRequest,
+    .Walk = WalkFromBase<WalkDivxSubtitlesResults>, .ReadDetail = ReadDetail,
+    .Paging = {.PageCount = PageCount, .PageRequest = PageRequest, .LostPageEndsSearch = true}};
 
 }  // namespace velkaro

@@ -28,8 +28,6 @@ std::string CleanDivxSubtitlesFps(std::string_view text);
 // TConvertError for a count that is not a number, TMissingToken for a
 // statement at the very top of the page.
 std::int32_t ReadDivxSubtitlesTotal(const THTMLParser& page);
-// The same from a fresh tokenizer over a first page's lines.
-std::int32_t DivxSubtitlesTotal(const TLines& lines);
 // Pages of 50 that `total` results fill, the last one partly.
 std::int64_t DivxSubtitlesPageCount(std::int64_t total);
 // Path of result page `page` (2 and up) below the site base, built from the

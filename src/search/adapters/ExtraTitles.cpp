@@ -152,7 +152,8 @@ TPageRequest FirstRequest(std::string_view query) { return PostForm(kSearchPath,
 
 }  // namespace
 
-const TSiteAdapter kExtraTitlesAdapter{SiteId::ExtraTitles, BuildQuery, FirstRequest,
-                                       WalkFromBase<WalkExtraTitlesResults>, ReadExtraTitlesDetails, {}};
+const TSiteAdapter kExtraTitlesAdapter{
+    .Id = SiteId::ExtraTitles, .BuildQuery = BuildQuery, .FirstRequest = FirstRequest,
+    .Walk = WalkFromBase<WalkExtraTitlesResults>, .ReadDetail = ReadExtraTitlesDetails};
 
 }  // namespace velkaro

@@ -127,7 +127,9 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) {
 
 }  // namespace
 
-const TSiteAdapter kPodnapisiAdapter{SiteId::Podnapisi, BuildQuery, Request, WalkFromBase<WalkPodnapisiResults>,
-                                     nullptr, TPaging{PageCount, true, PageRequest, false, true}};
+const TSiteAdapter kPodnapisiAdapter{
+    .Id = SiteId::Podnapisi, .BuildQuery = BuildQuery, .FirstRequest = Request,
+    .Walk = WalkFromBase<WalkPodnapisiResults>,
+    .Paging = {.PageCount = PageCount, .CountBeforeWalk = true, .PageRequest = PageRequest, .FetchAhead = true}};
 
 }  // namespace velkaro

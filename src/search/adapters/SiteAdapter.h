@@ -6,10 +6,15 @@
 
 #include "../HtmlParser.h"
 #include "../SubtitleInfo.h"
+#include "Sites.h"
 
 // What one subtitle site is: its own rules and nothing of the thread that runs
 // them. The search driver fetches, inflates, tokenizes, walks, follows pages,
 // hands records over and adds markers for every site alike.
+//
+// A new site needs more than its adapter: its SiteId and host, its launch
+// place, its conf.vkcf line, its check box and a stand-in site. The README's
+// "Adding a site" lists the files in order.
 
 namespace velkaro {
 

@@ -199,8 +199,6 @@ std::int64_t ReadSubDbPageCount(const THTMLParser& page) {
   return count;
 }
 
-std::int64_t SubDbPageCount(const TLines& lines) { return ReadTokenized(lines, ReadSubDbPageCount); }
-
 void WalkSubDbResults(const THTMLParser& page, const std::string& siteBase, const TRecordSink& onRecord) {
   const auto& tokens = page.Tokens();
   TRowLabels labels(tokens);
@@ -235,7 +233,8 @@ TPageRequest PageRequest(std::string_view query, std::int64_t page) { return Req
 
 }  // namespace
 
-const TSiteAdapter kSubDbAdapter{SiteId::SubDb, BuildQuery, Request, WalkFromBase<WalkSubDbResults>, nullptr,
-                                 TPaging{ReadSubDbPageCount, false, PageRequest, false, true}};
+const TSiteAdapter kSubDbAdapter{
+    .Id = SiteId::SubDb, .BuildQuery = BuildQuery, .FirstRequest = Request, .Walk = WalkFromBase<WalkSubDbResults>,
+    .Paging = {.PageCount = ReadSubDbPageCount, .PageRequest = PageRequest, .FetchAhead = true}};
 
 }  // namespace velkaro

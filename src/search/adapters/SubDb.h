@@ -16,8 +16,6 @@ inline constexpr std::int64_t kSubDbPageSize = 20;
 std::string SubDbLanguage(std::string_view item);
 std::string BuildSubDbQuery(std::string_view film, std::string_view language);
 
-// The number of result pages a first page states, from a fresh tokenizer over its lines.
-std::int64_t SubDbPageCount(const TLines& lines);
 // The page count stated by a tokenized first page: 0 when it states none.
 // Throws TConvertError when the stated total is not a decimal integer.
 std::int64_t ReadSubDbPageCount(const THTMLParser& page);

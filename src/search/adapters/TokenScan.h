@@ -6,7 +6,7 @@
 #include <type_traits>
 
 #include "../HtmlParser.h"
-#include "../TextHelpers.h"
+#include "TextHelpers.h"
 
 // What the site walks share: one forward scan and the token tests more than
 // one site makes.

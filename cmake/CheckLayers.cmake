@@ -1,0 +1,52 @@
+# cmake -DSOURCE_DIR=<tree> -P CheckLayers.cmake
+# Fails when a file of one library includes a header of a library that is not
+# in a lower layer (Layers.cmake), or when two libraries hold headers of the
+# same name (an include would then be ambiguous).
+cmake_minimum_required(VERSION 3.25)
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+
+set(libraries "")
+foreach(layer IN LISTS VELKARO_LAYERS)
+  string(REPLACE " " ";" members "${layer}")
+  list(APPEND libraries ${members})
+endforeach()
+
+set(faults "")
+foreach(library IN LISTS libraries)
+  file(GLOB_RECURSE headers "${SOURCE_DIR}/src/${library}/*.h")
+  foreach(header IN LISTS headers)
+    get_filename_component(name "${header}" NAME)
+    if(DEFINED "owner_${name}")
+      list(APPEND faults "${name} is in both src/${owner_${name}} and src/${library}")
+    endif()
+    set("owner_${name}" ${library})
+  endforeach()
+endforeach()
+
+foreach(library IN LISTS libraries)
+  velkaro_layer_of(${library} rank)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/src/${library}/*.h" "${SOURCE_DIR}/src/${library}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[^\"]+\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" included "${line}")
+      get_filename_component(name "${included}" NAME)
+      if(NOT DEFINED "owner_${name}")
+        continue()  # not one of ours: a generated or third-party header
+      endif()
+      set(owner ${owner_${name}})
+      velkaro_layer_of(${owner} used)
+      if(NOT owner STREQUAL library AND used GREATER_EQUAL rank)
+        file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+        list(APPEND faults "${shown} (${library}) includes ${included} of ${owner}, which is not in a lower layer")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "Layer check failed:\n  ${text}")
+endif()
+list(LENGTH libraries count)
+message(STATUS "Layer check: ${count} libraries, every include goes down")
