@@ -823,7 +823,7 @@ void TfrmMain::ShowFitColumn(bool shown) {
   if (!shown) return;
   QHeaderView& header = *ResultView_->horizontalHeader();
   header.setSectionResizeMode(kColumnCount, QHeaderView::Interactive);
-  header.resizeSection(kColumnCount, kFitColumnSpec.Width);
+  header.resizeSection(kColumnCount, kFitColumnLayout.Width);
 }
 
 bool TfrmMain::ScoredSearch() const {

@@ -94,8 +94,8 @@ QVariant TResultListModel::data(const QModelIndex& index, int role) const {
 
 QVariant TResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-  const TColumnSpec& spec = section == kColumnCount ? kFitColumnSpec : kResultColumns[static_cast<std::size_t>(section)];
-  if (role == Qt::DisplayRole) return QString::fromUtf8(spec.Caption);
+  const TColumnLayout& column = section == kColumnCount ? kFitColumnLayout : kResultColumns[static_cast<std::size_t>(section)];
+  if (role == Qt::DisplayRole) return QString::fromUtf8(column.Caption);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
   return {};
 }

@@ -15,12 +15,12 @@ class QTableView;
 namespace velkaro {
 
 // The list's columns in index order; width 0 takes the remaining width.
-struct TColumnSpec {
+struct TColumnLayout {
   const char* Caption;  // UTF-8
   int Width;
 };
 
-inline constexpr std::array<TColumnSpec, kColumnCount> kResultColumns = {{
+inline constexpr std::array<TColumnLayout, kColumnCount> kResultColumns = {{
     {"Film Ad\u0131", 105},
     {"URL", 0},
     {"Dil", 70},
@@ -34,7 +34,7 @@ inline constexpr std::array<TColumnSpec, kColumnCount> kResultColumns = {{
 inline constexpr int kRowIconCount = 6;
 
 // The ninth column of a search started from videos: each row's score.
-inline constexpr TColumnSpec kFitColumnSpec = {"Uyum", 45};
+inline constexpr TColumnLayout kFitColumnLayout = {"Uyum", 45};
 
 // Shows the session's rows where they are kept: the model hears every append,
 // removal and reset through the rows' listener and copies nothing.
