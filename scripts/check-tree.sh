@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Folders that exist only on the machine a file was written on.
-machine_paths='(^|[^[:alnum:]_.~-])(/home/[a-z_][a-z0-9_.-]*/|/root/|/Users/[^/[:space:]]+/|/work/|/farm/)'
+machine_paths='(^|[^[:alnum:]_.~-])/(home/[a-z_][a-z0-9_.-]*|root|Users/[^/[:space:]]+|work|farm)/'
 # Words of a note between people working on the tree.
 notes='engineer|\bbriefs?\b|teammate|\bsubagent|\bthe lead\b|remove this (comment|line|note)|(never|do not|don.t) commit (it|this)'
 
