@@ -28,28 +28,21 @@ namespace {
 
 const QSize kClientSize(419, 267);
 
-// The site box: green ticks for the sites whose subtitles the program
-// downloads itself, grey for those it opens in the browser.
+// Where each site's box stands in the site box; its caption is the site's
+// label, its tick green when the program downloads the site's subtitles itself,
+// grey when they open in the browser.
 struct TSiteRow {
   SiteId Site;
-  TSettingsLine Line;
-  const char* Name;
-  const char* Caption;
-  bool Green;
   int Row;
   int Column;
 };
 constexpr std::array<TSiteRow, kSiteCount> kSiteRows = {{
-    {SiteId::ExtraTitles, kLineExtraTitles, "chkExtraTitles", "ExtraTitles", true, 0, 0},
-    {SiteId::DivxSubtitles, kLineDivxSubtitles, "chkDivxSubtitles", "DivxSubtitles", false, 0, 1},
-    {SiteId::SubDb, kLineSubDb, "chkSubDb", "SubDb", true, 1, 0},
-    {SiteId::DivxForever, kLineDivxForever, "chkDivxForever", "DivxForever", false, 1, 1},
-    {SiteId::Podnapisi, kLinePodnapisi, "chkPodnapisi", "Podnapisi", false, 2, 0},
+    {SiteId::ExtraTitles, 0, 0},
+    {SiteId::DivxSubtitles, 0, 1},
+    {SiteId::SubDb, 1, 0},
+    {SiteId::DivxForever, 1, 1},
+    {SiteId::Podnapisi, 2, 0},
 }};
-
-// The order UpdateSiteFonts walks the boxes in.
-constexpr std::array<TSettingsLine, kSiteCount> kFontOrder = {kLineExtraTitles, kLinePodnapisi, kLineDivxSubtitles,
-                                                              kLineDivxForever, kLineSubDb};
 
 template <typename TChoice>
 struct TRadioRow {
@@ -247,11 +240,12 @@ QWidget* TAdvancedSearchDialog::BuildSiteGroup() {
   grid->setHorizontalSpacing(2);
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     const TSiteRow& row = kSiteRows[i];
+    const TSiteFacts& site = FactsOf(row.Site);
     auto* tick = new QLabel(box);
-    tick->setPixmap(TickIcon(row.Green).pixmap(16, 16));
+    tick->setPixmap(TickIcon(site.Rows != TSiteRowKind::WebPage).pixmap(16, 16));
     tick->setFixedSize(16, 16);
-    auto* check = new QCheckBox(QLatin1String(row.Caption), box);
-    check->setObjectName(QLatin1String(row.Name));
+    auto* check = new QCheckBox(QLatin1String(site.Name), box);
+    check->setObjectName(QStringLiteral("chk") + QLatin1String(site.Name));
     check->setChecked(true);
     connect(check, &QCheckBox::clicked, this, &TAdvancedSearchDialog::UpdateSiteFonts);
     SiteBoxes_[i] = check;
@@ -298,14 +292,15 @@ QWidget* TAdvancedSearchDialog::BuildRightColumn() {
 
 QCheckBox* TAdvancedSearchDialog::SiteBox(TSettingsLine line) const {
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
-    if (kSiteRows[i].Line == line) return SiteBoxes_[i];
+    if (SettingsLineOf(kSiteRows[i].Site) == line) return SiteBoxes_[i];
   }
   return nullptr;
 }
 
 void TAdvancedSearchDialog::UpdateSiteFonts() {
-  for (const TSettingsLine line : kFontOrder) {
-    QCheckBox* box = SiteBox(line);
+  // In the file's order.
+  for (const SiteId site : SitesBy(&TSiteFacts::SettingsLine)) {
+    QCheckBox* box = SiteBox(SettingsLineOf(site));
     SetBold(box, box->isChecked());
   }
 }
@@ -396,7 +391,7 @@ void TAdvancedSearchDialog::Button2Click() { reject(); }
 void TAdvancedSearchDialog::FormCloseQuery() {
   TSettings settings;
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
-    settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();
+    settings.Dialog.Sites[static_cast<std::size_t>(SettingsLineOf(kSiteRows[i].Site))] = SiteBoxes_[i]->isChecked();
   }
   settings.Dialog.LanguageIndex = ComboBox1->currentIndex();
   settings.Dialog.Film = FilmToSave();
