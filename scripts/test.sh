@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 jobs="${JOBS:-2}"
-fuzz_seconds="${FUZZ_SECONDS:-30}"
+fuzz_seconds="${FUZZ_SECONDS:-20}"
 
 step() { printf '\n=== %s\n' "$*"; }
 

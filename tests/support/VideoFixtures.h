@@ -3,8 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
+
+#include <unistd.h>
 
 // Small test videos made on the spot with the ffmpeg command; none is kept
 // in the tree.
@@ -31,17 +34,34 @@ inline void RunFfmpeg(const std::string& arguments, const std::filesystem::path&
   }
 }
 
+// A file made from ffmpeg's own sources alone depends on nothing but its
+// arguments and container, so each is made once per machine and copied: every
+// test case runs in a process of its own, and many make the same films.
+inline void MakeFromSources(const std::string& arguments, const std::filesystem::path& out) {
+  const std::string key = arguments + " " + out.extension().string();
+  const std::filesystem::path cache = std::filesystem::temp_directory_path() / "velkaro-test-media";
+  const std::filesystem::path made = cache / (std::to_string(std::hash<std::string>{}(key)) + out.extension().string());
+  if (!std::filesystem::exists(made)) {
+    std::filesystem::create_directories(cache);
+    // Made under a name of its own and renamed, so that a test running at the same time never sees half a file.
+    const std::filesystem::path part = made.string() + "." + std::to_string(::getpid()) + out.extension().string();
+    RunFfmpeg(arguments, part);
+    std::filesystem::rename(part, made);
+  }
+  std::filesystem::copy_file(made, out, std::filesystem::copy_options::overwrite_existing);
+}
+
 // A test picture at a low resolution; the container follows the extension.
 inline std::filesystem::path MakeVideo(const std::filesystem::path& file, const TVideoSpec& video) {
-  RunFfmpeg("-f lavfi -i testsrc=size=64x48:rate=" + video.Rate + " -t " + std::to_string(video.Seconds) +
-                " -c:v " + video.Codec,
-            file);
+  MakeFromSources("-f lavfi -i testsrc=size=64x48:rate=" + video.Rate + " -t " + std::to_string(video.Seconds) +
+                      " -c:v " + video.Codec,
+                  file);
   return file;
 }
 
 // Sound only: a film's soundtrack is no video.
 inline std::filesystem::path MakeAudioOnly(const std::filesystem::path& file) {
-  RunFfmpeg("-f lavfi -i sine=frequency=440:duration=1", file);
+  MakeFromSources("-f lavfi -i sine=frequency=440:duration=1", file);
   return file;
 }
 
