@@ -15,7 +15,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
   desktop-file-utils appstream lintian dpkg-dev file
-  locales
+  locales gettext
 )
 
 # The tests run the programs under a Turkish UTF-8 locale as well as C.

@@ -2,7 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <map>
+#include <span>
+#include <string>
+
+#include "Catalogue.h"
+
 namespace velkaro {
+
+extern const unsigned char kEnglishCatalogue[];
+extern const std::size_t kEnglishCatalogueSize;
+
 namespace {
 
 TEST(UserText, FillInPutsEachValueInItsPlaceOnce) {
@@ -14,6 +25,91 @@ TEST(UserText, FillInPutsEachValueInItsPlaceOnce) {
 
 TEST(UserText, EngineTextsAreCodePage1254) {
   EXPECT_EQ(Tr1254("Altyazı İndir"), "Altyaz\xFD \xDDndir");
+}
+
+// The language is the process's; each test leaves it Turkish, as every other test expects.
+class InEnglish : public ::testing::Test {
+ protected:
+  void SetUp() override { SetLanguage(TLanguage::English); }
+  void TearDown() override { SetLanguage(TLanguage::Turkish); }
+};
+
+TEST_F(InEnglish, TextsComeFromTheCatalogueAndFallBackToTurkish) {
+  EXPECT_STREQ(Tr("&Dil"), "&Language");
+  // A text the catalogue lacks is shown as written, the same pointer.
+  const char* missing = "Bu metin katalogda yok";
+  EXPECT_EQ(Tr(missing), missing);
+  // The engine's code page holds English as plain ASCII.
+  EXPECT_EQ(Tr1254("Türkçe"), "Turkish");
+  EXPECT_EQ(FillIn(Tr("Seçilen dil (%1) Velkaro bir sonraki açılışında geçerli olur."), {"English"}),
+            "The chosen language (English) applies the next time Velkaro starts.");
+}
+
+TEST_F(InEnglish, TurkishShowsTextsAsWritten) {
+  SetLanguage(TLanguage::Turkish);
+  const char* text = "&Dil";
+  EXPECT_EQ(Tr(text), text);
+  EXPECT_EQ(Tr1254("Türkçe"), "T\xFCrk\xE7" "e");
+}
+
+TEST(UserText, LocaleDecidesTheLanguage) {
+  using TVariables = std::map<std::string, std::string>;
+  struct TCase {
+    TVariables Variables;
+    TLanguage Expected;
+  };
+  const TCase cases[] = {
+      {{}, TLanguage::Turkish},
+      {{{"LANG", "C"}}, TLanguage::Turkish},
+      {{{"LANG", "POSIX"}}, TLanguage::Turkish},
+      {{{"LANG", "C.UTF-8"}}, TLanguage::Turkish},
+      {{{"LANG", "tr_TR.UTF-8"}}, TLanguage::Turkish},
+      {{{"LANG", "TR"}}, TLanguage::Turkish},
+      {{{"LANG", "en_GB.UTF-8"}}, TLanguage::English},
+      {{{"LANG", "de_DE@euro"}}, TLanguage::English},
+      // "trk" is not Turkish's code, only begins like it.
+      {{{"LANG", "trk"}}, TLanguage::English},
+      // The first variable set and not empty decides, in this order.
+      {{{"LANGUAGE", "en_US:tr"}, {"LANG", "tr_TR.UTF-8"}}, TLanguage::English},
+      {{{"LANGUAGE", "tr:en"}, {"LC_ALL", "en_US.UTF-8"}}, TLanguage::Turkish},
+      {{{"LANGUAGE", ""}, {"LC_ALL", "fr_FR.UTF-8"}, {"LANG", "tr_TR"}}, TLanguage::English},
+      {{{"LANGUAGE", ":"}, {"LC_MESSAGES", "tr_TR"}, {"LANG", "en_US"}}, TLanguage::Turkish},
+      {{{"LC_ALL", "C"}, {"LC_MESSAGES", "en_US"}}, TLanguage::Turkish},
+      {{{"LC_ALL", ""}, {"LC_MESSAGES", "en_US"}, {"LANG", "tr_TR"}}, TLanguage::English},
+  };
+  for (const TCase& test : cases) {
+    const auto environment = [&test](const char* name) -> const char* {
+      const auto found = test.Variables.find(name);
+      return found == test.Variables.end() ? nullptr : found->second.c_str();
+    };
+    std::string described;
+    for (const auto& [name, value] : test.Variables) described += name + "=" + value + " ";
+    EXPECT_EQ(LanguageOfLocale(environment), test.Expected) << described;
+  }
+}
+
+TEST(UserText, LanguageCodesReadBack) {
+  EXPECT_EQ(ParseLanguage("EN"), TLanguage::English);
+  EXPECT_EQ(ParseLanguage(LanguageCode(TLanguage::Turkish)), TLanguage::Turkish);
+  EXPECT_EQ(ParseLanguage(LanguageCode(TLanguage::English)), TLanguage::English);
+  EXPECT_EQ(ParseLanguage("english"), std::nullopt);
+  EXPECT_EQ(ParseLanguage(""), std::nullopt);
+}
+
+TEST(Catalogue, CutShortItReadsOnlyWholeEntries) {
+  const std::span whole(kEnglishCatalogue, kEnglishCatalogueSize);
+  const TCatalogue full(whole);
+  ASSERT_GE(full.Size(), 3U);
+  // Every cut reads, under the sanitizers, without a byte beyond its end,
+  // and keeps no translation the whole catalogue does not have.
+  for (std::size_t size = 0; size < whole.size(); ++size) {
+    const TCatalogue cut(whole.first(size));
+    if (const char* found = cut.Find("&Dil")) {
+      EXPECT_STREQ(found, "&Language");
+    }
+    EXPECT_LE(cut.Size(), full.Size());
+  }
+  EXPECT_EQ(TCatalogue(whole.first(0)).Size(), 0U);
 }
 
 }  // namespace
