@@ -33,6 +33,7 @@
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
 #include "DownloadOptionsDialog.h"
+#include "LanguageMenu.h"
 #include "DownloadStart.h"
 #include "DownloadWindow.h"
 #include "ReadySubtitle.h"
@@ -417,6 +418,7 @@ void TfrmMain::BuildMenuBar() {
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &göster"), "mmItemGridOn", true);
   GridItem(*view, QStringLiteral("Grid g&izle"), "mmItemGridOff", false);
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "mm", settings));
   settings->addSeparator();
   // Refused during a search here; the tool bar's item is not.
   settings->addAction(Command(Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
@@ -494,6 +496,7 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
   GridItem(*view, QStringLiteral("Grid G&izle"), "btnGridOff", false);
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "btn", settings));
   settings->addSeparator();
   settings->addAction(Command(Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
   settings->addAction(DownloadOptions_);
