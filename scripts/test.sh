@@ -56,24 +56,10 @@ cmake --build build-tsan -j"$jobs" --target velkaro_tests
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
   ctest --test-dir build-tsan -j"$jobs" -L threaded --output-on-failure
 
-step "fuzz targets (${fuzz_seconds} s each)"
-# The ready-subtitle path runs in the program itself: no allocation there may
-# come near what the unpacking worker is allowed (the archive reader runs in
-# the worker, where the kernel's limit bounds what libarchive asks for).
-declare -A fuzz_options=([fuzz_readysubtitle]="-malloc_limit_mb=256")
+step "fuzz targets (${fuzz_seconds} s each, ${jobs} at a time)"
 configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVELKARO_FUZZ=ON -DVELKARO_BENCH=OFF
 cmake --build build-fuzz -j"$jobs" --target fuzzers
-for fuzzer in $(cd build-fuzz/bin && ls fuzz_*); do
-  corpus=$(mktemp -d)
-  for seeds in "fuzz/corpus/${fuzzer#fuzz_}" "build-fuzz/corpus/${fuzzer#fuzz_}"; do
-    if [ -d "$seeds" ]; then cp -r "$seeds"/. "$corpus"/; fi
-  done
-  echo "--- $fuzzer"
-  # shellcheck disable=SC2086  # the options are words
-  "build-fuzz/bin/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 ${fuzz_options[$fuzzer]:-} \
-    -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
-  rm -rf "$corpus"
-done
+(cd build-fuzz/bin && ls fuzz_*) | xargs -P "$jobs" -I{} scripts/run-fuzzer.sh build-fuzz {} "$fuzz_seconds"
 
 step "all tests passed"
