@@ -7,7 +7,7 @@ namespace velkaro {
 
 inline constexpr const char* kDownloadUsage =
     "       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n"
-    "                            [--video PATH]... [--language TEXT] [--force] [--sync]\n";
+    "                            [--video PATH]... [--language TEXT] [--force] [--sync] [--verbose]\n";
 inline constexpr const char* kInfoUsage = "       velkaro-cli --help | --version\n";
 
 // One row's subtitle, as "İndir" fetches it, into DIR under the proposed name.
