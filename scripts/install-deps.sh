@@ -14,8 +14,8 @@ packages=(
   cppcheck graphviz
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
-  desktop-file-utils appstream lintian dpkg-dev file
-  locales gettext
+  desktop-file-utils appstream lintian dpkg-dev file gettext
+  locales
 )
 
 # The tests run the programs under a Turkish UTF-8 locale as well as C.

@@ -418,11 +418,12 @@ void TfrmMain::BuildMenuBar() {
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &göster"), "mmItemGridOn", true);
   GridItem(*view, QStringLiteral("Grid g&izle"), "mmItemGridOff", false);
-  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "mm", settings));
   settings->addSeparator();
   // Refused during a search here; the tool bar's item is not.
   settings->addAction(Command(Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
   settings->addAction(DownloadOptions_);
+  settings->addSeparator();
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "mm", settings));
 
   QMenu* tools = mm1->addMenu(Utf8("A&raçlar"));
   tools->addAction(Command(Utf8("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); }));
@@ -496,10 +497,11 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   QMenu* view = settings->addMenu(Utf8("&Görünüm"));
   GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
   GridItem(*view, QStringLiteral("Grid G&izle"), "btnGridOff", false);
-  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "btn", settings));
   settings->addSeparator();
   settings->addAction(Command(Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
   settings->addAction(DownloadOptions_);
+  settings->addSeparator();
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "btn", settings));
   ToolBar_->addSeparator();
 
   BannerArea_ = new TBannerPanel(ToolBar_);
