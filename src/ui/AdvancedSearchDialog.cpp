@@ -318,7 +318,7 @@ void TAdvancedSearchDialog::FormCreate() {
   };
   apply.Maximum = [this](const std::string& maximum) { Edit2->setText(FromEngine(maximum)); };
   if (!Settings_.ReadDialog(apply)) {
-    Prompt_.ShowError(kBadSettingsFile);
+    Prompt_.ShowError(Tr1254(kBadSettingsFile));
     return;
   }
   UpdateSiteFonts();

@@ -581,7 +581,7 @@ void TfrmMain::UpdateCommands() {
 
 void TfrmMain::PrepareStart() {
   const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
-  if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!grid) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
   Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
@@ -596,7 +596,7 @@ void TfrmMain::FirstShow() {
   UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   } else {
     SetDialogAtStart(*atStart);
   }
@@ -610,7 +610,7 @@ void TfrmMain::FirstShow() {
 
 void TfrmMain::SaveDialogAtStart() {
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, DialogAtStartItem_->isChecked())) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   }
 }
 
@@ -988,7 +988,7 @@ void TfrmMain::ShowProperties() {
 void TfrmMain::SetGrid(bool on) {
   ResultView_->setShowGrid(on);
   UpdateCommands();
-  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
 }
 
 void TfrmMain::SetDialogAtStart(bool show) {

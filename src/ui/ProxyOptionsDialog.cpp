@@ -106,7 +106,7 @@ void TfrmProxyOptions::BuildControls() {
 void TfrmProxyOptions::FormCreate() {
   const TProxyDialogFill fill = TProxyFile::Read(File_).ForDialog();
   if (!fill.FileFound) {
-    Prompt_.ShowError(kProxyFileMissing);
+    Prompt_.ShowError(Tr1254(kProxyFileMissing));
     return;
   }
   if (fill.Enabled) {

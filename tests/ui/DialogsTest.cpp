@@ -124,7 +124,7 @@ class DialogsTest : public QObject {
 
   void searchDialogDefaultsWithoutSettingsFile() {
     auto dialog = NewSearchDialog();
-    QCOMPARE(Prompt.Errors, std::vector<std::string>{kBadSettingsFile});
+    QCOMPARE(Prompt.Errors, std::vector<std::string>{Tr1254(kBadSettingsFile)});
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Gelişmiş Arama"));
     for (const char* site : {"chkExtraTitles", "chkDivxSubtitles", "chkSubDb", "chkDivxForever", "chkPodnapisi"}) {
       QVERIFY2(Child<QCheckBox>(*dialog, site).isChecked(), site);
@@ -232,7 +232,7 @@ class DialogsTest : public QObject {
     WriteAll(SettingsPath(), content.toStdString());
     auto dialog = NewSearchDialog();
     QCOMPARE(Prompt.Errors.size(), reported ? 1u : 0u);
-    if (reported) QCOMPARE(Prompt.Errors.front(), std::string(kBadSettingsFile));
+    if (reported) QCOMPARE(Prompt.Errors.front(), Tr1254(kBadSettingsFile));
     QCOMPARE(Child<QComboBox>(*dialog, "ComboBox1").currentIndex(), language);
     // Whatever was read, closing leaves a file that reads back cleanly.
     dialog->show();
@@ -373,7 +373,7 @@ class DialogsTest : public QObject {
 
   void proxyDialogWithoutFile() {
     auto dialog = NewProxyDialog();
-    QCOMPARE(Prompt.Errors, std::vector<std::string>{kProxyFileMissing});
+    QCOMPARE(Prompt.Errors, std::vector<std::string>{Tr1254(kProxyFileMissing)});
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Proxy Ayarları"));
     QCOMPARE(Child<QCheckBox>(*dialog, "CheckBox1").text(), QStringLiteral("Internet'e bir Proxy Server üzerinden bağlanıyorum."));
     QVERIFY(!Child<QCheckBox>(*dialog, "CheckBox1").isChecked());
