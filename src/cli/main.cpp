@@ -82,7 +82,7 @@ int Search(const std::vector<std::string_view>& args) {
   ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
   if (Interrupted()) return kExitInterrupted;
-  return status == kSearchClean ? kExitClean : kExitFailed;
+  return status == Tr1254(kSearchClean) ? kExitClean : kExitFailed;
 }
 
 // A command whose wrong call is answered with every command's usage.
