@@ -25,6 +25,7 @@
 #include "SearchSession.h"
 #include "SyncCommand.h"
 #include "TextHelpers.h"
+#include "UserText.h"
 #include "VideoCommand.h"
 
 namespace velkaro {
@@ -33,13 +34,15 @@ namespace {
 constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
-    "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
-    "                          (FILM, --video or both)\n";
+    VK_TEXT("usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
+            "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
+            "                          (FILM, --video or both)\n");
 
 // Every command's usage, as --help and a wrong call show it.
 std::string FullUsage() {
-  return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kSyncUsage + kInfoUsage;
+  std::string usage;
+  for (const char* text : {kUsage, kDownloadUsage, kVideoUsage, kGetUsage, kSyncUsage, kInfoUsage}) usage += Tr(text);
+  return usage;
 }
 
 int Search(const std::vector<std::string_view>& args) {
