@@ -22,6 +22,7 @@
 
 #include "AboutBox.h"
 #include "AdvancedSearchDialog.h"
+#include "CodePage.h"
 #include "DownloadOptionsDialog.h"
 #include "ProgramSettings.h"
 #include "ProxyFile.h"
@@ -35,8 +36,8 @@ namespace velkaro {
 namespace {
 
 // Code page 1254 texts the dialogs show in boxes.
-const std::string kBadMaximum = "Hatal\xFD [Extratitles.net] Maksimum Sonu\xE7 belirlediniz.";
-const std::string kCannotWrite = " yaz\xFDlam\xFDyor.";
+const std::string kBadMaximum = Utf8ToCp1254("Hatalı [Extratitles.net] Maksimum Sonuç belirlediniz.");
+const std::string kCannotWrite = Utf8ToCp1254(" yazılamıyor.");
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -355,7 +356,7 @@ class DialogsTest : public QObject {
     QVERIFY(Session->Rows().Count() > 0);
     QVERIFY(sim.RequestsTo(SiteId::SubDb).empty());
     QVERIFY(!sim.RequestsTo(SiteId::ExtraTitles).empty());
-    QCOMPARE(Session->Panel(TSearchSession::kStatusPanel), std::string("Arama hatas\xFDz tamamland\xFD."));
+    QCOMPARE(Session->Panel(TSearchSession::kStatusPanel), Utf8ToCp1254("Arama hatasız tamamlandı."));
   }
 
   void searchDialogEscapeLaunchesNothing() {
