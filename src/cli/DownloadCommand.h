@@ -9,7 +9,7 @@ namespace velkaro {
 
 inline constexpr const char* kDownloadUsage =
     VK_TEXT("       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n"
-            "                            [--video PATH]... [--language TEXT] [--force] [--sync]\n");
+            "                            [--video PATH]... [--language TEXT] [--force] [--sync] [--verbose]\n");
 inline constexpr const char* kInfoUsage = VK_TEXT("       velkaro-cli --help | --version\n");
 
 // One row's subtitle, as "İndir" fetches it, into DIR under the proposed name.

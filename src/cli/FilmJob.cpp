@@ -137,6 +137,7 @@ void TFilmJob::Fetch() {
   job.Proxy = Settings_.Proxy;
   job.WorkFolder = Session_->Files().CacheDir();
   job.Sites = Session_->Sites();
+  job.Diagnostics = Settings_.Diagnostics;
   job.MayOverwrite = [force = Settings_.Force](const std::filesystem::path&) { return force; };
   TBestFetch fetch(Ui_, std::move(job));
   fetch.Start(nullptr);

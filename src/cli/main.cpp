@@ -24,6 +24,7 @@
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "SyncCommand.h"
+#include "TerminalDiagnostics.h"
 #include "TextHelpers.h"
 #include "UserText.h"
 #include "VideoCommand.h"
@@ -67,8 +68,7 @@ int Search(const std::vector<std::string_view>& args) {
     };
     session.Rows().SetListener(std::move(printer));
     if (parsed->Verbose) {
-      session.Diagnostics =
-          std::make_shared<TDiagnostics>([](std::string_view line) { std::cerr << Cp1254ToUtf8(line) << '\n'; });
+      session.Diagnostics = DiagnosticsOnStandardError();
     }
     // Ctrl+C does what "Durdur" does; the rows found so far stay printed.
     CatchInterrupts();

@@ -113,6 +113,7 @@ void TBestFetch::StartDownload(std::size_t row) {
   Thread_->ProxyPort = Job_.Proxy.Port;
   Thread_->Referer = route.Referer;
   Thread_->Url = info.Url;
+  Thread_->Diagnostics = Job_.Diagnostics;
   if (route.TargetFirst) Thread_->SavePath = target(AddressExtension(info.Url));
   Thread_->OnAskSavePath = [target](const std::string& extension) { return target(extension); };
   Thread_->OnTerminate = [this](TDownloadThread& done) { Downloaded(done); };

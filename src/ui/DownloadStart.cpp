@@ -36,7 +36,11 @@ void TDownloadStart::Start(const TResultRow& row) {
     target = *chosen;
   }
   // Filled in completely before it is shown: showing it starts the worker.
-  TfrmDownloader window({.Prompt = deps.Prompt, .Files = deps.Files, .Sites = deps.Sites, .SaveDialog = deps.SaveDialog},
+  TfrmDownloader window({.Prompt = deps.Prompt,
+                         .Files = deps.Files,
+                         .Sites = deps.Sites,
+                         .SaveDialog = deps.SaveDialog,
+                         .Diagnostics = deps.Diagnostics},
                         &Window_.Parent);
   window.Referer = route.Referer;
   window.Url = info.Url;

@@ -115,6 +115,7 @@ void TfrmDownloader::showEvent(QShowEvent* event) {
 void TfrmDownloader::FormShow() {
   DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.Files, Deps_.Sites);
   TDownloadThread& thread = *DownloadThread;
+  thread.Diagnostics = Deps_.Diagnostics;
   try {
     const TProxySetting proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
     thread.UseProxy = proxy.UseProxy;

@@ -587,7 +587,7 @@ void TfrmMain::PrepareStart() {
   Session_->SetPanel(TSearchSession::kVersionPanel, Tr1254(kVersionChecking));
   statusBar()->repaint();
   UpdateCommands();
-  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate);
+  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate, Deps_.Diagnostics);
 }
 
 void TfrmMain::FirstShow() {
@@ -893,6 +893,7 @@ void TfrmMain::FetchBest() {
   job.Options = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
   job.WorkFolder = Deps_.Files.CacheDir();
   job.Sites = Deps_.Sites;
+  job.Diagnostics = Deps_.Diagnostics;
   job.MayOverwrite = [this](const std::filesystem::path& target) {
     return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
   };

@@ -11,6 +11,7 @@
 #include "GifCheck.h"
 #include "HttpClient.h"
 #include "ProgramFiles.h"
+#include "RequestLog.h"
 #include "Sites.h"
 #include "UserPrompt.h"
 #include "UserText.h"
@@ -78,6 +79,8 @@ class TUpdateThread {
   TGifCheck IsGif = IsWholeGif;
   int TimeoutMs = kTimeoutMs;
   std::int64_t MaxReplySize = kMaxReplySize;
+  // Where the requests and the check's end are told; nowhere when empty.
+  std::shared_ptr<TDiagnostics> Diagnostics;
 
   void Start();
   // User-interface thread: from now on nothing reaches the view, a waiting

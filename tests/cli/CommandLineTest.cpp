@@ -166,6 +166,26 @@ TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
   EXPECT_TRUE(Sim.Requests().empty());
 }
 
+TEST_F(CommandLine, VerboseDownloadTellsItsRequestAndWhereTheFileWent) {
+  const TCliRun found = Run({"search", "--sites", "ExtraTitles", "Matrix"});
+  ASSERT_EQ(found.Status, 0) << found.Err;
+  const auto rows = OutputLines(found.Out);
+  ASSERT_FALSE(rows.empty());
+  const std::string url = SplitText(rows.front(), "\t").at(2);
+  const auto out = Cli.Path() / "out";
+  std::filesystem::create_directory(out);
+
+  const TCliRun run = Run({"download", "--verbose", "--url", url, "--film", "Matrix", "--out", out.string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto lines = OutputLines(run.Err);
+  ASSERT_GE(lines.size(), 3u) << run.Err;
+  EXPECT_TRUE(lines[0].starts_with("[download] GET " + url + " -> 200, ")) << run.Err;
+  EXPECT_EQ(lines[2], "[download] saved as " + OutputLines(run.Out).at(0));
+  // Without it, the same messages and no diagnostics.
+  const TCliRun quiet = Run({"download", "--url", url, "--film", "Matrix", "--out", out.string()});
+  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>(lines.begin() + 3, lines.end()));
+}
+
 // A failed site, a page whose layout is not recognised and a search stopped
 // by Ctrl+C each say why they ended, before the final status line.
 TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
