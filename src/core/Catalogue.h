@@ -20,6 +20,8 @@ class TCatalogue {
   // The translation of `text`, or nullptr when the catalogue has none.
   const char* Find(std::string_view text) const;
   std::size_t Size() const { return Translations_.size(); }
+  // Every text with its translation, in no particular order.
+  const std::unordered_map<std::string_view, const char*>& Entries() const { return Translations_; }
 
  private:
   std::unordered_map<std::string_view, const char*> Translations_;

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <map>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Catalogue.h"
 
@@ -49,6 +53,81 @@ TEST_F(InEnglish, TextsComeFromTheCatalogueAndFallBackToTurkish) {
   EXPECT_EQ(Tr1254("Türkçe"), "Turkish");
   EXPECT_EQ(FillIn(Tr("Seçilen dil (%1) Velkaro bir sonraki açılışında geçerli olur."), {"English"}),
             "The chosen language (English) applies the next time Velkaro starts.");
+}
+
+// What a translation carries over from the Turkish as it is: the values, the
+// mnemonics (each on a letter or digit), the shortcut shown after a tab, the
+// line breaks, and the spaces, colons and dots the text starts or ends with,
+// which the places that use it count on.
+struct TShape {
+  std::vector<char> Values;
+  int Mnemonics = 0;
+  bool MnemonicsOnLetters = true;
+  std::string_view Shortcut;
+  long LineBreaks = 0;
+  long CrLfs = 0;
+  std::string_view Leading;
+  std::string_view Trailing;
+
+  bool operator==(const TShape&) const = default;
+};
+
+TShape ShapeOf(std::string_view text) {
+  TShape shape;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] == '%' && text[i + 1] >= '1' && text[i + 1] <= '9') shape.Values.push_back(text[i + 1]);
+    if (text[i] == '&') {
+      if (text[i + 1] == '&') {
+        ++i;  // "&&" is an ampersand shown
+        continue;
+      }
+      ++shape.Mnemonics;
+      // A byte past ASCII begins a letter of UTF-8.
+      const auto next = static_cast<unsigned char>(text[i + 1]);
+      shape.MnemonicsOnLetters = shape.MnemonicsOnLetters && (next >= 0x80 || std::isalnum(next));
+    }
+  }
+  if (text.ends_with('&') && !text.ends_with("&&")) {
+    ++shape.Mnemonics;
+    shape.MnemonicsOnLetters = false;
+  }
+  std::ranges::sort(shape.Values);
+  if (const auto tab = text.find('\t'); tab != std::string_view::npos) shape.Shortcut = text.substr(tab);
+  shape.LineBreaks = std::ranges::count(text, '\n');
+  for (auto at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2)) ++shape.CrLfs;
+  shape.Leading = text.substr(0, std::min(text.find_first_not_of(" \r\n"), text.size()));
+  const auto last = text.find_last_not_of(" :.\r\n");
+  shape.Trailing = last == std::string_view::npos ? text : text.substr(last + 1);
+  return shape;
+}
+
+TEST(UserText, EveryEnglishTextKeepsTheShapeOfItsTurkish) {
+  const TCatalogue catalogue(std::span(kEnglishCatalogue, kEnglishCatalogueSize));
+  ASSERT_GT(catalogue.Size(), 200U);
+  for (const auto& [turkish, english] : catalogue.Entries()) {
+    const std::string_view translated(english);
+    EXPECT_TRUE(ShapeOf(translated) == ShapeOf(turkish)) << turkish << " -> " << translated;
+    // Plain ASCII: no Turkish letter left, and the engine's code page holds it as it is.
+    EXPECT_TRUE(std::ranges::all_of(translated, [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        << translated;
+  }
+}
+
+TEST(UserText, ShapeSeesWhatATranslationCouldLose) {
+  const TShape shape = ShapeOf("&Tümünü sil %1\tCtrl+Alt+X");
+  EXPECT_FALSE(ShapeOf("Clear all %1\tCtrl+Alt+X") == shape);
+  EXPECT_FALSE(ShapeOf("Clear &All\tCtrl+Alt+X") == shape);
+  EXPECT_FALSE(ShapeOf("Clear &All %1\tCtrl+X") == shape);
+  EXPECT_FALSE(ShapeOf("Clear & All %1\tCtrl+Alt+X") == shape);
+  EXPECT_TRUE(ShapeOf("Clear %1 &All\tCtrl+Alt+X") == shape);
+  EXPECT_TRUE(ShapeOf("Save && &Close") == ShapeOf("Kaydet && &Kapat"));
+  EXPECT_FALSE(ShapeOf("Address") == ShapeOf("Adres:"));
+  EXPECT_FALSE(ShapeOf("Reading...") == ShapeOf("Okunuyor"));
+  EXPECT_FALSE(ShapeOf("Date:") == ShapeOf("Tarih:  "));
+  EXPECT_FALSE(ShapeOf("Subtitle downloaded\r\n%1") == ShapeOf("Altyazı indirildi\n%1"));
+  EXPECT_FALSE(ShapeOf("Left out: %1") == ShapeOf("\nAtlandı: %1"));
+  // "%%1" is a percent sign and a value; the value may move.
+  EXPECT_TRUE(ShapeOf("Reading audio... %1%") == ShapeOf("Ses okunuyor... %%1"));
 }
 
 TEST_F(InEnglish, TurkishShowsTextsAsWritten) {
