@@ -126,7 +126,7 @@ class WindowTranslationsTest : public QObject {
     for (const QString& text : texts) QVERIFY2(!HasTurkishOnlyLetter(text), qPrintable(text));
     // The dialogs and messages were reached.
     for (const char* seen : {"Advanced Search", "Download Options", "Proxy Settings", "Sync Subtitle to Audio",
-                             "Clear the results found?", "Film name:  The Matrix"}) {
+                             "Clear the search results?", "Film name:  The Matrix"}) {
       QVERIFY2(std::any_of(texts.begin(), texts.end(), [&](const QString& text) { return text.contains(seen); }), seen);
     }
   }
