@@ -8,6 +8,7 @@
 #include "ProgramFiles.h"
 #include "SearchCommand.h"
 #include "TitleMatch.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -18,17 +19,18 @@ constexpr std::chrono::milliseconds kPoll{100};
 constexpr const char* kAllLanguages = "All";
 constexpr const char* kAllFormats = "All";
 
-// Code page 1254; "%1" stands for the film or video.
-constexpr const char* kSkipped = "%1: yan\xFDnda altyaz\xFD var; atland\xFD.";
-constexpr const char* kNoTitle = "%1: film ad\xFD \xE7\xFDkar\xFDlamad\xFD.";
-constexpr const char* kNoRows = "%1: hi\xE7 altyaz\xFD bulunamad\xFD.";
-constexpr const char* kNoCandidate = "%1: indirilebilecek uygun altyaz\xFD yok.";
-constexpr const char* kNoneFitted = "%1: denenen altyaz\xFDlar\xFDn hi\xE7" "biri uymad\xFD.";
+// Shown in code page 1254; "%1" stands for the film or video.
+constexpr const char* kSkipped = VK_TEXT("%1: yanında altyazı var; atlandı.");
+constexpr const char* kNoTitle = VK_TEXT("%1: film adı çıkarılamadı.");
+constexpr const char* kNoRows = VK_TEXT("%1: hiç altyazı bulunamadı.");
+constexpr const char* kNoCandidate = VK_TEXT("%1: indirilebilecek uygun altyazı yok.");
+constexpr const char* kNoneFitted = VK_TEXT("%1: denenen altyazıların hiçbiri uymadı.");
 
-std::string Note(const char* text, std::string_view subject) {
-  std::string note = text;
-  ReplaceText(note, "%1", subject);
-  return note;
+// A line the sync said about the film's subtitle, under the film's name.
+constexpr const char* kFilmLine = VK_TEXT("%1: %2");
+
+std::string Note(const char* text, std::string_view subject, std::string_view line = {}) {
+  return FillIn(Tr1254(text), {subject, line});
 }
 
 }  // namespace
@@ -146,7 +148,8 @@ void TFilmJob::Fetch() {
   }
   // What the sync with the speech made of the placed subtitle, as download --sync tells it.
   for (const auto& line : Result_.Fetch.SyncMessages) {
-    Result_.Notes.push_back(Note("%1: ", Utf8ToCp1254(Result_.Facts.Title)) + line);
+    Result_.Notes.push_back(Note(kFilmLine, Utf8ToCp1254(Result_.Facts.Title), line));
+
   }
   for (const auto& tried : Result_.Fetch.Tried) {
     if (!tried.Refusal.empty()) Result_.Notes.push_back("  " + Result_.Rows[tried.Row].Info.Url + ": " + tried.Refusal);

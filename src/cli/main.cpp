@@ -26,6 +26,7 @@
 #include "SyncCommand.h"
 #include "TerminalDiagnostics.h"
 #include "TextHelpers.h"
+#include "UserText.h"
 #include "VideoCommand.h"
 
 namespace velkaro {
@@ -34,13 +35,15 @@ namespace {
 constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
-    "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
-    "                          (FILM, --video or both)\n";
+    VK_TEXT("usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
+            "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
+            "                          (FILM, --video or both)\n");
 
 // Every command's usage, as --help and a wrong call show it.
 std::string FullUsage() {
-  return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kSyncUsage + kInfoUsage;
+  std::string usage;
+  for (const char* text : {kUsage, kDownloadUsage, kVideoUsage, kGetUsage, kSyncUsage, kInfoUsage}) usage += Tr(text);
+  return usage;
 }
 
 int Search(const std::vector<std::string_view>& args) {
@@ -82,7 +85,7 @@ int Search(const std::vector<std::string_view>& args) {
   ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
   if (Interrupted()) return kExitInterrupted;
-  return status == kSearchClean ? kExitClean : kExitFailed;
+  return status == Tr1254(kSearchClean) ? kExitClean : kExitFailed;
 }
 
 // A command whose wrong call is answered with every command's usage.

@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "SiteSearch.h"
+#include "UserText.h"
+
 #include "adapters/SiteAdapters.h"
 
 namespace velkaro {
@@ -177,7 +179,7 @@ void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
 void TSearchThread::AddErrorMarker() {
   ThrowIfAbandoned();
   Ui_->RunAndWait(
-      [self = shared_from_this(), marker = "[" + Site().ErrorLabel() + " - HATA]"] {
+      [self = shared_from_this(), marker = FillIn(Tr1254("[%1 - HATA]"), {Site().ErrorLabel()})] {
         if (!self->Abandoned() && self->OnErrorMarker) self->OnErrorMarker(marker);
       },
       [this] { return Abandoned(); });

@@ -11,6 +11,8 @@
 #include "ProgramFiles.h"
 #include "Sites.h"
 #include "TextHelpers.h"
+#include "UserText.h"
+
 
 // "conf.vkcf" (TProgramFile::Settings): ten lines in a fixed order, code page
 // 1254, CR LF after every line. Every reader and writer opens, works and
@@ -18,7 +20,8 @@
 
 namespace velkaro {
 
-inline constexpr const char* kBadSettingsFile = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
+// A text (UserText.h), translated where shown.
+inline constexpr const char* kBadSettingsFile = VK_TEXT("Hatalı konfigürasyon dosyası.");
 
 // Lines 0 to 4 hold the sites' ticks, each at its SettingsLine (Sites.h).
 enum TSettingsLine : int {

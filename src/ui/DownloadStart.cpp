@@ -60,9 +60,9 @@ void TDownloadStart::Start(const TResultRow& row) {
 std::optional<std::filesystem::path> TDownloadStart::AskTarget(const QString& proposedName,
                                                                std::string_view extension) {
   const TSaveDialogRequest request{
-      .Title = QStringLiteral("Altyazı İndir..."),
+      .Title = TrQ("Altyazı İndir..."),
       .FileName = proposedName,
-      .Filters = WithFileTypeFilters({QStringLiteral("RAR Dosyaları (*.rar)")}, extension),
+      .Filters = WithFileTypeFilters({TrQ("RAR Dosyaları (*.rar)")}, extension),
       .DefaultSuffix = QStringLiteral("rar"),
   };
   if (Window_.Deps.SaveDialog) return Window_.Deps.SaveDialog(request);

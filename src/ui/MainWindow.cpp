@@ -56,15 +56,16 @@ namespace velkaro {
 
 namespace {
 
-constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
-constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
-constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
-constexpr const char* kFetchingBest = "En uygun altyaz\xFD indiriliyor...";
-constexpr const char* kNoCandidate = "\xDDndirilebilecek uygun altyaz\xFD yok.";
-constexpr const char* kPlaced = "Videonun yan\xFDna konan altyaz\xFD: %1 (%2, uyum %3)";
-constexpr const char* kPlacedStatus = "Altyaz\xFD videonun yan\xFDna kondu.";
-constexpr const char* kNoneFitted = "Denenen altyaz\xFDlar\xFDn hi\xE7" "biri videoya uymad\xFD:";
-constexpr const char* kNoneFittedStatus = "Uygun altyaz\xFD bulunamad\xFD.";
+// Texts shown in code page 1254 (UserText.h).
+constexpr const char* kVersionChecking = VK_TEXT("Yeni sürüm kontrol ediliyor...");
+constexpr const char* kExitQuestion = VK_TEXT("Programdan çıkmak istiyormusunz?");
+constexpr const char* kClearQuestion = VK_TEXT("Bulunan sonuçlar temizlensin mi?");
+constexpr const char* kFetchingBest = VK_TEXT("En uygun altyazı indiriliyor...");
+constexpr const char* kNoCandidate = VK_TEXT("İndirilebilecek uygun altyazı yok.");
+constexpr const char* kPlaced = VK_TEXT("Videonun yanına konan altyazı: %1 (%2, uyum %3)");
+constexpr const char* kPlacedStatus = VK_TEXT("Altyazı videonun yanına kondu.");
+constexpr const char* kNoneFitted = VK_TEXT("Denenen altyazıların hiçbiri videoya uymadı:");
+constexpr const char* kNoneFittedStatus = VK_TEXT("Uygun altyazı bulunamadı.");
 
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
@@ -74,10 +75,11 @@ constexpr std::array<int, 2> kFixedPanelWidths = {155, 35};
 
 // The sort items with their mnemonics, in column order; the menu bar spells
 // one of them differently from the column caption.
-constexpr const char* kSortItems[kColumnCount] = {"&Film Adı", "&URL",           "&Dil",     "F&PS",
-                                                  "&CD",       "&Eklenme Tarihi", "Ek&leyen", "Fo&rmat"};
+constexpr const char* kSortItems[kColumnCount] = {
+    VK_TEXT("&Film Adı"), VK_TEXT("&URL"),      VK_TEXT("&Dil"),      VK_TEXT("F&PS"),
+    VK_TEXT("&CD"),       VK_TEXT("&Eklenme Tarihi"), VK_TEXT("Ek&leyen"), VK_TEXT("Fo&rmat")};
 constexpr int kMenuBarRenamedColumn = 5;
-constexpr const char* kMenuBarDateItem = "&Eklenme tarihi";
+constexpr const char* kMenuBarDateItem = VK_TEXT("&Eklenme tarihi");
 constexpr int kVideoNamesWidth = 170;
 
 // A command's key with every further modifier held at the same time: those
@@ -96,24 +98,22 @@ QList<QKeySequence> KeyWithAnyFurtherModifiers(Qt::Key key, Qt::KeyboardModifier
   return keys;
 }
 
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
 // "Video dosyaları (*.avi *.mkv ...);;Tüm dosyalar (*)"
 QString VideoFileFilter() {
   QStringList patterns;
   for (const std::string_view extension : kVideoExtensions) {
     patterns << QStringLiteral("*.") + QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
   }
-  return Utf8("Video dosyaları (") + patterns.join(QLatin1Char(' ')) + Utf8(");;Tüm dosyalar (*)");
+  return TrQ("Video dosyaları (%1);;Tüm dosyalar (*)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 // Nothing on this desktop opened `url`: the person gets it to copy (code page 1254).
 std::string CannotOpenMessage(const QUrl& url) {
   if (url.isLocalFile()) {
-    return ToEngine(QStringLiteral("Dosya açılamadı. Yolunu kopyalayıp kendiniz açabilirsiniz:\r\n") +
+    return ToEngine(TrQ("Dosya açılamadı. Yolunu kopyalayıp kendiniz açabilirsiniz:") + QStringLiteral("\r\n") +
                     url.toLocalFile());
   }
-  return ToEngine(QStringLiteral("Tarayıcı açılamadı. Adresi kopyalayıp tarayıcınıza yapıştırabilirsiniz:\r\n") +
+  return ToEngine(TrQ("Tarayıcı açılamadı. Adresi kopyalayıp tarayıcınıza yapıştırabilirsiniz:") + QStringLiteral("\r\n") +
                   url.toString());
 }
 
@@ -339,28 +339,28 @@ void TfrmMain::BuildCommands() {
     command->setIcon(ToolbarIcon(which));
     command->setIconVisibleInMenu(false);
   };
-  Search_ = Command(QStringLiteral("&Ara..."), "cmdSearch", [this] { AdvancedSearch(); });
+  Search_ = Command(TrQ("&Ara..."), "cmdSearch", [this] { AdvancedSearch(); });
   SetKey(*Search_, Qt::Key_S, Qt::ControlModifier);
-  Stop_ = Command(QStringLiteral("&Durdur"), "cmdStop", [this] { StopSearch(); }, TEnableRule::Searching);
+  Stop_ = Command(TrQ("&Durdur"), "cmdStop", [this] { StopSearch(); }, TEnableRule::Searching);
   SetKey(*Stop_, Qt::Key_D, Qt::ControlModifier);
   icon(Stop_, TToolbarIcon::Stop);
-  Download_ = Command(Utf8("İ&ndir..."), "cmdDownload", [this] { StartDownload(); }, TEnableRule::Selected);
+  Download_ = Command(TrQ("İ&ndir..."), "cmdDownload", [this] { StartDownload(); }, TEnableRule::Selected);
   SetKey(*Download_, Qt::Key_K, Qt::ControlModifier);
-  FetchBest_ = Command(Utf8("En &uygununu indir"), "cmdFetchBest", [this] { FetchBest(); }, TEnableRule::Fittable);
+  FetchBest_ = Command(TrQ("En &uygununu indir"), "cmdFetchBest", [this] { FetchBest(); }, TEnableRule::Fittable);
   SetKey(*FetchBest_, Qt::Key_E, Qt::ControlModifier);
-  Properties_ = Command(Utf8("Ö&zellikler"), "cmdProperties", [this] { ShowProperties(); }, TEnableRule::Selected);
+  Properties_ = Command(TrQ("Ö&zellikler"), "cmdProperties", [this] { ShowProperties(); }, TEnableRule::Selected);
   SetKey(*Properties_, Qt::Key_O, Qt::ControlModifier);
   icon(Properties_, TToolbarIcon::Properties);
   // Asks first; the menu bar's "Tümünü sil" does not.
-  AskClear_ = Command(Utf8("&Tümünü Sil"), "cmdAskClear", [this] { AskClearResults(); }, TEnableRule::Rows);
+  AskClear_ = Command(TrQ("&Tümünü Sil"), "cmdAskClear", [this] { AskClearResults(); }, TEnableRule::Rows);
   SetKey(*AskClear_, Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
-  AskClear_->setIconText(QStringLiteral("Temizle"));
-  AskClear_->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
+  AskClear_->setIconText(TrQ("Temizle"));
+  AskClear_->setToolTip(TrQ("Temizle (Ctrl+Alt+X)"));
   icon(AskClear_, TToolbarIcon::Clear);
-  DownloadOptions_ = Command(Utf8("İndirme &seçenekleri..."), "cmdDownloadOptions", [this] { ShowDownloadOptions(); });
+  DownloadOptions_ = Command(TrQ("İndirme &seçenekleri..."), "cmdDownloadOptions", [this] { ShowDownloadOptions(); });
   for (int column = 0; column < kColumnCount; ++column) {
     const QByteArray name = QByteArrayLiteral("cmdSortBy") + QByteArray::number(column);
-    SortBy_.push_back(Command(Utf8(kSortItems[column]), name.constData(), [this, column] { SortBy(column); }));
+    SortBy_.push_back(Command(TrQ(kSortItems[column]), name.constData(), [this, column] { SortBy(column); }));
   }
 }
 
@@ -368,7 +368,7 @@ void TfrmMain::AddSortItems(QMenu& menu, bool menuBarCaptions) {
   for (int column = 0; column < kColumnCount; ++column) {
     QAction& command = *SortBy_.at(static_cast<std::size_t>(column));
     if (menuBarCaptions && column == kMenuBarRenamedColumn) {
-      Face(menu, command, Utf8(kMenuBarDateItem), "mmItemSort5");
+      Face(menu, command, TrQ(kMenuBarDateItem), "mmItemSort5");
     } else {
       menu.addAction(&command);
     }
@@ -385,49 +385,49 @@ void TfrmMain::BuildMenuBar() {
   setMenuBar(mm1);
 
   // Every item has a mnemonic of its own within its menu.
-  QMenu* file = mm1->addMenu(QStringLiteral("&Dosya"));
-  QAction* openVideo = Command(Utf8("&Video aç..."), "mmItemOpenVideo", [this] { AskVideos(); });
+  QMenu* file = mm1->addMenu(TrQ("&Dosya"));
+  QAction* openVideo = Command(TrQ("&Video aç..."), "mmItemOpenVideo", [this] { AskVideos(); });
   SetKey(*openVideo, Qt::Key_V, Qt::ControlModifier);
   file->addAction(openVideo);
   file->addAction(FetchBest_);
-  file->addAction(Command(Utf8("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); }, TEnableRule::Videos));
+  file->addAction(Command(TrQ("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); }, TEnableRule::Videos));
   file->addSeparator();
-  file->addAction(Command(Utf8("Çı&kış"), "mmItemExit", [this] { close(); }));
+  file->addAction(Command(TrQ("Çı&kış"), "mmItemExit", [this] { close(); }));
 
-  QMenu* edit = mm1->addMenu(Utf8("Dü&zen"));
-  QMenu* sort = edit->addMenu(Utf8("&Sırala"));
+  QMenu* edit = mm1->addMenu(TrQ("Dü&zen"));
+  QMenu* sort = edit->addMenu(TrQ("&Sırala"));
   Submenu(*sort, "mmSort");
   AddSortItems(*sort, true);
   edit->addSeparator();
-  DeleteSelected_ = Command(Utf8("Seçileni s&il"), "mmItemDeleteSelected", [this] { DeleteSelected(); }, TEnableRule::Selected);
+  DeleteSelected_ = Command(TrQ("Seçileni s&il"), "mmItemDeleteSelected", [this] { DeleteSelected(); }, TEnableRule::Selected);
   edit->addAction(DeleteSelected_);
-  edit->addAction(Command(Utf8("&Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); }, TEnableRule::Rows));
+  edit->addAction(Command(TrQ("&Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); }, TEnableRule::Rows));
 
-  QMenu* commands = mm1->addMenu(QStringLiteral("&Komutlar"));
+  QMenu* commands = mm1->addMenu(TrQ("&Komutlar"));
   commands->addAction(Search_);
   commands->addAction(Stop_);
   commands->addSeparator();
   commands->addAction(Download_);
   commands->addAction(Properties_);
 
-  QMenu* settings = mm1->addMenu(QStringLiteral("&Ayarlar"));
-  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı &göster..."), "mmItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı göster&me..."), "mmItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
-  GridItem(*view, Utf8("Grid &göster"), "mmItemGridOn", true);
-  GridItem(*view, QStringLiteral("Grid g&izle"), "mmItemGridOff", false);
+  QMenu* settings = mm1->addMenu(TrQ("&Ayarlar"));
+  QMenu* startup = settings->addMenu(TrQ("&Başlangıç"));
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı &göster..."), "mmItemShowSearch", true);
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı göster&me..."), "mmItemHideSearch", false);
+  QMenu* view = settings->addMenu(TrQ("&Görünüm"));
+  GridItem(*view, TrQ("Grid &göster"), "mmItemGridOn", true);
+  GridItem(*view, TrQ("Grid g&izle"), "mmItemGridOff", false);
   settings->addSeparator();
   // Refused during a search here; the tool bar's item is not.
-  settings->addAction(Command(Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
+  settings->addAction(Command(TrQ("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
   settings->addAction(DownloadOptions_);
 
-  QMenu* tools = mm1->addMenu(Utf8("A&raçlar"));
-  tools->addAction(Command(Utf8("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); }));
+  QMenu* tools = mm1->addMenu(TrQ("A&raçlar"));
+  tools->addAction(Command(TrQ("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); }));
 
-  QMenu* about = mm1->addMenu(Utf8("&Hakkında"));
+  QMenu* about = mm1->addMenu(TrQ("&Hakkında"));
   about->addAction(Command(QStringLiteral("&BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); }));
-  about->addAction(Command(QStringLiteral("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); }));
+  about->addAction(Command(TrQ("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); }));
   about->addSeparator();
   about->addAction(Command(QStringLiteral("&Velkaro"), "mmItemAbout", [this] { ShowAbout(); }));
 }
@@ -468,12 +468,12 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   innerLayout->addWidget(ToolBar_);
   auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
 
-  QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), Search_);
-  Face(*search, *Search_, Utf8("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced");
+  QMenu* search = DropDown(TrQ("Ara"), "btnSearch", icon(TToolbarIcon::Search), Search_);
+  Face(*search, *Search_, TrQ("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced");
   ToolBar_->addAction(Stop_);
   ToolBar_->addSeparator();
 
-  QMenu* sort = DropDown(Utf8("Sırala"), "btnSort", icon(TToolbarIcon::Sort), nullptr);
+  QMenu* sort = DropDown(TrQ("Sırala"), "btnSort", icon(TToolbarIcon::Sort), nullptr);
   Submenu(*sort, "btnSort");
   AddSortItems(*sort, false);
   ToolBar_->addAction(AskClear_);
@@ -481,21 +481,21 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
 
   // "En uygununu indir" under "İndir"'s arrow: a button more would push the
   // banner off the tool bar at the window's smallest width.
-  QMenu* download = DropDown(Utf8("İndir"), "btnKaydet", icon(TToolbarIcon::Download), Download_);
-  QAction* best = Face(*download, *FetchBest_, Utf8("En &uygununu indir\tCtrl+E"), "btnFetchBest");
+  QMenu* download = DropDown(TrQ("İndir"), "btnKaydet", icon(TToolbarIcon::Download), Download_);
+  QAction* best = Face(*download, *FetchBest_, TrQ("En &uygununu indir\tCtrl+E"), "btnFetchBest");
   best->setIcon(icon(TToolbarIcon::FetchBest));
   ToolBar_->addAction(Properties_);
   ToolBar_->addSeparator();
 
-  QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), nullptr);
-  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  DialogAtStartItem_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
-  GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
-  GridItem(*view, QStringLiteral("Grid G&izle"), "btnGridOff", false);
+  QMenu* settings = DropDown(TrQ("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), nullptr);
+  QMenu* startup = settings->addMenu(TrQ("&Başlangıç"));
+  DialogAtStartItem_ = StartupItem(*startup, TrQ("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
+  QMenu* view = settings->addMenu(TrQ("&Görünüm"));
+  GridItem(*view, TrQ("Grid &Göster"), "btnGridOn", true);
+  GridItem(*view, TrQ("Grid G&izle"), "btnGridOff", false);
   settings->addSeparator();
-  settings->addAction(Command(Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
+  settings->addAction(Command(TrQ("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
   settings->addAction(DownloadOptions_);
   ToolBar_->addSeparator();
 
@@ -507,11 +507,11 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
 void TfrmMain::BuildContextMenu() {
   ContextMenu_ = new QMenu(this);
   ContextMenu_->setObjectName(QStringLiteral("ContextMenu"));
-  QMenu* sort = ContextMenu_->addMenu(Utf8("&Sırala"));
+  QMenu* sort = ContextMenu_->addMenu(TrQ("&Sırala"));
   Submenu(*sort, "pmSort");
   AddSortItems(*sort, false);
   ContextMenu_->addSeparator();
-  Face(*ContextMenu_, *DeleteSelected_, Utf8("Seçileni S&il"), "pmDeleteSelected");
+  Face(*ContextMenu_, *DeleteSelected_, TrQ("Seçileni S&il"), "pmDeleteSelected");
   ContextMenu_->addAction(AskClear_);
   ContextMenu_->addSeparator();
   ContextMenu_->addAction(Download_);
@@ -581,10 +581,10 @@ void TfrmMain::UpdateCommands() {
 
 void TfrmMain::PrepareStart() {
   const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
-  if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!grid) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
-  Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
+  Session_->SetPanel(TSearchSession::kVersionPanel, Tr1254(kVersionChecking));
   statusBar()->repaint();
   UpdateCommands();
   UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate, Deps_.Diagnostics);
@@ -596,7 +596,7 @@ void TfrmMain::FirstShow() {
   UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   } else {
     SetDialogAtStart(*atStart);
   }
@@ -610,7 +610,7 @@ void TfrmMain::FirstShow() {
 
 void TfrmMain::SaveDialogAtStart() {
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, DialogAtStartItem_->isChecked())) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   }
 }
 
@@ -629,7 +629,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(kExitQuestion, IUserPrompt::TButtons::YesNo)) {
+  if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(Tr1254(kExitQuestion), IUserPrompt::TButtons::YesNo)) {
     event->ignore();
     return;
   }
@@ -718,7 +718,7 @@ void TfrmMain::AskVideos() {
   if (Deps_.OpenVideoDialog) {
     videos = Deps_.OpenVideoDialog();
   } else {
-    for (const QString& file : QFileDialog::getOpenFileNames(this, Utf8("Video aç"), QString(), VideoFileFilter())) {
+    for (const QString& file : QFileDialog::getOpenFileNames(this, TrQ("Video aç"), QString(), VideoFileFilter())) {
       videos.push_back(ToPath(file));
     }
   }
@@ -742,12 +742,12 @@ std::optional<std::filesystem::path> TfrmMain::AskFile(const QString& title, con
 }
 
 std::optional<TSyncChoice> TfrmMain::AskSyncFiles(const TSyncChoice& prefilled) {
-  const auto video = AskFile(Utf8("Video seç"), prefilled.Video, VideoFileFilter());
+  const auto video = AskFile(TrQ("Video seç"), prefilled.Video, VideoFileFilter());
   if (!video) return std::nullopt;
   // Another video than the one offered brings its own subtitle with it.
   std::filesystem::path subtitle = *video == prefilled.Video ? prefilled.Subtitle : PrefilledSyncChoice({*video}).Subtitle;
   if (subtitle.empty()) subtitle = video->parent_path();
-  const auto chosen = AskFile(Utf8("Altyazı seç"), subtitle, Utf8("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
+  const auto chosen = AskFile(TrQ("Altyazı seç"), subtitle, TrQ("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
   if (!chosen) return std::nullopt;
   return TSyncChoice{*video, *chosen};
 }
@@ -880,7 +880,7 @@ void TfrmMain::FetchBest() {
     if (judged.Candidate() && job.Rows[judged.Row].Videos() == FitFilm_->Videos) job.Candidates.push_back(judged.Row);
   }
   if (job.Candidates.empty()) {
-    Deps_.Prompt.ShowInformation(kNoCandidate);
+    Deps_.Prompt.ShowInformation(Tr1254(kNoCandidate));
     return;
   }
   try {
@@ -899,25 +899,23 @@ void TfrmMain::FetchBest() {
   };
   const std::vector<TResultRow> rows = job.Rows;
   Fetch_ = std::make_unique<TBestFetch>(Dispatcher_, std::move(job));
-  Session_->SetPanel(TSearchSession::kStatusPanel, kFetchingBest);
+  Session_->SetPanel(TSearchSession::kStatusPanel, Tr1254(kFetchingBest));
   UpdateCommands();
   Fetch_->Start([this, rows](const TBestFetchOutcome& outcome) {
     std::string message;
     std::string status;
     if (outcome.Placed) {
       const TResultRow& row = rows[*outcome.Placed];
-      message = kPlaced;
-      ReplaceText(message, "%1", row.Info.FilmName);
       const auto site = SiteOfUrl(row.Info.Url, Deps_.Sites);
-      ReplaceText(message, "%2", site ? Deps_.Sites[*site].Name : std::string());
-      ReplaceText(message, "%3", std::to_string(row.Fit ? row.Fit->Score : 0));
+      message = FillIn(Tr1254(kPlaced), {row.Info.FilmName, site ? Deps_.Sites[*site].Name : std::string(),
+                                         std::to_string(row.Fit ? row.Fit->Score : 0)});
       message += "\r\n" + WrittenFilesText(outcome.Written);
       for (const auto& line : outcome.Messages) message += "\r\n" + line;
-      status = kPlacedStatus;
+      status = Tr1254(kPlacedStatus);
     } else if (!outcome.Stopped) {
-      message = kNoneFitted;
+      message = Tr1254(kNoneFitted);
       for (const auto& tried : outcome.Tried) message += "\r\n" + rows[tried.Row].Info.FilmName + ": " + tried.Refusal;
-      status = kNoneFittedStatus;
+      status = Tr1254(kNoneFittedStatus);
     }
     // Told once the fetch has let go: the message box runs an event loop of its own.
     QMetaObject::invokeMethod(this, [this, message, status] { FetchEnded(message, status); }, Qt::QueuedConnection);
@@ -977,7 +975,7 @@ void TfrmMain::DeleteSelected() {
 }
 
 void TfrmMain::AskClearResults() {
-  if (Deps_.Prompt.Confirm(kClearQuestion, IUserPrompt::TButtons::OkCancel)) ClearResults();
+  if (Deps_.Prompt.Confirm(Tr1254(kClearQuestion), IUserPrompt::TButtons::OkCancel)) ClearResults();
 }
 
 void TfrmMain::ClearResults() { Session_->ClearResults(); }
@@ -989,7 +987,7 @@ void TfrmMain::ShowProperties() {
 void TfrmMain::SetGrid(bool on) {
   ResultView_->setShowGrid(on);
   UpdateCommands();
-  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
 }
 
 void TfrmMain::SetDialogAtStart(bool show) {

@@ -12,14 +12,15 @@ constexpr std::string_view kLineBreak = "\r\n";
 
 // The steps that run on the user-interface thread.
 
-void ShowNoNewVersion(TUpdateView& view) { view.ShowVersionState(kNoNewVersion, true); }
+void ShowNoNewVersion(TUpdateView& view) { view.ShowVersionState(Tr1254(kNoNewVersion), true); }
 
 void AskToUpdate(TUpdateView& view) {
   view.ShowVersionState("", true);
-  if (view.Prompt->Confirm(kUpdateQuestion, IUserPrompt::TButtons::YesNo)) view.OpenUrl(kDownloadPage);
+  if (view.Prompt->Confirm(Tr1254(kUpdateQuestion), IUserPrompt::TButtons::YesNo)) view.OpenUrl(kDownloadPage);
 }
 
-void ShowCheckError(TUpdateView& view) { view.ShowVersionState(kCheckFailed, false); }
+void ShowCheckError(TUpdateView& view) { view.ShowVersionState(Tr1254(kCheckFailed), false); }
+
 
 }  // namespace
 

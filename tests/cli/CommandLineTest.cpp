@@ -89,7 +89,7 @@ TEST_F(CommandLine, PlainRowsStayOneLineEach) {
     ASSERT_EQ(fields.size(), 9u) << row;
     EXPECT_EQ(fields[1], kOddFilmField) << row;
   }
-  EXPECT_EQ(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+  EXPECT_EQ(OutputLines(run.Err).back(), Tr(kSearchClean));
 }
 
 TEST_F(CommandLine, JsonRowsKeepUtf8AndEscapeTheRest) {
@@ -110,7 +110,7 @@ TEST_F(CommandLine, FailedSiteExitsWithOne) {
   EXPECT_EQ(run.Status, 1) << run.Err;
   // The other sites' rows still come.
   EXPECT_FALSE(run.Out.empty());
-  EXPECT_NE(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+  EXPECT_NE(OutputLines(run.Err).back(), Tr(kSearchClean));
 }
 
 TEST_F(CommandLine, BadUsageExitsWithTwo) {
@@ -220,12 +220,12 @@ TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
            line.ends_with(" missing in the page count of page 1 (0 records before it)");
   })) << run.Err;
   EXPECT_TRUE(has("[ExtraTitles] stopped")) << run.Err;
-  EXPECT_TRUE(lines.back().starts_with(Cp1254ToUtf8(kSearchFailed))) << run.Err;
+  EXPECT_TRUE(lines.back().starts_with("Aramada hatalar oluştu: ")) << run.Err;
 
   // Without --verbose the same search says nothing but the status.
   Sim.ClearFaults();
   const TCliRun quiet = Run({"search", "--sites", "SubDb", "Matrix"});
-  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Cp1254ToUtf8(kSearchClean)});
+  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Tr(kSearchClean)});
 }
 
 }  // namespace

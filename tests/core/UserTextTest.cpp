@@ -12,6 +12,12 @@ TEST(UserText, FillInPutsEachValueInItsPlaceOnce) {
   EXPECT_EQ(FillIn("%%1 %", {"a"}), "%a %");
 }
 
+TEST(UserText, FillInFillsEachMarkOnceAndLeavesWhatTheValuesHold) {
+  EXPECT_EQ(FillIn("%1: %2 (%1)", {"a%2b.mkv", "ok"}), "a%2b.mkv: ok (a%2b.mkv)");
+  EXPECT_EQ(FillIn("%3 %1%", {"x"}), "%3 x%");
+  EXPECT_EQ(FillIn("", {"x"}), "");
+}
+
 TEST(UserText, EngineTextsAreCodePage1254) {
   EXPECT_EQ(Tr1254("Altyazı İndir"), "Altyaz\xFD \xDDndir");
 }

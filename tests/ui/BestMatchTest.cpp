@@ -142,7 +142,7 @@ class BestMatchTest : public QObject {
     const int shown = static_cast<int>(best);
     QCOMPARE(model.index(shown, 8).data().toString(), QString::number(row.Fit->Score));
     QCOMPARE(model.index(shown, 8).data(Qt::ToolTipRole).toString(), FromEngine(row.Fit->Reasons));
-    QVERIFY(Contains(PropertiesText(row), "Uyum:  " + std::to_string(row.Fit->Score) + " (Film ad\xFD ayn\xFD +40"));
+    QVERIFY(Contains(PropertiesText(row), "Uyum:  " + std::to_string(row.Fit->Score) + Utf8ToCp1254(" (Film adı aynı +40")));
 
     // Ctrl+E: no save dialog; the download goes to the cache folder and from there beside each part.
     QVERIFY(H->Action("cmdFetchBest").isEnabled());
@@ -159,7 +159,7 @@ class BestMatchTest : public QObject {
       QVERIFY(Contains(test::ReadBytes(subtitle), H->OwnCue(kTwoParts, cd)));
     }
     QVERIFY(!H->Prompt.Informations.empty());
-    QVERIFY(H->Prompt.Informations.back().starts_with("Videonun yan\xFDna konan altyaz\xFD: "));
+    QVERIFY(H->Prompt.Informations.back().starts_with(Utf8ToCp1254("Videonun yanına konan altyazı: ")));
     QCOMPARE(window.PanelText(2), QString::fromUtf8("Altyazı videonun yanına kondu."));
     for (const auto& entry : std::filesystem::directory_iterator(H->Dir.Path())) {
       QVERIFY2(!entry.path().filename().string().starts_with("velkaro-fetch"), entry.path().c_str());

@@ -45,10 +45,10 @@
 namespace velkaro {
 namespace {
 
-constexpr const char* kBadSettings = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
-constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
-constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
-constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
+const std::string kBadSettings = Utf8ToCp1254("Hatalı konfigürasyon dosyası.");
+const std::string kClearQuestion = Utf8ToCp1254("Bulunan sonuçlar temizlensin mi?");
+const std::string kExitQuestion = Utf8ToCp1254("Programdan çıkmak istiyormusunz?");
+const std::string kProxyFileMissing = Utf8ToCp1254("Proxy konfigürasyon dosyası bulunamadı.");
 constexpr int kSearchTimeoutMs = 60000;
 
 TSubtitleInfo Record(std::string film, std::string url = "http://www.extratitles.net/xsubt.subt.link.php?id=1&f=a.zip",
@@ -532,7 +532,7 @@ class MainWindowTest : public QObject {
     auto fill = [this] {
       H->Add(Record("Heat"));
       H->Add(Record("Ronin"));
-      H->Window->Session().SetPanel(TSearchSession::kStatusPanel, "Arama hatas\xFDz tamamland\xFD.");
+      H->Window->Session().SetPanel(TSearchSession::kStatusPanel, Utf8ToCp1254("Arama hatasız tamamlandı."));
     };
     fill();
     H->Prompt.Answer = false;
@@ -639,13 +639,13 @@ class MainWindowTest : public QObject {
     H->Action("cmdProperties").trigger();
     QCOMPARE(H->Prompt.Informations.size(), 1u);
     QCOMPARE(H->Prompt.Informations[0],
-             std::string("Film ad\xFD:  Heat\r\n"
-                         "Altyaz\xFD Dili:  T\xFCrk\xE7" "e\r\n"
-                         "FPS:  23,976\r\n"
-                         "CD Say\xFDs\xFD:  2\r\n"
-                         "Eklenme Tarihi:  05.01.2005\r\n"
-                         "Altyaz\xFD Format\xFD:  SubRip\r\n"
-                         "Ekleyen:  \r\n"));
+             Utf8ToCp1254("Film adı:  Heat\r\n"
+                          "Altyazı Dili:  Türkçe\r\n"
+                          "FPS:  23,976\r\n"
+                          "CD Sayısı:  2\r\n"
+                          "Eklenme Tarihi:  05.01.2005\r\n"
+                          "Altyazı Formatı:  SubRip\r\n"
+                          "Ekleyen:  \r\n"));
   }
 
   // Qt's tester checks every notification the list model sends against what
@@ -804,7 +804,7 @@ class MainWindowTest : public QObject {
 
     const std::string proxyFile = (root / "a-file" / "velkaro" / "proxy.txt").string();
     QCOMPARE(H->Prompt.Errors, (std::vector<std::string>{kBadSettings, kBadSettings, kProxyFileMissing,
-                                                         proxyFile + " yaz\xFDlam\xFDyor.", kBadSettings}));
+                                                         proxyFile + Utf8ToCp1254(" yazılamıyor."), kBadSettings}));
   }
 
   // Ctrl+C in the terminal: the close box's way out, question and saved start-up choice included.

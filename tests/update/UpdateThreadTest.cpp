@@ -26,9 +26,9 @@ namespace {
 using namespace std::chrono_literals;
 
 using TState = std::pair<std::string, bool>;  // status panel 0 text, repainted at once
-const TState kNoNewVersionState{kNoNewVersion, true};
+const TState kNoNewVersionState{Tr1254(kNoNewVersion), true};
 const TState kAskedState{"", true};
-const TState kFailedState{kCheckFailed, false};
+const TState kFailedState{Tr1254(kCheckFailed), false};
 
 // The queue the tests drain, telling them when a worker starts waiting on it.
 class TWatchedDispatcher final : public IUiDispatcher {
@@ -149,7 +149,7 @@ TEST_F(UpdateThreadTest, AnyOtherVersionTextAsksAndTheBannerComesWhateverTheAnsw
     Prompt.Answer = yes = !yes;
     Run();
     EXPECT_EQ(States, std::vector<TState>{kAskedState});
-    EXPECT_EQ(Prompt.Questions, std::vector<std::string>{kUpdateQuestion});
+    EXPECT_EQ(Prompt.Questions, std::vector<std::string>{Tr1254(kUpdateQuestion)});
     EXPECT_EQ(Opened, yes ? std::vector<std::string>{kDownloadPage} : std::vector<std::string>{});
     EXPECT_EQ(Banners.size(), 1u);
   }
