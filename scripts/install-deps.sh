@@ -14,7 +14,7 @@ packages=(
   cppcheck graphviz
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-liberation
-  desktop-file-utils appstream lintian dpkg-dev file
+  desktop-file-utils appstream lintian dpkg-dev file gettext
   locales
 )
 

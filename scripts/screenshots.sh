@@ -144,6 +144,7 @@ xdotool key ctrl+alt+x
 sleep 0.5
 xdotool key Return
 sleep 0.5
+xdotool windowfocus --sync "$main"
 xdotool key ctrl+v
 window '^Video a' >/dev/null || fail "Ctrl+V opened no file dialog"
 sleep 0.5

@@ -12,7 +12,9 @@ cd "$(dirname "$0")/.."
 jobs="${JOBS:-2}"
 fuzz_seconds="${FUZZ_SECONDS:-20}"
 
-step() { printf '\n=== %s\n' "$*"; }
+# Each step says how long the run has taken so far, to keep CI's time in view.
+start=$SECONDS
+step() { printf '\n=== %s (%d s)\n' "$*" $((SECONDS - start)); }
 
 step "dependencies"
 scripts/install-deps.sh
@@ -29,6 +31,9 @@ configure() {
 step "the tree holds the project alone"
 scripts/check-tree.sh
 
+step "every text a person reads is marked and in the catalogue"
+scripts/check-texts.sh
+
 step "the README's first command in a fresh clone, without a display"
 scripts/check-first-run.sh
 
@@ -36,7 +41,7 @@ step "normal build and tests"
 configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 scripts/check-manpages.sh build
-ctest --test-dir build --output-on-failure
+ctest --test-dir build -j"$jobs" --output-on-failure
 build/bin/velkaro_bench --benchmark_min_time=0.01 >/dev/null
 
 step "installed program and Debian package"
@@ -46,32 +51,18 @@ step "AddressSanitizer + UndefinedBehaviorSanitizer"
 configure build-asan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=address -DVELKARO_BENCH=OFF
 cmake --build build-asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure
+  ctest --test-dir build-asan -j"$jobs" --output-on-failure
 
 step "ThreadSanitizer (every test labelled threaded)"
 configure build-tsan -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=thread -DVELKARO_BENCH=OFF
 cmake --build build-tsan -j"$jobs" --target velkaro_tests
 TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/tsan.supp" \
-  ctest --test-dir build-tsan -L threaded --output-on-failure
+  ctest --test-dir build-tsan -j"$jobs" -L threaded --output-on-failure
 
-step "fuzz targets (${fuzz_seconds} s each)"
-# The ready-subtitle path runs in the program itself: no allocation there may
-# come near what the unpacking worker is allowed (the archive reader runs in
-# the worker, where the kernel's limit bounds what libarchive asks for).
-declare -A fuzz_options=([fuzz_readysubtitle]="-malloc_limit_mb=256")
+step "fuzz targets (${fuzz_seconds} s each, ${jobs} at a time)"
 configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DVELKARO_FUZZ=ON -DVELKARO_BENCH=OFF
 cmake --build build-fuzz -j"$jobs" --target fuzzers
-for fuzzer in $(cd build-fuzz/bin && ls fuzz_*); do
-  corpus=$(mktemp -d)
-  for seeds in "fuzz/corpus/${fuzzer#fuzz_}" "build-fuzz/corpus/${fuzzer#fuzz_}"; do
-    if [ -d "$seeds" ]; then cp -r "$seeds"/. "$corpus"/; fi
-  done
-  echo "--- $fuzzer"
-  # shellcheck disable=SC2086  # the options are words
-  "build-fuzz/bin/$fuzzer" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 ${fuzz_options[$fuzzer]:-} \
-    -print_final_stats=1 "$corpus" 2>&1 | tail -n 12
-  rm -rf "$corpus"
-done
+(cd build-fuzz/bin && ls fuzz_*) | xargs -P "$jobs" -I{} scripts/run-fuzzer.sh build-fuzz {} "$fuzz_seconds"
 
 step "all tests passed"

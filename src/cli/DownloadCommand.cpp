@@ -21,6 +21,7 @@
 #include "Sites.h"
 #include "SubtitleSync.h"
 #include "SyncCommand.h"
+#include "TerminalDiagnostics.h"
 #include "TextHelpers.h"
 #include "VideoFacts.h"
 
@@ -41,6 +42,7 @@ struct TDownloadArgs {
   std::vector<std::filesystem::path> Videos;
   bool Force = false;
   bool Sync = false;
+  bool Verbose = false;
 };
 
 struct TDownloadOption {
@@ -60,6 +62,7 @@ const TDownloadOption kDownloadOptions[] = {
     {"--video", true, [](std::string_view v, TDownloadArgs& a) { a.Videos.emplace_back(v); }},
     {"--force", false, [](std::string_view, TDownloadArgs& a) { a.Force = true; }},
     {"--sync", false, [](std::string_view, TDownloadArgs& a) { a.Sync = true; }},
+    {"--verbose", false, [](std::string_view, TDownloadArgs& a) { a.Verbose = true; }},
 };
 
 std::optional<TDownloadArgs> ParseDownloadArgs(const std::vector<std::string_view>& args) {
@@ -179,6 +182,7 @@ int RunDownloadCommand(const std::vector<std::string_view>& commandArgs) {
   thread->ProxyPort = proxy.Port;
   thread->Referer = route.Referer;
   thread->Url = args->Url;
+  if (args->Verbose) thread->Diagnostics = DiagnosticsOnStandardError();
   const TNameParts name = NamePartsOf(*args);
   if (route.TargetFirst) thread->SavePath = ProposedPath(*args, name, AddressExtension(args->Url));
   // No one to ask: the proposed name is taken as it stands.

@@ -3,12 +3,14 @@
 #include <string_view>
 #include <vector>
 
+#include "UserText.h"
+
 namespace velkaro {
 
 inline constexpr const char* kDownloadUsage =
-    "       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n"
-    "                            [--video PATH]... [--language TEXT] [--force] [--sync]\n";
-inline constexpr const char* kInfoUsage = "       velkaro-cli --help | --version\n";
+    VK_TEXT("       velkaro-cli download --url URL [--film NAME] [--cd TEXT] [--fps TEXT] [--date TEXT] [--out DIR]\n"
+            "                            [--video PATH]... [--language TEXT] [--force] [--sync] [--verbose]\n");
+inline constexpr const char* kInfoUsage = VK_TEXT("       velkaro-cli --help | --version\n");
 
 // One row's subtitle, as "İndir" fetches it, into DIR under the proposed name.
 // Exit status: 0 saved (the path on stdout), 1 nothing saved, 2 bad usage,

@@ -8,6 +8,7 @@
 #include "ProgramFiles.h"
 #include "SearchCommand.h"
 #include "TitleMatch.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -18,17 +19,10 @@ constexpr std::chrono::milliseconds kPoll{100};
 constexpr const char* kAllLanguages = "All";
 constexpr const char* kAllFormats = "All";
 
-// Code page 1254; "%1" stands for the film or video.
-constexpr const char* kSkipped = "%1: yan\xFDnda altyaz\xFD var; atland\xFD.";
-constexpr const char* kNoTitle = "%1: film ad\xFD \xE7\xFDkar\xFDlamad\xFD.";
-constexpr const char* kNoRows = "%1: hi\xE7 altyaz\xFD bulunamad\xFD.";
-constexpr const char* kNoCandidate = "%1: indirilebilecek uygun altyaz\xFD yok.";
-constexpr const char* kNoneFitted = "%1: denenen altyaz\xFDlar\xFDn hi\xE7" "biri uymad\xFD.";
-
-std::string Note(const char* text, std::string_view subject) {
-  std::string note = text;
-  ReplaceText(note, "%1", subject);
-  return note;
+// A note in code page 1254: "%1" is the film or video, "%2" a line the sync
+// said about the film's subtitle.
+std::string Note(const char* text, std::string_view subject, std::string_view line = {}) {
+  return FillIn(Tr1254(text), {subject, line});
 }
 
 }  // namespace
@@ -55,7 +49,7 @@ TFilmResult TFilmJob::Run() {
   if (FoundExisting()) return std::move(Result_);
   Probe();
   if (Result_.Facts.Title.empty()) {
-    Result_.Notes.push_back(Note(kNoTitle, Utf8ToCp1254(Result_.Videos.front().string())));
+    Result_.Notes.push_back(Note(VK_TEXT("%1: film adı çıkarılamadı."), Utf8ToCp1254(Result_.Videos.front().string())));
     return std::move(Result_);
   }
   Search();
@@ -70,7 +64,7 @@ bool TFilmJob::FoundExisting() {
   for (const auto& video : Result_.Videos) {
     if (auto existing = SubtitleBeside(video)) {
       Result_.Existing = std::move(existing);
-      Result_.Notes.push_back(Note(kSkipped, Utf8ToCp1254(video.string())));
+      Result_.Notes.push_back(Note(VK_TEXT("%1: yanında altyazı var; atlandı."), Utf8ToCp1254(video.string())));
       return true;
     }
   }
@@ -112,14 +106,14 @@ void TFilmJob::Search() {
     }
   }
   Result_.Rows = Session_->Rows().All();
-  if (Result_.Rows.empty()) Result_.Notes.push_back(Note(kNoRows, film));
+  if (Result_.Rows.empty()) Result_.Notes.push_back(Note(VK_TEXT("%1: hiç altyazı bulunamadı."), film));
 }
 
 void TFilmJob::Rank() {
   const TMatchFilm film = MatchFilmOf(Result_.Facts, Settings_.Languages, Settings_.Options);
   Result_.Judged = JudgeRows(film, Result_.Rows, Session_->Sites());
   if (!Result_.Rows.empty() && !Result_.HasCandidate()) {
-    Result_.Notes.push_back(Note(kNoCandidate, Utf8ToCp1254(Result_.Facts.Title)));
+    Result_.Notes.push_back(Note(VK_TEXT("%1: indirilebilecek uygun altyazı yok."), Utf8ToCp1254(Result_.Facts.Title)));
   }
 }
 
@@ -135,17 +129,19 @@ void TFilmJob::Fetch() {
   job.Proxy = Settings_.Proxy;
   job.WorkFolder = Session_->Files().CacheDir();
   job.Sites = Session_->Sites();
+  job.Diagnostics = Settings_.Diagnostics;
   job.MayOverwrite = [force = Settings_.Force](const std::filesystem::path&) { return force; };
   TBestFetch fetch(Ui_, std::move(job));
   fetch.Start(nullptr);
   Wait([&fetch] { return fetch.Finished(); }, [&fetch] { fetch.Stop(); });
   Result_.Fetch = fetch.Outcome();
   if (!Result_.Fetch.Placed && !Result_.Fetch.Stopped) {
-    Result_.Notes.push_back(Note(kNoneFitted, Utf8ToCp1254(Result_.Facts.Title)));
+    Result_.Notes.push_back(
+        Note(VK_TEXT("%1: denenen altyazıların hiçbiri uymadı."), Utf8ToCp1254(Result_.Facts.Title)));
   }
   // What the sync with the speech made of the placed subtitle, as download --sync tells it.
   for (const auto& line : Result_.Fetch.SyncMessages) {
-    Result_.Notes.push_back(Note("%1: ", Utf8ToCp1254(Result_.Facts.Title)) + line);
+    Result_.Notes.push_back(Note(VK_TEXT("%1: %2"), Utf8ToCp1254(Result_.Facts.Title), line));
   }
   for (const auto& tried : Result_.Fetch.Tried) {
     if (!tried.Refusal.empty()) Result_.Notes.push_back("  " + Result_.Rows[tried.Row].Info.Url + ": " + tried.Refusal);

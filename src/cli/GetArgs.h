@@ -10,14 +10,15 @@
 
 #include "Sites.h"
 #include "SubtitleInfo.h"
+#include "UserText.h"
 
 // velkaro-cli get's arguments.
 
 namespace velkaro {
 
 inline constexpr const char* kGetUsage =
-    "       velkaro-cli get [--lang ITEM]... [--sites LIST] [--connections N] [--force] [--dry-run] [--top N]\n"
-    "                       [--json] [--verbose] [--sync] PATH...\n";
+    VK_TEXT("       velkaro-cli get [--lang ITEM]... [--sites LIST] [--connections N] [--force] [--dry-run] [--top N]\n"
+            "                       [--json] [--verbose] [--sync] PATH...\n");
 
 struct TGetArgs {
   std::vector<std::string> Languages;  // in order of preference, engine texts; empty: velkaro.ini's

@@ -19,13 +19,14 @@
 #include "ProgramSettings.h"
 #include "ResultIntake.h"
 #include "RowFormat.h"
+#include "UserText.h"
 
 namespace velkaro {
 
 namespace {
 
-// Code page 1254; "%1" stands for the path.
-constexpr const char* kMissing = "%1: bulunamad\xFD.";
+// Shown in code page 1254; "%1" stands for the path.
+constexpr const char* kMissing = VK_TEXT("%1: bulunamadı.");
 
 std::atomic<bool> Interrupted{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
@@ -277,9 +278,8 @@ int RunGetCommand(const std::vector<std::string_view>& commandArgs) {
 
   const TCollectedFilms films = CollectFilms(args->Paths);
   for (const auto& missing : films.Missing) {
-    std::string text = kMissing;
-    ReplaceText(text, "%1", Utf8ToCp1254(missing.string()));
-    errors.Write(text);
+    errors.Write(FillIn(Tr1254(kMissing), {Utf8ToCp1254(missing.string())}));
+
   }
   std::signal(SIGINT, OnGetInterrupt);
   std::signal(SIGTERM, OnGetInterrupt);

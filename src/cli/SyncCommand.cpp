@@ -13,6 +13,7 @@
 #include "Interrupt.h"
 #include "RowFormat.h"
 #include "SubtitleSync.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -88,7 +89,10 @@ TSpeechListener TerminalSpeechListener() {
   TSpeechListener listener;
   listener.Stopped = [] { return Interrupted(); };
   if (::isatty(STDERR_FILENO)) {
-    listener.Progress = [](int percent) { std::cerr << "\rSes okunuyor... %" << percent << std::flush; };
+    listener.Progress = [](int percent) {
+      std::cerr << '\r' << FillIn(Tr("Ses okunuyor... %%1"), {std::to_string(percent)}) << std::flush;
+    };
+
   }
   return listener;
 }

@@ -4,11 +4,12 @@
 #include <vector>
 
 #include "AudioDecoder.h"
+#include "UserText.h"
 
 namespace velkaro {
 
 inline constexpr const char* kSyncUsage =
-    "       velkaro-cli sync [--json] [--replace] [-o OUT] VIDEO SUBTITLE\n";
+    VK_TEXT("       velkaro-cli sync [--json] [--replace] [-o OUT] VIDEO SUBTITLE\n");
 
 // A SubRip or MicroDVD subtitle brought in time with the video's speech.
 // stdout: the offset in milliseconds, the frame-rate ratio, the confidence

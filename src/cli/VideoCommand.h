@@ -7,10 +7,11 @@
 
 #include "SearchCommand.h"
 #include "VideoFacts.h"
+#include "UserText.h"
 
 namespace velkaro {
 
-inline constexpr const char* kVideoUsage = "       velkaro-cli video [--json] PATH...\n";
+inline constexpr const char* kVideoUsage = VK_TEXT("       velkaro-cli video [--json] PATH...\n");
 
 // Per path: the guessed title, year, CD number and count, FPS text and
 // duration, tab-separated or as one JSON object a line. Exit status: 0, 1

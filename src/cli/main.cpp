@@ -24,7 +24,9 @@
 #include "SearchCommand.h"
 #include "SearchSession.h"
 #include "SyncCommand.h"
+#include "TerminalDiagnostics.h"
 #include "TextHelpers.h"
+#include "UserText.h"
 #include "VideoCommand.h"
 
 namespace velkaro {
@@ -33,13 +35,15 @@ namespace {
 constexpr std::chrono::milliseconds kInterruptPoll{100};
 
 constexpr const char* kUsage =
-    "usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
-    "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
-    "                          (FILM, --video or both)\n";
+    VK_TEXT("usage: velkaro-cli search [--sites LIST] [--lang ITEM] [--cd N|all] [--fps TEXT] [--format NAME]\n"
+            "                          [--max TEXT] [--connections N] [--json] [--verbose] [--video PATH]... [FILM]\n"
+            "                          (FILM, --video or both)\n");
 
 // Every command's usage, as --help and a wrong call show it.
 std::string FullUsage() {
-  return std::string(kUsage) + kDownloadUsage + kVideoUsage + kGetUsage + kSyncUsage + kInfoUsage;
+  std::string usage;
+  for (const char* text : {kUsage, kDownloadUsage, kVideoUsage, kGetUsage, kSyncUsage, kInfoUsage}) usage += Tr(text);
+  return usage;
 }
 
 int Search(const std::vector<std::string_view>& args) {
@@ -64,8 +68,7 @@ int Search(const std::vector<std::string_view>& args) {
     };
     session.Rows().SetListener(std::move(printer));
     if (parsed->Verbose) {
-      session.Diagnostics =
-          std::make_shared<TDiagnostics>([](std::string_view line) { std::cerr << Cp1254ToUtf8(line) << '\n'; });
+      session.Diagnostics = DiagnosticsOnStandardError();
     }
     // Ctrl+C does what "Durdur" does; the rows found so far stay printed.
     CatchInterrupts();
@@ -82,7 +85,7 @@ int Search(const std::vector<std::string_view>& args) {
   ui->Shutdown();
   std::cerr << Cp1254ToUtf8(status) << '\n';
   if (Interrupted()) return kExitInterrupted;
-  return status == kSearchClean ? kExitClean : kExitFailed;
+  return status == Tr1254(kSearchClean) ? kExitClean : kExitFailed;
 }
 
 // A command whose wrong call is answered with every command's usage.

@@ -31,22 +31,6 @@ void ReplaceText(std::string& text, std::string_view search, std::string_view re
   if (at != std::string::npos) text.replace(at, search.size(), replacement);
 }
 
-std::string FillMarks(std::string_view text, std::initializer_list<std::string_view> fills) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const bool mark = text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9';
-    const auto index = mark ? static_cast<std::size_t>(text[i + 1] - '1') : fills.size();
-    if (index < fills.size()) {
-      out += *(fills.begin() + index);
-      ++i;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
 std::string UrlEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   // "&" and "=" too: a film name must not split a form body or query into another field.

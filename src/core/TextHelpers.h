@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "UserText.h"
+
 // Small stateless operations on 8-bit texts (code page 1254).
 
 namespace velkaro {
@@ -49,18 +51,15 @@ void ReplaceText(std::string& text, std::string_view search, std::string_view re
 template <typename TId>
 struct TTableText {
   TId Id;
-  const char* Text;  // "%1", "%2"... stand for what the text is about
+  const char* Text;  // marked with VK_TEXT; "%1", "%2"... stand for what the text is about
 };
 
-// `text` with "%1" to "%9" replaced by `fills` in order, in one pass: a fill
-// that holds a mark itself stays as it is.
-std::string FillMarks(std::string_view text, std::initializer_list<std::string_view> fills);
-
-// The text of `id` in `table`, its marks filled.
+// The text of `id` in `table` in the user's language, code page 1254 (the
+// engine's), its marks filled.
 template <typename TId, std::size_t N>
 std::string TableText(const TTableText<TId> (&table)[N], TId id, std::initializer_list<std::string_view> fills = {}) {
   const auto* entry = std::find_if(std::begin(table), std::end(table), [id](const TTableText<TId>& line) { return line.Id == id; });
-  return FillMarks(entry->Text, fills);
+  return FillIn(Tr1254(entry->Text), fills);
 }
 
 // Percent-encodes control bytes, bytes >= 128 and ` #%&*+<=>`; nothing else.

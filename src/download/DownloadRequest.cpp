@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "TextHelpers.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -65,16 +66,17 @@ std::string ContentDispositionExtension(std::string_view value) {
   return std::string(name.substr(dot));
 }
 
-std::string DownloadingStatus(std::string_view film) { return std::string(film) + " altyaz\xFDs\xFD indiriliyor..."; }
+std::string DownloadingStatus(std::string_view film) { return FillIn(Tr1254("%1 altyazısı indiriliyor..."), {film}); }
 
 std::string DownloadedMessage(std::string_view film, std::string_view fps, std::string_view cd,
                               std::string_view dateAdded) {
-  std::string message = "Altyaz\xFD indirildi...\r\n\r\nFilm Ad\xFD: ";
-  message.append(film).append("\r\n");
-  message.append("FPS: ").append(fps).append("\r\n");
-  message.append("CD Say\xFDs\xFD: ").append(cd).append("\r\n");
-  message.append("Eklenme Tarihi: ").append(dateAdded);
+  std::string message = Tr1254("Altyazı indirildi...");
+  message.append("\r\n\r\n").append(FillIn(Tr1254("Film Adı: %1"), {film}));
+  message.append("\r\n").append(FillIn(Tr1254("FPS: %1"), {fps}));
+  message.append("\r\n").append(FillIn(Tr1254("CD Sayısı: %1"), {cd}));
+  message.append("\r\n").append(FillIn(Tr1254("Eklenme Tarihi: %1"), {dateAdded}));
   return message;
 }
+
 
 }  // namespace velkaro

@@ -5,6 +5,7 @@
 #include <limits>
 #include <system_error>
 
+#include "CodePage.h"
 #include "DownloadRequest.h"
 #include "TextHelpers.h"
 
@@ -39,6 +40,7 @@ TDownloadThread::TDownloadThread(std::shared_ptr<IUiDispatcher> ui, TProgramFile
       Sites_(std::move(sites)) {}
 
 void TDownloadThread::Start() {
+  Log_ = TRequestLog(Diagnostics, "download");
   StartWorker(shared_from_this(), &TDownloadThread::Run);
 }
 
@@ -52,10 +54,12 @@ bool TDownloadThread::CommitTarget() {
     FileStream->MoveIntoPlace();
   } catch (const TDownloadFileError& error) {
     FailureText_ = error.what();
+    Log_.Write("not saved: " + FailureText_);
     FileStream.reset();
     return false;
   }
   FileStream.reset();
+  Log_.Write("saved as " + Utf8ToCp1254(SavePath.string()));
   return true;
 }
 
@@ -71,7 +75,37 @@ void TDownloadThread::Run() {
     FileStream.reset();
   } catch (...) {
     FileStream.reset();
+    Log_.Write("failed: unknown failure");
+    return;
   }
+  TellEnd();
+}
+
+void TDownloadThread::TellEnd() {
+  if (Abandoned()) {
+    Log_.Write("stopped");
+  } else if (!FailureText_.empty()) {
+    Log_.Write("failed: " + FailureText_);
+  } else if (Completed()) {
+    Log_.Write("complete, waiting to be saved as " + Utf8ToCp1254(SavePath.string()));
+  } else {
+    Log_.Write("ended without a file: no place was chosen");
+  }
+}
+
+void TDownloadThread::Fetch(const std::string& url, const TByteSink& sink) {
+  const auto started = TRequestLog::TClock::now();
+  std::uint64_t bytes = 0;
+  try {
+    Client->Get(url, [&](std::string_view chunk) {
+      bytes += chunk.size();
+      sink(chunk);
+    });
+  } catch (const std::exception& error) {
+    if (!Abandoned()) Log_.Failed("GET", url, TRequestLog::TClock::now() - started, FailureOf(error));
+    throw;
+  }
+  Log_.Answered("GET", url, Client->LastStatus(), bytes, TRequestLog::TClock::now() - started);
 }
 
 void TDownloadThread::Execute() {
@@ -98,7 +132,7 @@ void TDownloadThread::PrepareClient() {
 
 void TDownloadThread::DirectPath() {
   FileStream = std::make_unique<TPartialFile>(SavePath);
-  Client->Get(Url, [this](std::string_view chunk) {
+  Fetch(Url, [this](std::string_view chunk) {
     ThrowIfAbandoned();
     FileStream->Write(chunk);
   });
@@ -119,7 +153,7 @@ std::string TDownloadThread::FetchSubDbFile(const std::string& url) {
   try {
     {
       const TFileDescriptor out = CreateTruncated(scratch);
-      Client->Get(url, [&](std::string_view chunk) {
+      Fetch(url, [&](std::string_view chunk) {
         ThrowIfAbandoned();
         WriteAll(out, chunk, scratch);
       });

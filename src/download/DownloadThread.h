@@ -11,6 +11,7 @@
 #include "HttpClient.h"
 #include "PartialFile.h"
 #include "ProgramFiles.h"
+#include "RequestLog.h"
 #include "Sites.h"
 #include "WorkerThread.h"
 
@@ -50,6 +51,8 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   std::string Referer;
   std::int32_t ProgressMax = 0;
   std::int32_t ProgressPosition = 0;
+  // Where the request and the download's end are told; nowhere when empty.
+  std::shared_ptr<TDiagnostics> Diagnostics;
 
   // What runs on the user-interface thread in place of a window reference;
   // none runs once the thread is abandoned.
@@ -96,6 +99,9 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   void SubDbPath();
   void PrepareClient();
   void ShowProgress();
+  // GET `url` into `sink`, told in the diagnostics.
+  void Fetch(const std::string& url, const TByteSink& sink);
+  void TellEnd();
 
   TProgramFiles Files_;
   TSiteTable Sites_;
@@ -103,6 +109,7 @@ class TDownloadThread final : public TWorkerThread, public std::enable_shared_fr
   // moved in; empty after a failure. Worker-owned until the body has ended.
   std::unique_ptr<TPartialFile> FileStream;
   std::string FailureText_;
+  TRequestLog Log_;
 };
 
 }  // namespace velkaro

@@ -10,14 +10,15 @@
 #include "PartialFile.h"
 #include "SubtitleSync.h"
 #include "TextHelpers.h"
+#include "UserText.h"
+
 
 namespace velkaro {
 
 namespace {
 
-// Code page 1254.
-constexpr const char* kDownloadFailed = "\xDDndirilemedi";
-constexpr const char* kNothingReady = "Altyaz\xFD haz\xFDrlanamad\xFD.";
+// Shown in code page 1254.
+constexpr const char* kNothingReady = VK_TEXT("Altyazı hazırlanamadı.");
 constexpr const char* kFolderPattern = "velkaro-fetch-XXXXXX";
 
 // A folder of its own inside `parent`; empty when none can be made (the
@@ -33,7 +34,7 @@ std::filesystem::path MakeOwnFolder(const std::filesystem::path& parent) {
 std::string JoinedMessages(const std::vector<std::string>& messages) {
   std::string text;
   for (const auto& message : messages) text += (text.empty() ? "" : " ") + message;
-  return text.empty() ? std::string(kNothingReady) : text;
+  return text.empty() ? Tr1254(kNothingReady) : text;
 }
 
 }  // namespace
@@ -112,6 +113,7 @@ void TBestFetch::StartDownload(std::size_t row) {
   Thread_->ProxyPort = Job_.Proxy.Port;
   Thread_->Referer = route.Referer;
   Thread_->Url = info.Url;
+  Thread_->Diagnostics = Job_.Diagnostics;
   if (route.TargetFirst) Thread_->SavePath = target(AddressExtension(info.Url));
   Thread_->OnAskSavePath = [target](const std::string& extension) { return target(extension); };
   Thread_->OnTerminate = [this](TDownloadThread& done) { Downloaded(done); };
@@ -125,7 +127,8 @@ void TBestFetch::Downloaded(TDownloadThread& thread) {
   const std::string failure = thread.FailureText();
   Thread_.reset();
   if (!saved) {
-    Refuse(std::string(kDownloadFailed) + (failure.empty() ? "." : ": " + Utf8ToCp1254(failure)), false);
+    Refuse(failure.empty() ? Tr1254("İndirilemedi.") : FillIn(Tr1254("İndirilemedi: %1"), {Utf8ToCp1254(failure)}), false);
+
     return;
   }
   MakeReady(downloaded);

@@ -52,6 +52,8 @@ struct TFetchJob {
   TSiteTable Sites = TSiteTable::Defaults();
   // Asked for each target beside a video that already exists; false keeps it.
   std::function<bool(const std::filesystem::path&)> MayOverwrite;
+  // Where each download's request and end are told; nowhere when empty.
+  std::shared_ptr<TDiagnostics> Diagnostics;
 };
 
 class TBestFetch {

@@ -3,20 +3,22 @@
 #include "DownloadRequest.h"
 #include "FrameRate.h"
 #include "TextHelpers.h"
+#include "UserText.h"
 
 namespace velkaro {
 
 namespace {
 
-// Code page 1254.
-constexpr const char* kOpensInBrowser = "Taray\xFD" "c\xFD" "da a\xE7\xFDl\xFDr; indirilmez.";
-constexpr const char* kAnotherFilm = "Ba\xFEka bir filmin altyaz\xFDs\xFD; indirilmez.";
-constexpr const char* kUnwantedLanguage = "Dil tercih edilmiyor; indirilmez.";
+// Shown in code page 1254.
+constexpr const char* kOpensInBrowser = VK_TEXT("Tarayıcıda açılır; indirilmez.");
+constexpr const char* kAnotherFilm = VK_TEXT("Başka bir filmin altyazısı; indirilmez.");
+constexpr const char* kUnwantedLanguage = VK_TEXT("Dil tercih edilmiyor; indirilmez.");
 
 std::string RefusalOf(const TJudgedRow& judged, const TSubtitleInfo& row, const TSiteTable& sites) {
-  if (!RouteDownload(row.Url, sites).Downloads()) return kOpensInBrowser;
-  if (judged.Score.Title != TTitleMatch::Same) return kAnotherFilm;
-  if (!judged.Score.PreferredLanguage) return kUnwantedLanguage;
+  if (!RouteDownload(row.Url, sites).Downloads()) return Tr1254(kOpensInBrowser);
+  if (judged.Score.Title != TTitleMatch::Same) return Tr1254(kAnotherFilm);
+  if (!judged.Score.PreferredLanguage) return Tr1254(kUnwantedLanguage);
+
   return {};
 }
 

@@ -8,6 +8,7 @@
 #include "FrameRate.h"
 #include "LanguageCodes.h"
 #include "TextHelpers.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -26,7 +27,7 @@ enum class TRule {
 struct TWeight {
   TRule Rule;
   int Points;
-  const char* Text;  // code page 1254; "%1" stands for the detail
+  const char* Text;  // shown in code page 1254; "%1" stands for the detail
 };
 
 // The weights. Each row the sites give differs from the right one in one or
@@ -39,24 +40,24 @@ struct TWeight {
 // year, another CD count, a language not wanted, frames left at another rate)
 // costs more than its match earns, so it cannot be bought back by the rest.
 constexpr TWeight kWeights[] = {
-    {TRule::SameTitle, 40, "Film ad\xFD ayn\xFD"},
-    {TRule::PartTitle, 10, "Film ad\xFD k\xFDsmen ayn\xFD"},
-    {TRule::OtherTitle, 0, "Film ad\xFD farkl\xFD"},
-    {TRule::SameYear, 10, "Y\xFDl ayn\xFD"},
-    {TRule::OtherYear, -25, "Y\xFDl farkl\xFD (%1)"},
-    {TRule::SameCd, 15, "CD say\xFDs\xFD ayn\xFD"},
-    {TRule::OtherCd, -20, "CD say\xFDs\xFD farkl\xFD (%1)"},
-    {TRule::SameFps, 10, "FPS ayn\xFD"},
-    {TRule::ConvertedFps, 6, "MicroDVD kareleri videoya g\xF6re \xE7" "evrilecek"},
-    {TRule::TimedFps, 8, "S\xFCreler FPS'ten ba\xF0\xFDms\xFDz"},
-    {TRule::OtherFps, -10, "FPS farkl\xFD (%1)"},
-    {TRule::ReleaseWord, 2, "S\xFCr\xFCm uyuyor: %1"},
-    {TRule::FirstLanguage, 15, "Dil: 1. tercih"},
-    {TRule::SecondLanguage, 10, "Dil: 2. tercih"},
-    {TRule::LaterLanguage, 5, "Dil: %1. tercih"},
-    {TRule::OtherLanguage, -30, "Dil tercih edilmiyor (%1)"},
-    {TRule::SubRip, 4, "Format: SubRip"},
-    {TRule::OtherFormat, 2, "Format: %1"},
+    {TRule::SameTitle, 40, VK_TEXT("Film adı aynı")},
+    {TRule::PartTitle, 10, VK_TEXT("Film adı kısmen aynı")},
+    {TRule::OtherTitle, 0, VK_TEXT("Film adı farklı")},
+    {TRule::SameYear, 10, VK_TEXT("Yıl aynı")},
+    {TRule::OtherYear, -25, VK_TEXT("Yıl farklı (%1)")},
+    {TRule::SameCd, 15, VK_TEXT("CD sayısı aynı")},
+    {TRule::OtherCd, -20, VK_TEXT("CD sayısı farklı (%1)")},
+    {TRule::SameFps, 10, VK_TEXT("FPS aynı")},
+    {TRule::ConvertedFps, 6, VK_TEXT("MicroDVD kareleri videoya göre çevrilecek")},
+    {TRule::TimedFps, 8, VK_TEXT("Süreler FPS'ten bağımsız")},
+    {TRule::OtherFps, -10, VK_TEXT("FPS farklı (%1)")},
+    {TRule::ReleaseWord, 2, VK_TEXT("Sürüm uyuyor: %1")},
+    {TRule::FirstLanguage, 15, VK_TEXT("Dil: 1. tercih")},
+    {TRule::SecondLanguage, 10, VK_TEXT("Dil: 2. tercih")},
+    {TRule::LaterLanguage, 5, VK_TEXT("Dil: %1. tercih")},
+    {TRule::OtherLanguage, -30, VK_TEXT("Dil tercih edilmiyor (%1)")},
+    {TRule::SubRip, 4, VK_TEXT("Format: SubRip")},
+    {TRule::OtherFormat, 2, VK_TEXT("Format: %1")},
 };
 // Release words beyond this many earn nothing more.
 constexpr int kMaxReleaseWords = 3;
@@ -86,9 +87,7 @@ class TScoring {
  public:
   void Add(TRule rule, std::string_view detail = {}, int times = 1) {
     const TWeight& weight = WeightOf(rule);
-    std::string text = weight.Text;
-    ReplaceText(text, "%1", detail);
-    Score_.Reasons.push_back({weight.Points * times, std::move(text)});
+    Score_.Reasons.push_back({weight.Points * times, FillIn(Tr1254(weight.Text), {detail})});
   }
   TRowScore& Score() { return Score_; }
   TRowScore Finish() {

@@ -10,9 +10,6 @@ namespace {
 
 constexpr std::string_view kAnyFormat = "All";
 
-TRowIcon BrowserPage(std::string_view) { return TRowIcon::WebPage; }
-TRowIcon ProgramDownload(std::string_view) { return TRowIcon::Download; }
-
 TRowIcon ByFileType(std::string_view url) {
   struct TFileType {
     std::string_view Extension;
@@ -27,25 +24,16 @@ TRowIcon ByFileType(std::string_view url) {
   return TRowIcon::Document;
 }
 
-struct TIconRule {
-  SiteId Site;
-  TRowIcon (*Icon)(std::string_view url);
-};
-
-// Tested in this order; the first site whose host the address contains decides.
-constexpr TIconRule kIconRules[] = {
-    {SiteId::DivxForever, BrowserPage}, {SiteId::DivxSubtitles, BrowserPage}, {SiteId::ExtraTitles, ByFileType},
-    {SiteId::SubDb, ProgramDownload},   {SiteId::Podnapisi, BrowserPage},
-};
+TRowIcon IconOf(TSiteRowKind kind, std::string_view url) {
+  switch (kind) {
+    case TSiteRowKind::Download: return TRowIcon::Download;
+    case TSiteRowKind::WebPage: return TRowIcon::WebPage;
+    case TSiteRowKind::ByFileType: return ByFileType(url);
+  }
+  return TRowIcon::FilmReel;
+}
 
 std::string NormalisedFormat(std::string_view format) { return LowerAscii(TrimView(format)); }
-
-const TIconRule* RuleFor(std::string_view url, const TSiteTable& sites) {
-  for (const auto& rule : kIconRules) {
-    if (Contains(url, sites[rule.Site].BareHost())) return &rule;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -63,13 +51,17 @@ bool PassesFilters(const TAdvancedSearchOptions& options, const TSubtitleInfo& r
 }
 
 TRowIcon ChooseRowIcon(std::string_view url, const TSiteTable& sites) {
-  const TIconRule* rule = RuleFor(url, sites);
-  return rule ? rule->Icon(url) : TRowIcon::FilmReel;
+  const auto site = SiteOfUrl(url, sites);
+  return site ? IconOf(FactsOf(*site).Rows, url) : TRowIcon::FilmReel;
 }
 
+// The first site, in host test order, whose host the address contains.
 std::optional<SiteId> SiteOfUrl(std::string_view url, const TSiteTable& sites) {
-  const TIconRule* rule = RuleFor(url, sites);
-  return rule ? std::optional(rule->Site) : std::nullopt;
+  static constexpr auto kHostTestOrder = SitesBy(&TSiteFacts::HostTestPlace);
+  for (const SiteId site : kHostTestOrder) {
+    if (Contains(url, sites[site].BareHost())) return site;
+  }
+  return std::nullopt;
 }
 
 }  // namespace velkaro

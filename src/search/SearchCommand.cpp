@@ -2,6 +2,8 @@
 
 #include "ProxyFile.h"
 #include "TextHelpers.h"
+#include "UserText.h"
+
 #include "adapters/SiteAdapters.h"
 
 namespace velkaro {
@@ -62,7 +64,7 @@ std::string BuildSiteQuery(SiteId site, const std::string& film, const std::stri
 }
 
 std::string BadMaximumMessage(const TSiteTable& sites) {
-  return "Hatal\xFD [" + sites[SiteId::ExtraTitles].ErrorLabel() + "] Maksimum Sonu\xE7 belirlediniz.";
+  return FillIn(Tr1254("Hatalı [%1] Maksimum Sonuç belirlediniz."), {sites[SiteId::ExtraTitles].ErrorLabel()});
 }
 
 bool RunSearchCommand(TSearchSession& session, const TSearchChoices& choices, IUserPrompt& prompt) {

@@ -46,8 +46,7 @@ std::optional<TCdChoice> CdItemFor(std::int32_t count);
 std::optional<TFpsChoice> FpsItemFor(std::string_view fps);
 
 // The order in which ticked sites are launched.
-inline constexpr std::array<SiteId, kSiteCount> kLaunchOrder = {
-    SiteId::ExtraTitles, SiteId::DivxSubtitles, SiteId::DivxForever, SiteId::SubDb, SiteId::Podnapisi};
+inline constexpr std::array<SiteId, kSiteCount> kLaunchOrder = SitesBy(&TSiteFacts::LaunchPlace);
 
 // A site's query from the dialog's film and language item, through that site's
 // language map and query builder.

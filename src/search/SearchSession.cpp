@@ -66,7 +66,7 @@ void TSearchSession::LaunchSearch(SiteId site, std::string queryText, std::strin
   // The box runs an event loop of its own, in which earlier searches may end:
   // registered first, this one keeps the registry from running empty, which
   // would set Idle and drop the markers gathered so far.
-  if (!port) Prompt_.ShowError(kBadProxyPort);
+  if (!port) Prompt_.ShowError(Tr1254(kBadProxyPort));
   // A Stop while the box was up has abandoned it already.
   if (!thread->Abandoned()) thread->Start();
 }
@@ -81,14 +81,19 @@ void TSearchSession::UpdateSearchStatus() {
     text += text.empty() ? " [" : ", [";
     text += thread->Request().Film + " - " + Sites_[thread->Request().Site].Name + "] ";
   }
-  SetPanel(kStatusPanel, text + kSearchingSuffix);
+  SetPanel(kStatusPanel, FillIn(Tr1254(kSearching), {text}));
 }
 
 void TSearchSession::ShowSearchResult() {
   const auto& errors = Registry.Errors;
-  std::string text = errors.empty() ? kSearchClean : kSearchFailed;
-  for (std::size_t i = 0; i < errors.size(); ++i) text += (i == 0 ? "" : " , ") + errors[i];
-  SetPanel(kStatusPanel, std::move(text));
+  if (errors.empty()) {
+    SetPanel(kStatusPanel, Tr1254(kSearchClean));
+    return;
+  }
+  std::string markers;
+  for (std::size_t i = 0; i < errors.size(); ++i) markers += (i == 0 ? "" : " , ") + errors[i];
+  SetPanel(kStatusPanel, FillIn(Tr1254(kSearchFailed), {markers}));
+
 }
 
 void TSearchSession::SearchThreadTerminated(TSearchThread& thread) {

@@ -16,6 +16,8 @@
 #include "Sites.h"
 #include "SubtitleInfo.h"
 #include "UserPrompt.h"
+#include "UserText.h"
+
 
 namespace velkaro {
 
@@ -94,10 +96,12 @@ class TSearchSession {
   std::vector<std::weak_ptr<TSearchThread>> Started_;
 };
 
-// The status line texts, code page 1254.
-inline constexpr const char* kSearchingSuffix = " altyaz\xFDlar\xFD aran\xFDyor...";
-inline constexpr const char* kSearchClean = "Arama hatas\xFDz tamamland\xFD.";
-inline constexpr const char* kSearchFailed = "Aramada hatalar olu\xFEtu: ";
-inline constexpr const char* kBadProxyPort = "Hatal\xFD proxy portu.";
+// The status line texts (UserText.h), shown in code page 1254. %1 of
+// kSearching is the list of running searches, of kSearchFailed their markers.
+inline constexpr const char* kSearching = VK_TEXT("%1 altyazıları aranıyor...");
+inline constexpr const char* kSearchClean = VK_TEXT("Arama hatasız tamamlandı.");
+inline constexpr const char* kSearchFailed = VK_TEXT("Aramada hatalar oluştu: %1");
+inline constexpr const char* kBadProxyPort = VK_TEXT("Hatalı proxy portu.");
+
 
 }  // namespace velkaro

@@ -5,6 +5,8 @@
 #include <stdexcept>
 
 #include "SiteSearch.h"
+#include "UserText.h"
+
 #include "adapters/SiteAdapters.h"
 
 namespace velkaro {
@@ -14,15 +16,6 @@ constexpr const char* kFormContentType = "application/x-www-form-urlencoded";
 constexpr const char* kCompressedEncodings = "gzip, deflate";
 
 using TClock = std::chrono::steady_clock;
-
-std::string Milliseconds(TClock::duration took) {
-  return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()) + " ms";
-}
-
-// What a diagnostic line says of a failed request: the status when the server gave one.
-std::string FailureOf(const THttpError& error) {
-  return error.Status() != 0 ? "HTTP " + std::to_string(error.Status()) : std::string(error.what());
-}
 
 }  // namespace
 
@@ -42,7 +35,8 @@ TSearchThread::TSearchThread(std::shared_ptr<IUiDispatcher> ui, TSearchRequest r
       Sites_(std::move(sites)),
       Client_(std::make_unique<THttpClient>()),
       Parser_(std::make_unique<THTMLParser>()),
-      Cookies_(std::make_shared<TCookieJar>()) {}
+      Cookies_(std::make_shared<TCookieJar>()),
+      Log_(Request_.Diagnostics, Site().Name) {}
 
 void TSearchThread::Start() {
   ConfigureClient(*Client_);
@@ -107,7 +101,7 @@ std::optional<TLines> TSearchThread::ReadPage(const TPageRequest& request, TFetc
   const bool post = request.Method == TPageRequest::TMethod::Post;
   const std::string url = Site().Base() + request.Path;
   const auto fail = [&](std::string reason) -> std::optional<TLines> {
-    Log(std::string(post ? "POST " : "GET ") + url + " -> failed after " + Milliseconds(outcome.Took) + ": " + reason);
+    Log_.Failed(post ? "POST" : "GET", url, outcome.Took, reason);
     AddErrorMarker();
     if (failure) *failure = std::move(reason);
     return std::nullopt;
@@ -117,8 +111,7 @@ std::optional<TLines> TSearchThread::ReadPage(const TPageRequest& request, TFetc
     return fail(FailureOf(*outcome.Error));
   }
   std::string& body = outcome.Body;
-  Log(std::string(post ? "POST " : "GET ") + url + " -> " + std::to_string(outcome.Status) + ", " +
-      std::to_string(body.size()) + " bytes, " + Milliseconds(outcome.Took));
+  Log_.Answered(post ? "POST" : "GET", url, outcome.Status, body.size(), outcome.Took);
   if (request.Compressed) {
     try {
       body = InflateGzipBody(body);
@@ -139,11 +132,10 @@ std::optional<std::string> TSearchThread::TakeDetailPage(const std::string& url,
   if (outcome.Error) {
     // The record goes out without its details; a Stop, though, ends the search.
     ThrowIfAbandoned();
-    Log("GET " + url + " -> failed after " + Milliseconds(outcome.Took) + ": " + FailureOf(*outcome.Error));
+    Log_.Failed("GET", url, outcome.Took, FailureOf(*outcome.Error));
     return std::nullopt;
   }
-  Log("GET " + url + " -> " + std::to_string(outcome.Status) + ", " + std::to_string(outcome.Body.size()) +
-      " bytes, " + Milliseconds(outcome.Took));
+  Log_.Answered("GET", url, outcome.Status, outcome.Body.size(), outcome.Took);
   return std::move(outcome.Body);
 }
 
@@ -161,9 +153,7 @@ TFetchAhead& TSearchThread::Ahead() {
   return *Ahead_;
 }
 
-void TSearchThread::Log(std::string_view line) const {
-  if (Request_.Diagnostics) Request_.Diagnostics->Write("[" + Site().Name + "] " + std::string(line));
-}
+void TSearchThread::Log(std::string_view line) const { Log_.Write(line); }
 
 const THTMLParser& TSearchThread::Tokenize(TLines lines) {
   Parser_ = std::make_unique<THTMLParser>();
@@ -189,7 +179,7 @@ void TSearchThread::HandOverRecord(TSubtitleInfo& record) {
 void TSearchThread::AddErrorMarker() {
   ThrowIfAbandoned();
   Ui_->RunAndWait(
-      [self = shared_from_this(), marker = "[" + Site().ErrorLabel() + " - HATA]"] {
+      [self = shared_from_this(), marker = FillIn(Tr1254("[%1 - HATA]"), {Site().ErrorLabel()})] {
         if (!self->Abandoned() && self->OnErrorMarker) self->OnErrorMarker(marker);
       },
       [this] { return Abandoned(); });

@@ -11,6 +11,7 @@
 #include "FetchAhead.h"
 #include "HtmlParser.h"
 #include "HttpClient.h"
+#include "RequestLog.h"
 #include "Sites.h"
 #include "SubtitleInfo.h"
 #include "WorkerThread.h"
@@ -120,6 +121,7 @@ class TSearchThread final : public TWorkerThread, public std::enable_shared_from
   std::unique_ptr<THTMLParser> Parser_;
   // The client's cookies, kept and sent also by the result pages fetched ahead.
   std::shared_ptr<TCookieJar> Cookies_;
+  TRequestLog Log_;
   std::unique_ptr<TFetchAhead> Ahead_;
   std::size_t HandedOver_ = 0;
 };

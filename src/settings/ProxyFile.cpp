@@ -55,14 +55,14 @@ TLaunchProxy TProxyFile::ForSearch() const {
 TProxySetting TProxyFile::ForTransfer() const {
   if (!Exists_) return {};
   const auto& lines = Lines_;
-  if (!lines) throw TProxyFileError(Path_.string() + " okunam\xFDyor.");
-  if (lines->empty()) throw TProxyFileError(kProxyFileEmpty);
+  if (!lines) throw TProxyFileError(FillIn(Tr1254("%1 okunamıyor."), {Path_.string()}));
+  if (lines->empty()) throw TProxyFileError(Tr1254(kProxyFileEmpty));
   if ((*lines)[0] != "1") return {};
-  if (lines->size() < 2) throw TProxyFileError("Proxy adresi yok.");
+  if (lines->size() < 2) throw TProxyFileError(Tr1254("Proxy adresi yok."));
   const auto pieces = SplitText((*lines)[1], ":");
-  if (pieces.size() < 2) throw TProxyFileError("Proxy adresinde port yok: '" + std::string((*lines)[1]) + "'.");
+  if (pieces.size() < 2) throw TProxyFileError(FillIn(Tr1254("Proxy adresinde port yok: '%1'."), {(*lines)[1]}));
   const auto port = ParseInt(pieces[1]);
-  if (!port) throw TProxyFileError("'" + pieces[1] + "' ge\xE7" "erli bir port de\xF0il.");
+  if (!port) throw TProxyFileError(FillIn(Tr1254("'%1' geçerli bir port değil."), {pieces[1]}));
   return TProxySetting{true, pieces[0], *port};
 }
 
@@ -72,20 +72,21 @@ TProxyDialogFill TProxyFile::ForDialog() const {
   fill.FileFound = true;
   const auto& lines = Lines_;
   if (!lines || lines->empty()) {
-    fill.Error = kProxyFileEmpty;
+    fill.Error = Tr1254(kProxyFileEmpty);
     return fill;
   }
   const std::string_view first = (*lines)[0];
   if (first != "0" && first != "1") return fill;
   fill.Enabled = first == "1";
   if (lines->size() < 2) {
-    fill.Error = "Proxy adresi yok.";
+    fill.Error = Tr1254("Proxy adresi yok.");
     return fill;
   }
   const auto pieces = SplitText((*lines)[1], ":");
   fill.Host = pieces.empty() ? std::string() : pieces[0];
   if (pieces.size() < 2) {
-    fill.Error = "Proxy adresinde port yok.";
+    fill.Error = Tr1254("Proxy adresinde port yok.");
+
     return fill;
   }
   fill.Port = pieces[1];

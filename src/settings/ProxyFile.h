@@ -7,6 +7,8 @@
 #include <string>
 
 #include "TextHelpers.h"
+#include "UserText.h"
+
 
 // "proxy.txt" (TProgramFile::Proxy): line 1 "1" turns the proxy on, line 2
 // holds "host:port". Read once where it is needed (a search command, a
@@ -15,8 +17,9 @@
 
 namespace velkaro {
 
-inline constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
-inline constexpr const char* kProxyFileEmpty = "Proxy dosyas\xFD bo\xFE.";
+// Texts (UserText.h), translated where shown.
+inline constexpr const char* kProxyFileMissing = VK_TEXT("Proxy konfigürasyon dosyası bulunamadı.");
+inline constexpr const char* kProxyFileEmpty = VK_TEXT("Proxy dosyası boş.");
 
 // The proxy choice as a search reads it.
 struct TLaunchProxy {

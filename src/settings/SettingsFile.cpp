@@ -92,11 +92,11 @@ bool TSettingsFile::ReadDialog(const TDialogApply& apply) const {
     if (at >= lines->size()) return std::nullopt;
     return std::string((*lines)[at]);
   };
-  for (const TSettingsLine site : {kLineExtraTitles, kLinePodnapisi, kLineDivxSubtitles, kLineDivxForever, kLineSubDb}) {
-    const auto text = line(site);
+  for (const SiteId site : SitesBy(&TSiteFacts::SettingsLine)) {
+    const auto text = line(SettingsLineOf(site));
     const auto ticked = text ? ReadBoolean(*text) : std::nullopt;
     if (!ticked) return false;
-    apply.Site(site, *ticked);
+    apply.Site(SettingsLineOf(site), *ticked);
   }
   const auto language = line(kLineLanguage);
   const auto index = language ? ParseInt(*language) : std::nullopt;

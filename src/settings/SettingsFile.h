@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "ProgramFiles.h"
+#include "Sites.h"
 #include "TextHelpers.h"
+#include "UserText.h"
+
 
 // "conf.vkcf" (TProgramFile::Settings): ten lines in a fixed order, code page
 // 1254, CR LF after every line. Every reader and writer opens, works and
@@ -17,14 +20,11 @@
 
 namespace velkaro {
 
-inline constexpr const char* kBadSettingsFile = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
+// A text (UserText.h), translated where shown.
+inline constexpr const char* kBadSettingsFile = VK_TEXT("Hatalı konfigürasyon dosyası.");
 
+// Lines 0 to 4 hold the sites' ticks, each at its SettingsLine (Sites.h).
 enum TSettingsLine : int {
-  kLineExtraTitles = 0,
-  kLinePodnapisi = 1,
-  kLineDivxSubtitles = 2,
-  kLineDivxForever = 3,
-  kLineSubDb = 4,
   kLineLanguage = 5,
   kLineFilm = 6,
   kLineMaximum = 7,
@@ -32,11 +32,14 @@ enum TSettingsLine : int {
   kLineDialogAtStart = 9,
   kSettingsLineCount = 10,
 };
+static_assert(kSiteCount == kLineLanguage, "the sites' ticks come first in conf.vkcf");
+
+constexpr TSettingsLine SettingsLineOf(SiteId site) { return static_cast<TSettingsLine>(FactsOf(site).SettingsLine); }
 
 // Lines 0 to 7: the advanced search dialog's choices.
 struct TDialogSettings {
-  // In file order: ExtraTitles, Podnapisi, DivxSubtitles, DivxForever, SubDb.
-  std::array<bool, 5> Sites{true, true, true, true, true};
+  // In file order: indexed by each site's SettingsLine.
+  std::array<bool, kSiteCount> Sites{true, true, true, true, true};
   int LanguageIndex = -1;  // -1: no language selected
   std::string Film;
   std::string MaxText = "50";  // as typed, not necessarily a number

@@ -10,21 +10,6 @@ namespace velkaro {
 
 namespace {
 
-struct TDefaultSite {
-  SiteId Id;
-  const char* Name;
-  const char* Host;
-};
-
-// Indexed by SiteId.
-constexpr TDefaultSite kDefaultSites[kSiteCount] = {
-    {SiteId::DivxForever, "DivxForever", "www.divxforever.net"},
-    {SiteId::ExtraTitles, "ExtraTitles", "www.extratitles.net"},
-    {SiteId::Podnapisi, "Podnapisi", "www.podnapisi.net"},
-    {SiteId::DivxSubtitles, "DivxSubtitles", "www.divxsubtitles.net"},
-    {SiteId::SubDb, "SubDb", "www.subdb.net"},
-};
-
 constexpr const char* kUpdateName = "Update";
 constexpr const char* kDefaultUpdateHost = "www.velkaro.net";
 constexpr const char* kSubsMirrorName = "SubsMirror";
@@ -59,8 +44,8 @@ std::string TSiteInfo::ErrorLabel() const {
 
 TSiteTable TSiteTable::Defaults() {
   TSiteTable table;
-  for (const auto& site : kDefaultSites) {
-    table.Sites_[static_cast<int>(site.Id)] = TSiteInfo{site.Id, site.Name, site.Host};
+  for (const auto& site : kSiteFacts) {
+    table.Sites_[static_cast<int>(site.Id)] = TSiteInfo{site.Id, site.Name, site.DefaultHost};
   }
   table.UpdateHost_ = kDefaultUpdateHost;
   table.SubsMirrorHost_ = kDefaultSubsMirrorHost;
@@ -101,7 +86,7 @@ TSiteTable TSiteTable::FromFile(const std::filesystem::path& path) {
 
 std::optional<SiteId> SiteIdFromName(std::string_view name) {
   const std::string wanted = LowerAscii(name);
-  for (const auto& site : kDefaultSites) {
+  for (const auto& site : kSiteFacts) {
     if (LowerAscii(site.Name) == wanted) return site.Id;
   }
   return std::nullopt;

@@ -20,6 +20,63 @@ enum class SiteId : std::uint8_t {
 
 inline constexpr int kSiteCount = 5;
 
+// What a site's rows are: subtitles the program downloads, pages opened in
+// the browser, or files the program downloads whose type the address tells.
+enum class TSiteRowKind : std::uint8_t { Download, WebPage, ByFileType };
+
+// A site's facts. Every order the program keeps its sites in is read from
+// here; a new site starts with a SiteId and a row below.
+struct TSiteFacts {
+  SiteId Id;
+  const char* Name;         // status line label and sites.txt key
+  const char* DefaultHost;  // unless sites.txt names another
+  int LaunchPlace;          // 0: launched first among the ticked sites
+  int SettingsLine;         // the line of conf.vkcf that holds its tick
+  int HostTestPlace;        // 0: its host is looked for first in a row's address
+  TSiteRowKind Rows;
+};
+
+// Indexed by SiteId.
+inline constexpr std::array<TSiteFacts, kSiteCount> kSiteFacts = {{
+    {SiteId::DivxForever, "DivxForever", "www.divxforever.net", 2, 3, 0, TSiteRowKind::WebPage},
+    {SiteId::ExtraTitles, "ExtraTitles", "www.extratitles.net", 0, 0, 2, TSiteRowKind::ByFileType},
+    {SiteId::Podnapisi, "Podnapisi", "www.podnapisi.net", 4, 1, 4, TSiteRowKind::WebPage},
+    {SiteId::DivxSubtitles, "DivxSubtitles", "www.divxsubtitles.net", 1, 2, 1, TSiteRowKind::WebPage},
+    {SiteId::SubDb, "SubDb", "www.subdb.net", 3, 4, 3, TSiteRowKind::Download},
+}};
+
+constexpr const TSiteFacts& FactsOf(SiteId id) { return kSiteFacts[static_cast<std::size_t>(id)]; }
+
+// The sites ordered by one of their places (LaunchPlace, SettingsLine, HostTestPlace).
+constexpr std::array<SiteId, kSiteCount> SitesBy(int TSiteFacts::*place) {
+  std::array<SiteId, kSiteCount> order{};
+  for (const TSiteFacts& site : kSiteFacts) order.at(static_cast<std::size_t>(site.*place)) = site.Id;
+  return order;
+}
+
+namespace detail {
+// Each place a number from 0 to kSiteCount - 1, taken once.
+constexpr bool IsOrder(int TSiteFacts::*place) {
+  std::array<bool, kSiteCount> taken{};
+  for (const TSiteFacts& site : kSiteFacts) {
+    const int at = site.*place;
+    if (at < 0 || at >= kSiteCount || taken[static_cast<std::size_t>(at)]) return false;
+    taken[static_cast<std::size_t>(at)] = true;
+  }
+  return true;
+}
+constexpr bool IndexedById() {
+  for (std::size_t i = 0; i < kSiteFacts.size(); ++i) {
+    if (static_cast<std::size_t>(kSiteFacts[i].Id) != i) return false;
+  }
+  return true;
+}
+}  // namespace detail
+static_assert(detail::IndexedById(), "kSiteFacts is indexed by SiteId");
+static_assert(detail::IsOrder(&TSiteFacts::LaunchPlace) && detail::IsOrder(&TSiteFacts::SettingsLine) &&
+                  detail::IsOrder(&TSiteFacts::HostTestPlace),
+              "each place of kSiteFacts is taken once");
+
 // Where one subtitle site lives. Only the host is configurable; the rest
 // derives from it so labels always follow the configured host.
 struct TSiteInfo {

@@ -38,29 +38,29 @@ enum class TMessage {
   EntryNotSubtitle,
 };
 
-// Every text the user reads about a download made ready, in code page 1254;
-// "%1" stands for the name or number the message is about.
+// Every text the user reads about a download made ready (code page 1254 once
+// filled); "%1" stands for the name or number the message is about.
 constexpr TTableText<TMessage> kMessages[] = {
-    {TMessage::ArchiveUnreadable, "Ar\xFEiv a\xE7\xFDlamad\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::NoSubtitle, "Ar\xFEivde altyaz\xFD dosyas\xFD yok; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::TooLarge, "Ar\xFEiv \xE7ok b\xFCy\xFCk; a\xE7ma durduruldu, dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+    {TMessage::ArchiveUnreadable, VK_TEXT("Arşiv açılamadı; dosya indirildiği gibi bırakıldı.")},
+    {TMessage::NoSubtitle, VK_TEXT("Arşivde altyazı dosyası yok; dosya indirildiği gibi bırakıldı.")},
+    {TMessage::TooLarge, VK_TEXT("Arşiv çok büyük; açma durduruldu, dosya indirildiği gibi bırakıldı.")},
     {TMessage::TooDense,
-     "Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i gibi "
-     "b\xFDrak\xFDld\xFD."},
-    {TMessage::UnpackOff, "Ar\xFEiv a\xE7ma kapal\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::EntryRefused, "Ar\xFEivdeki %1 al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD."},
-    {TMessage::NoSubtitleForPart, "CD %1 i\xE7in altyaz\xFD dosyas\xFD yok."},
-    {TMessage::EncodingUnread, "%1 metninin kodlamas\xFD okunamad\xFD; oldu\xF0u gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::NoVideoRate, "Videonun kare h\xFDz\xFD okunamad\xFD; kareler d\xF6n\xFC\xFEt\xFCr\xFClmedi."},
-    {TMessage::NotSubtitle, "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::Exists, "%1 zaten var; \xFCzerine yaz\xFDlmad\xFD."},
-    {TMessage::Written, "Altyaz\xFD kaydedildi: %1"},
+     VK_TEXT("Arşivin sıkıştırma oranı çok yüksek; açma durduruldu, dosya indirildiği gibi "
+             "bırakıldı.")},
+    {TMessage::UnpackOff, VK_TEXT("Arşiv açma kapalı; dosya indirildiği gibi bırakıldı.")},
+    {TMessage::EntryRefused, VK_TEXT("Arşivdeki %1 alınmadı: güvensiz yol ya da bağlantı.")},
+    {TMessage::NoSubtitleForPart, VK_TEXT("CD %1 için altyazı dosyası yok.")},
+    {TMessage::EncodingUnread, VK_TEXT("%1 metninin kodlaması okunamadı; olduğu gibi bırakıldı.")},
+    {TMessage::NoVideoRate, VK_TEXT("Videonun kare hızı okunamadı; kareler dönüştürülmedi.")},
+    {TMessage::NotSubtitle, VK_TEXT("İndirilen dosya altyazı değil; indirildiği gibi bırakıldı.")},
+    {TMessage::Exists, VK_TEXT("%1 zaten var; üzerine yazılmadı.")},
+    {TMessage::Written, VK_TEXT("Altyazı kaydedildi: %1")},
     {TMessage::LimitExceeded,
-     "Ar\xFEiv a\xE7\xFDl\xFDrken s\xFDn\xFDr a\xFE\xFDld\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::UnpackStopped, "Ar\xFEiv a\xE7ma durduruldu; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+     VK_TEXT("Arşiv açılırken sınır aşıldı; altyazı indirildiği gibi bırakıldı.")},
+    {TMessage::UnpackStopped, VK_TEXT("Arşiv açma durduruldu; altyazı indirildiği gibi bırakıldı.")},
     {TMessage::WorkerFailed,
-     "Ar\xFEiv a\xE7\xFD" "c\xFD \xE7" "al\xFD\xFEt\xFDr\xFDlamad\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
-    {TMessage::EntryNotSubtitle, "Ar\xFEivdeki %1 altyaz\xFD de\xF0il; al\xFDnmad\xFD."},
+     VK_TEXT("Arşiv açıcı çalıştırılamadı; altyazı indirildiği gibi bırakıldı.")},
+    {TMessage::EntryNotSubtitle, VK_TEXT("Arşivdeki %1 altyazı değil; alınmadı.")},
 };
 
 constexpr std::string_view kLineBreak = "\r\n";

@@ -6,24 +6,17 @@
 
 #include "FrameRate.h"
 #include "SubtitleFormat.h"
-#include "TextHelpers.h"
+#include "UserText.h"
+
 #include "VideoProbe.h"
 
 namespace velkaro {
 
 namespace {
 
-// Code page 1254; "%1" and "%2" stand for the numbers the reason is about.
-constexpr const char* kNotSubtitle = "Altyaz\xFD okunamad\xFD; videonun yan\xFDna konmad\xFD.";
-constexpr const char* kFewCues = "Altyaz\xFD" "da yaln\xFDz %1 replik var (en az %2); videonun yan\xFDna konmad\xFD.";
-constexpr const char* kTooLong = "Altyaz\xFD videodan uzun (son replik %1, video %2); videonun yan\xFDna konmad\xFD.";
-constexpr const char* kTooShort = "Altyaz\xFD videodan k\xFDsa (son replik %1, video %2); videonun yan\xFDna konmad\xFD.";
-constexpr const char* kPart = "CD %1: ";
-
-std::string Filled(std::string text, std::string_view first, std::string_view second = {}) {
-  ReplaceText(text, "%1", first);
-  ReplaceText(text, "%2", second);
-  return text;
+// A reason in code page 1254, "%1" and "%2" filled with the numbers it is about.
+std::string Filled(const char* text, std::string_view first, std::string_view second) {
+  return FillIn(Tr1254(text), {first, second});
 }
 
 // "1:02:03", rounded down to the second: enough to see the mismatch.
@@ -51,15 +44,20 @@ std::optional<std::string> FitProblem(std::string_view utf8, std::optional<std::
                                       std::optional<double> videoFps) {
   if (!videoMs || *videoMs <= 0) return std::nullopt;
   const auto subtitle = videoFps ? ParseSubtitle(utf8, *videoFps) : ParseSubtitle(utf8);
-  if (!subtitle) return kNotSubtitle;
+  if (!subtitle) return Tr1254("Altyazı okunamadı; videonun yanına konmadı.");
   if (subtitle->Cues.size() < kMinFitCues) {
-    return Filled(kFewCues, std::to_string(subtitle->Cues.size()), std::to_string(kMinFitCues));
+    return Filled(VK_TEXT("Altyazıda yalnız %1 replik var (en az %2); videonun yanına konmadı."),
+                  std::to_string(subtitle->Cues.size()), std::to_string(kMinFitCues));
   }
   const std::int64_t end = LastEndMs(*subtitle, videoFps);
   const auto video = static_cast<double>(*videoMs);
-  if (static_cast<double>(end) > video * kLatestEndShare) return Filled(kTooLong, ClockText(end), ClockText(*videoMs));
+  if (static_cast<double>(end) > video * kLatestEndShare) {
+    return Filled(VK_TEXT("Altyazı videodan uzun (son replik %1, video %2); videonun yanına konmadı."), ClockText(end),
+                  ClockText(*videoMs));
+  }
   if (static_cast<double>(end) < video * kEarliestEndShare) {
-    return Filled(kTooShort, ClockText(end), ClockText(*videoMs));
+    return Filled(VK_TEXT("Altyazı videodan kısa (son replik %1, video %2); videonun yanına konmadı."), ClockText(end),
+                  ClockText(*videoMs));
   }
   return std::nullopt;
 }
@@ -68,7 +66,7 @@ std::optional<std::string> FitProblemBeside(std::string_view utf8, const std::fi
                                             std::size_t part, std::size_t parts) {
   const TVideoProbe probe = ProbeVideoFile(video);
   auto problem = FitProblem(utf8, probe.DurationMs, ParseFrameRate(probe.Fps));
-  if (problem && parts > 1) problem = Filled(kPart, std::to_string(part + 1)) + *problem;
+  if (problem && parts > 1) problem = Filled(VK_TEXT("CD %1: %2"), std::to_string(part + 1), *problem);
   return problem;
 }
 

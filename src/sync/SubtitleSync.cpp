@@ -22,31 +22,31 @@ namespace {
 
 enum class TSyncMessage { Applied, Written, KeptOriginal, Cut, Dropped, Refused, Backward, Forward, Part };
 
-// Every text the user reads about a sync, in code page 1254.
+// Every text the user reads about a sync (code page 1254 once filled).
 constexpr TTableText<TSyncMessage> kSyncMessages[] = {
-    {TSyncMessage::Applied, "Altyaz\xFD filmin sesine e\xFEitlendi: %1, oran %2, g\xFCven %3."},
-    {TSyncMessage::Written, "E\xFEitlenen altyaz\xFD kaydedildi: %1"},
-    {TSyncMessage::KeptOriginal, "\xD6zg\xFCn altyaz\xFD sakland\xFD: %1"},
-    {TSyncMessage::Cut, "Filmden \xF6nce ba\xFElayan %1 sat\xFDr filmin ba\xFE\xFDndan ba\xFElat\xFDld\xFD."},
-    {TSyncMessage::Dropped, "Filmden \xF6nce biten %1 sat\xFDr at\xFDld\xFD."},
+    {TSyncMessage::Applied, VK_TEXT("Altyazı filmin sesine eşitlendi: %1, oran %2, güven %3.")},
+    {TSyncMessage::Written, VK_TEXT("Eşitlenen altyazı kaydedildi: %1")},
+    {TSyncMessage::KeptOriginal, VK_TEXT("Özgün altyazı saklandı: %1")},
+    {TSyncMessage::Cut, VK_TEXT("Filmden önce başlayan %1 satır filmin başından başlatıldı.")},
+    {TSyncMessage::Dropped, VK_TEXT("Filmden önce biten %1 satır atıldı.")},
     {TSyncMessage::Refused,
-     "Altyaz\xFD filmin sesine oturmad\xFD (g\xFCven %1): ba\xFEka bir filmin altyaz\xFDs\xFD ya da filmde \xE7ok az "
-     "konu\xFEma var. Altyaz\xFD de\xF0i\xFEtirilmedi."},
-    {TSyncMessage::Backward, "%1 sn geri"},
-    {TSyncMessage::Forward, "%1 sn ileri"},
-    {TSyncMessage::Part, "%1: %2"},
+     VK_TEXT("Altyazı filmin sesine oturmadı (güven %1): başka bir filmin altyazısı ya da filmde çok az "
+             "konuşma var. Altyazı değiştirilmedi.")},
+    {TSyncMessage::Backward, VK_TEXT("%1 sn geri")},
+    {TSyncMessage::Forward, VK_TEXT("%1 sn ileri")},
+    {TSyncMessage::Part, VK_TEXT("%1: %2")},
 };
 
 // Why a subtitle could not be synced; "%1" names the file or the format.
 constexpr TTableText<TSyncFailure> kFailureMessages[] = {
-    {TSyncFailure::VideoUnreadable, "Video okunamad\xFD: %1"},
-    {TSyncFailure::NoAudio, "Videoda ses yok: %1"},
-    {TSyncFailure::AudioUndecodable, "Videonun sesi \xE7\xF6z\xFClemedi: %1"},
-    {TSyncFailure::SubtitleUnreadable, "Altyaz\xFD okunamad\xFD: %1"},
+    {TSyncFailure::VideoUnreadable, VK_TEXT("Video okunamadı: %1")},
+    {TSyncFailure::NoAudio, VK_TEXT("Videoda ses yok: %1")},
+    {TSyncFailure::AudioUndecodable, VK_TEXT("Videonun sesi çözülemedi: %1")},
+    {TSyncFailure::SubtitleUnreadable, VK_TEXT("Altyazı okunamadı: %1")},
     {TSyncFailure::FormatNotWritable,
-     "%1 altyaz\xFDlar\xFD sese e\xFEitlenemez; yaln\xFDz SubRip ve MicroDVD e\xFEitlenir."},
-    {TSyncFailure::NoCues, "Altyaz\xFD" "da zamanl\xFD sat\xFDr yok: %1"},
-    {TSyncFailure::WriteFailed, "E\xFEitlenen altyaz\xFD yaz\xFDlamad\xFD: %1"},
+     VK_TEXT("%1 altyazıları sese eşitlenemez; yalnız SubRip ve MicroDVD eşitlenir.")},
+    {TSyncFailure::NoCues, VK_TEXT("Altyazıda zamanlı satır yok: %1")},
+    {TSyncFailure::WriteFailed, VK_TEXT("Eşitlenen altyazı yazılamadı: %1")},
 };
 
 std::string Message(TSyncMessage id, std::initializer_list<std::string_view> fills = {}) {

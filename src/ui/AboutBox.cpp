@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "Artwork.h"
+#include "EngineText.h"
 #include "MainWindow.h"
 
 namespace velkaro {
@@ -83,7 +84,7 @@ TfrmAboutBox::TfrmAboutBox(std::function<void(const QUrl&)> openUrl, QWidget* pa
                           Qt::WindowCloseButtonHint),
       OpenUrl_(std::move(openUrl)) {
   setObjectName(QStringLiteral("frmAboutBox"));
-  setWindowTitle(QStringLiteral("Hakkında"));
+  setWindowTitle(TrQ("Hakkında"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -99,7 +100,7 @@ void TfrmAboutBox::BuildControls() {
   QFont large = product->font();
   large.setPointSize(18);
   product->setFont(large);
-  auto* tagLine = Caption(QStringLiteral("\"Altyazı Arama Aracı\""), this);
+  auto* tagLine = Caption(TrQ("\"Altyazı Arama Aracı\""), this);
 
   auto* heading = new QGridLayout;
   heading->setHorizontalSpacing(12);
@@ -109,7 +110,7 @@ void TfrmAboutBox::BuildControls() {
   heading->setColumnStretch(1, 1);
 
   auto* version = new QHBoxLayout;
-  version->addWidget(Caption(QStringLiteral("Versiyon:"), this));
+  version->addWidget(Caption(TrQ("Versiyon:"), this));
   auto* number = Caption(QLatin1String(kProgramVersion), this, true);
   number->setObjectName(QStringLiteral("Version"));
   version->addWidget(number);
@@ -119,26 +120,26 @@ void TfrmAboutBox::BuildControls() {
   links->setHorizontalSpacing(8);
   const QString web = QLatin1String(kMakerWebSite);
   struct TLink {
-    const char* Caption;
+    const char* Caption;  // a text (VK_TEXT)
     const char* Name;
     QString Text;
     QUrl Target;
   };
   const TLink rows[] = {
-      {"E-Mail:", "MailLink", QLatin1String(kMakerMail), MailUrl()},
-      {"Web:", "WebLink", web, QUrl(web)},
-      {"Forum:", "ForumLink", QStringLiteral("Velkaro Forum"), QUrl(QLatin1String(kMakerForum))},
+      {VK_TEXT("E-Mail:"), "MailLink", QLatin1String(kMakerMail), MailUrl()},
+      {VK_TEXT("Web:"), "WebLink", web, QUrl(web)},
+      {VK_TEXT("Forum:"), "ForumLink", TrQ("Velkaro Forum"), QUrl(QLatin1String(kMakerForum))},
   };
   int row = 0;
   for (const TLink& link : rows) {
-    links->addWidget(Caption(QLatin1String(link.Caption), this), row, 0);
+    links->addWidget(Caption(TrQ(link.Caption), this), row, 0);
     auto* label = new TLinkLabel(link.Text, [this, target = link.Target] { OpenUrl(target); }, this);
     label->setObjectName(QLatin1String(link.Name));
     links->addWidget(label, row++, 1);
   }
   links->setColumnStretch(1, 1);
 
-  auto* ok = new QPushButton(QStringLiteral("&Tamam"), this);
+  auto* ok = new QPushButton(TrQ("&Tamam"), this);
   ok->setObjectName(QStringLiteral("OKButton"));
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
@@ -153,11 +154,11 @@ void TfrmAboutBox::BuildControls() {
   page->addLayout(heading);
   page->addSpacing(6);
   page->addLayout(version);
-  page->addWidget(Caption(QStringLiteral("Son güncellenme: 24.11.2005"), this));
-  page->addWidget(Caption(QStringLiteral("Yazan: Velkaro geliştirme ekibi"), this));
+  page->addWidget(Caption(TrQ("Son güncellenme: 24.11.2005"), this));
+  page->addWidget(Caption(TrQ("Yazan: Velkaro geliştirme ekibi"), this));
   page->addSpacing(4);
-  page->addWidget(Caption(QStringLiteral("Teşekkürler: altyazı sitelerinde emek veren çevirmenlere"), this));
-  page->addWidget(Caption(QStringLiteral("ve programı deneyip görüşlerini bildiren herkese."), this));
+  page->addWidget(Caption(TrQ("Teşekkürler: altyazı sitelerinde emek veren çevirmenlere"), this));
+  page->addWidget(Caption(TrQ("ve programı deneyip görüşlerini bildiren herkese."), this));
   page->addSpacing(4);
   page->addLayout(links);
   page->addSpacing(4);

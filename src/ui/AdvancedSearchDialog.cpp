@@ -28,50 +28,43 @@ namespace {
 
 const QSize kClientSize(419, 267);
 
-// The site box: green ticks for the sites whose subtitles the program
-// downloads itself, grey for those it opens in the browser.
+// Where each site's box stands in the site box; its caption is the site's
+// label, its tick green when the program downloads the site's subtitles itself,
+// grey when they open in the browser.
 struct TSiteRow {
   SiteId Site;
-  TSettingsLine Line;
-  const char* Name;
-  const char* Caption;
-  bool Green;
   int Row;
   int Column;
 };
 constexpr std::array<TSiteRow, kSiteCount> kSiteRows = {{
-    {SiteId::ExtraTitles, kLineExtraTitles, "chkExtraTitles", "ExtraTitles", true, 0, 0},
-    {SiteId::DivxSubtitles, kLineDivxSubtitles, "chkDivxSubtitles", "DivxSubtitles", false, 0, 1},
-    {SiteId::SubDb, kLineSubDb, "chkSubDb", "SubDb", true, 1, 0},
-    {SiteId::DivxForever, kLineDivxForever, "chkDivxForever", "DivxForever", false, 1, 1},
-    {SiteId::Podnapisi, kLinePodnapisi, "chkPodnapisi", "Podnapisi", false, 2, 0},
+    {SiteId::ExtraTitles, 0, 0},
+    {SiteId::DivxSubtitles, 0, 1},
+    {SiteId::SubDb, 1, 0},
+    {SiteId::DivxForever, 1, 1},
+    {SiteId::Podnapisi, 2, 0},
 }};
-
-// The order UpdateSiteFonts walks the boxes in.
-constexpr std::array<TSettingsLine, kSiteCount> kFontOrder = {kLineExtraTitles, kLinePodnapisi, kLineDivxSubtitles,
-                                                              kLineDivxForever, kLineSubDb};
 
 template <typename TChoice>
 struct TRadioRow {
   TChoice Choice;
   const char* Name;
-  const char* Caption;  // UTF-8
+  const char* Caption;  // a text (VK_TEXT) or a number
   int Row;
   int Column;
 };
 constexpr std::array<TRadioRow<TCdChoice>, 5> kCdRows = {{
-    {TCdChoice::One, "rbOneCD", "1 CD", 0, 0},
-    {TCdChoice::Two, "rbTwoCD", "2 CD", 0, 1},
-    {TCdChoice::Three, "rbThreeCD", "3 CD", 1, 0},
-    {TCdChoice::All, "rbAllCD", "Hepsi", 1, 1},
-    {TCdChoice::Custom, "rbCustomCD", "\xC3\x96zel", 2, 0},
+    {TCdChoice::One, "rbOneCD", VK_TEXT("1 CD"), 0, 0},
+    {TCdChoice::Two, "rbTwoCD", VK_TEXT("2 CD"), 0, 1},
+    {TCdChoice::Three, "rbThreeCD", VK_TEXT("3 CD"), 1, 0},
+    {TCdChoice::All, "rbAllCD", VK_TEXT("Hepsi"), 1, 1},
+    {TCdChoice::Custom, "rbCustomCD", VK_TEXT("Özel"), 2, 0},
 }};
 constexpr std::array<TRadioRow<TFpsChoice>, 5> kFpsRows = {{
     {TFpsChoice::Fps23976, "rb23FPS", "23,976", 0, 0},
     {TFpsChoice::Fps25, "rb25FPS", "25", 0, 1},
     {TFpsChoice::Fps2997, "rb29FPS", "29,97", 1, 0},
-    {TFpsChoice::All, "rbAllFPS", "Hepsi", 1, 1},
-    {TFpsChoice::Custom, "rbCustomFPS", "\xC3\x96zel", 2, 0},
+    {TFpsChoice::All, "rbAllFPS", VK_TEXT("Hepsi"), 1, 1},
+    {TFpsChoice::Custom, "rbCustomFPS", VK_TEXT("Özel"), 2, 0},
 }};
 
 void SetBold(QWidget* widget, bool bold) {
@@ -102,7 +95,7 @@ QGroupBox* NewRadioGroup(const QString& caption, const std::array<TRadioRow<TCho
   auto* grid = Tight(new QGridLayout(box));
   group = new QButtonGroup(box);
   for (std::size_t i = 0; i < N; ++i) {
-    buttons[i] = new QRadioButton(QString::fromUtf8(rows[i].Caption), box);
+    buttons[i] = new QRadioButton(TrQ(rows[i].Caption), box);
     buttons[i]->setObjectName(QLatin1String(rows[i].Name));
     buttons[i]->setChecked(rows[i].Choice == TChoice::All);
     group->addButton(buttons[i]);
@@ -142,10 +135,9 @@ constexpr int kVideoNamesWidth = 320;
 
 // The status line under the controls after videos were read: "Video: 2 parça, 25 fps".
 QString VideoStatus(const TVideoFacts& facts) {
-  const QString parts = QString::number(std::max(facts.PartCount, 1)) + QStringLiteral(" parça, ");
-  const QString fps = facts.Fps.empty() ? QStringLiteral("FPS okunamadı")
-                                        : QString::fromStdString(facts.Fps) + QStringLiteral(" fps");
-  return QStringLiteral("Video: ") + parts + fps;
+  const QString parts = QString::number(std::max(facts.PartCount, 1));
+  if (facts.Fps.empty()) return TrQ("Video: %1 parça, FPS okunamadı").arg(parts);
+  return TrQ("Video: %1 parça, %2 fps").arg(parts, QString::fromStdString(facts.Fps));
 }
 
 // Files opened together that hold another film than the first one.
@@ -153,7 +145,7 @@ QString LeftOutStatus(const std::vector<std::filesystem::path>& leftOut) {
   if (leftOut.empty()) return {};
   QStringList names;
   for (const auto& file : leftOut) names << FromPath(file.filename());
-  return QStringLiteral("\nBaşka bir filme ait, aramaya katılmadı: ") + names.join(QStringLiteral(", "));
+  return TrQ("\nBaşka bir filme ait, aramaya katılmadı: %1").arg(names.join(QStringLiteral(", ")));
 }
 
 template <typename TChoice, std::size_t N>
@@ -179,7 +171,7 @@ TAdvancedSearchDialog::TAdvancedSearchDialog(TSearchSession& session, IUserPromp
       CurrentFlags_(std::move(currentFlags)),
       Settings_(TSettingsFile::Of(files)) {
   setObjectName(QStringLiteral("frmAllSearch"));
-  setWindowTitle(QStringLiteral("Gelişmiş Arama"));
+  setWindowTitle(TrQ("Gelişmiş Arama"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -197,23 +189,23 @@ void TAdvancedSearchDialog::BuildControls() {
   auto* radios = new QHBoxLayout;
   radios->setSpacing(6);
   radios->addWidget(
-      NewChoiceGroup(QStringLiteral("CD"), kCdRows, "edtCustomCDCount", edtCustomCDCount, CdRadios_, CdGroup_, this));
+      NewChoiceGroup(TrQ("CD"), kCdRows, "edtCustomCDCount", edtCustomCDCount, CdRadios_, CdGroup_, this));
   radios->addWidget(
-      NewChoiceGroup(QStringLiteral("FPS"), kFpsRows, "edtCustomFPS", edtCustomFPS, FpsRadios_, FpsGroup_, this));
+      NewChoiceGroup(TrQ("FPS"), kFpsRows, "edtCustomFPS", edtCustomFPS, FpsRadios_, FpsGroup_, this));
   left->addLayout(radios);
   left->addStretch();
   columns->addLayout(left);
   columns->addWidget(BuildRightColumn());
 
-  auto* maximumLabel = new QLabel(QStringLiteral("ExtraTitles Maksimum sonuç:"), this);
+  auto* maximumLabel = new QLabel(TrQ("ExtraTitles Maksimum sonuç:"), this);
   Edit2 = NewEdit("Edit2", this);
   Edit2->setFixedWidth(29);
   Edit2->setText(QStringLiteral("50"));
   maximumLabel->setBuddy(Edit2);
-  Button1 = new QPushButton(QStringLiteral("&Ara"), this);
+  Button1 = new QPushButton(TrQ("&Ara"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setDefault(true);
-  Button2 = new QPushButton(QStringLiteral("İp&tal"), this);
+  Button2 = new QPushButton(TrQ("İp&tal"), this);
   Button2->setObjectName(QStringLiteral("Button2"));
   connect(Button1, &QPushButton::clicked, this, &TAdvancedSearchDialog::Button1Click);
   connect(Button2, &QPushButton::clicked, this, &TAdvancedSearchDialog::Button2Click);
@@ -242,16 +234,17 @@ void TAdvancedSearchDialog::BuildControls() {
 }
 
 QWidget* TAdvancedSearchDialog::BuildSiteGroup() {
-  auto* box = new QGroupBox(QStringLiteral("Altyazı Siteleri"), this);
+  auto* box = new QGroupBox(TrQ("Altyazı Siteleri"), this);
   auto* grid = Tight(new QGridLayout(box));
   grid->setHorizontalSpacing(2);
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
     const TSiteRow& row = kSiteRows[i];
+    const TSiteFacts& site = FactsOf(row.Site);
     auto* tick = new QLabel(box);
-    tick->setPixmap(TickIcon(row.Green).pixmap(16, 16));
+    tick->setPixmap(TickIcon(site.Rows != TSiteRowKind::WebPage).pixmap(16, 16));
     tick->setFixedSize(16, 16);
-    auto* check = new QCheckBox(QLatin1String(row.Caption), box);
-    check->setObjectName(QLatin1String(row.Name));
+    auto* check = new QCheckBox(QLatin1String(site.Name), box);
+    check->setObjectName(QStringLiteral("chk") + QLatin1String(site.Name));
     check->setChecked(true);
     connect(check, &QCheckBox::clicked, this, &TAdvancedSearchDialog::UpdateSiteFonts);
     SiteBoxes_[i] = check;
@@ -276,20 +269,20 @@ QWidget* TAdvancedSearchDialog::BuildRightColumn() {
   };
 
   Edit1 = NewEdit("Edit1", column);
-  addGroup(QStringLiteral("Film adı"), Edit1);
+  addGroup(TrQ("Film adı"), Edit1);
 
   ComboBox1 = new QComboBox(column);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   for (const char* item : kLanguageItems) ComboBox1->addItem(QLatin1String(item));
   ComboBox1->setCurrentIndex(-1);
   ComboBox1->setMaxVisibleItems(kLanguageItems.size());
-  addGroup(QStringLiteral("Altyazı dili"), ComboBox1);
+  addGroup(TrQ("Altyazı dili"), ComboBox1);
 
   ComboBox2 = new QComboBox(column);
   ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
   for (const char* item : kFormatItems) ComboBox2->addItem(QLatin1String(item));
   ComboBox2->setCurrentIndex(-1);
-  addGroup(QStringLiteral("Format"), ComboBox2);
+  addGroup(TrQ("Format"), ComboBox2);
 
   layout->addStretch();
   column->setFixedWidth(130);
@@ -298,14 +291,15 @@ QWidget* TAdvancedSearchDialog::BuildRightColumn() {
 
 QCheckBox* TAdvancedSearchDialog::SiteBox(TSettingsLine line) const {
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
-    if (kSiteRows[i].Line == line) return SiteBoxes_[i];
+    if (SettingsLineOf(kSiteRows[i].Site) == line) return SiteBoxes_[i];
   }
   return nullptr;
 }
 
 void TAdvancedSearchDialog::UpdateSiteFonts() {
-  for (const TSettingsLine line : kFontOrder) {
-    QCheckBox* box = SiteBox(line);
+  // In the file's order.
+  for (const SiteId site : SitesBy(&TSiteFacts::SettingsLine)) {
+    QCheckBox* box = SiteBox(SettingsLineOf(site));
     SetBold(box, box->isChecked());
   }
 }
@@ -323,7 +317,7 @@ void TAdvancedSearchDialog::FormCreate() {
   };
   apply.Maximum = [this](const std::string& maximum) { Edit2->setText(FromEngine(maximum)); };
   if (!Settings_.ReadDialog(apply)) {
-    Prompt_.ShowError(kBadSettingsFile);
+    Prompt_.ShowError(Tr1254(kBadSettingsFile));
     return;
   }
   UpdateSiteFonts();
@@ -396,7 +390,7 @@ void TAdvancedSearchDialog::Button2Click() { reject(); }
 void TAdvancedSearchDialog::FormCloseQuery() {
   TSettings settings;
   for (std::size_t i = 0; i < kSiteRows.size(); ++i) {
-    settings.Dialog.Sites[static_cast<std::size_t>(kSiteRows[i].Line)] = SiteBoxes_[i]->isChecked();
+    settings.Dialog.Sites[static_cast<std::size_t>(SettingsLineOf(kSiteRows[i].Site))] = SiteBoxes_[i]->isChecked();
   }
   settings.Dialog.LanguageIndex = ComboBox1->currentIndex();
   settings.Dialog.Film = FilmToSave();

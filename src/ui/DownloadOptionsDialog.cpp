@@ -22,22 +22,22 @@ namespace {
 
 struct TOptionBox {
   bool TDownloadOptions::*Member;
-  const char* Caption;  // UTF-8
+  const char* Caption;  // a text (VK_TEXT)
   const char* Name;
   bool UnderConvertFrames;
 };
 
 const TOptionBox kOptionBoxes[] = {
-    {&TDownloadOptions::Unpack, "Arşivi aç, filmin her parçasına altyazısını seç", "cbUnpack", false},
-    {&TDownloadOptions::ToUtf8, "Metni UTF-8'e çevir", "cbToUtf8", false},
-    {&TDownloadOptions::ConvertFrames, "Kare numaralarını videonun kare hızına çevir", "cbConvertFrames", false},
-    {&TDownloadOptions::MicroDvdToSubRip, "MicroDVD altyazıyı SubRip'e çevir", "cbMicroDvdToSubRip", true},
-    {&TDownloadOptions::LanguageSuffix, "Dosya adına dil kodunu ekle (Film.tr.srt)", "cbLanguageSuffix", false},
-    {&TDownloadOptions::SyncToAudio, "Altyazıyı filmin sesine eşitle", "cbSyncToAudio", false},
+    {&TDownloadOptions::Unpack, VK_TEXT("Arşivi aç, filmin her parçasına altyazısını seç"), "cbUnpack", false},
+    {&TDownloadOptions::ToUtf8, VK_TEXT("Metni UTF-8'e çevir"), "cbToUtf8", false},
+    {&TDownloadOptions::ConvertFrames, VK_TEXT("Kare numaralarını videonun kare hızına çevir"), "cbConvertFrames", false},
+    {&TDownloadOptions::MicroDvdToSubRip, VK_TEXT("MicroDVD altyazıyı SubRip'e çevir"), "cbMicroDvdToSubRip", true},
+    {&TDownloadOptions::LanguageSuffix, VK_TEXT("Dosya adına dil kodunu ekle (Film.tr.srt)"), "cbLanguageSuffix", false},
+    {&TDownloadOptions::SyncToAudio, VK_TEXT("Altyazıyı filmin sesine eşitle"), "cbSyncToAudio", false},
 };
 
 constexpr int kSubOptionIndent = 20;
-constexpr const char* kFetchBestCaption = "Video açılınca en uygununu indir";
+constexpr const char* kFetchBestCaption = VK_TEXT("Video açılınca en uygununu indir");
 
 // Writes `flags` into the [velkaro] section of `file`, keeping its other keys.
 bool WriteFlags(const std::filesystem::path& file, const std::vector<std::pair<const char*, bool>>& flags) {
@@ -54,7 +54,7 @@ bool WriteFlags(const std::filesystem::path& file, const std::vector<std::pair<c
 TfrmDownloadOptions::TfrmDownloadOptions(std::filesystem::path settingsFile, IUserPrompt& prompt, QWidget* parent)
     : QDialog(parent), File_(std::move(settingsFile)), Prompt_(prompt) {
   setObjectName(QStringLiteral("frmDownloadOptions"));
-  setWindowTitle(QStringLiteral("İndirme seçenekleri"));
+  setWindowTitle(TrQ("İndirme seçenekleri"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -64,11 +64,11 @@ TfrmDownloadOptions::TfrmDownloadOptions(std::filesystem::path settingsFile, IUs
 
 void TfrmDownloadOptions::BuildControls() {
   auto* page = new QVBoxLayout(this);
-  page->addWidget(new QLabel(QStringLiteral("Videodan başlatılan bir aramada indirilen altyazı videonun yanına, "
-                                            "videonun adıyla kaydedilir."),
+  page->addWidget(new QLabel(TrQ("Videodan başlatılan bir aramada indirilen altyazı videonun yanına, "
+                                 "videonun adıyla kaydedilir."),
                              this));
   for (const TOptionBox& option : kOptionBoxes) {
-    auto* box = new QCheckBox(QString::fromUtf8(option.Caption), this);
+    auto* box = new QCheckBox(TrQ(option.Caption), this);
     box->setObjectName(QLatin1String(option.Name));
     Boxes_.push_back(box);
     if (!option.UnderConvertFrames) {
@@ -80,13 +80,13 @@ void TfrmDownloadOptions::BuildControls() {
     indented->addWidget(box);
     page->addLayout(indented);
   }
-  cbFetchBestOnOpen = new QCheckBox(QString::fromUtf8(kFetchBestCaption), this);
+  cbFetchBestOnOpen = new QCheckBox(TrQ(kFetchBestCaption), this);
   cbFetchBestOnOpen->setObjectName(QStringLiteral("cbFetchBestOnOpen"));
   page->addWidget(cbFetchBestOnOpen);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Tamam"));
+  buttons->button(QDialogButtonBox::Ok)->setText(TrQ("Tamam"));
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("btnOk"));
-  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("İptal"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(TrQ("İptal"));
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("btnCancel"));
   page->addWidget(buttons);
   connect(buttons, &QDialogButtonBox::accepted, this, &TfrmDownloadOptions::accept);

@@ -36,7 +36,11 @@ void TDownloadStart::Start(const TResultRow& row) {
     target = *chosen;
   }
   // Filled in completely before it is shown: showing it starts the worker.
-  TfrmDownloader window({.Prompt = deps.Prompt, .Files = deps.Files, .Sites = deps.Sites, .SaveDialog = deps.SaveDialog},
+  TfrmDownloader window({.Prompt = deps.Prompt,
+                         .Files = deps.Files,
+                         .Sites = deps.Sites,
+                         .SaveDialog = deps.SaveDialog,
+                         .Diagnostics = deps.Diagnostics},
                         &Window_.Parent);
   window.Referer = route.Referer;
   window.Url = info.Url;
@@ -56,9 +60,9 @@ void TDownloadStart::Start(const TResultRow& row) {
 std::optional<std::filesystem::path> TDownloadStart::AskTarget(const QString& proposedName,
                                                                std::string_view extension) {
   const TSaveDialogRequest request{
-      .Title = QStringLiteral("Altyazı İndir..."),
+      .Title = TrQ("Altyazı İndir..."),
       .FileName = proposedName,
-      .Filters = WithFileTypeFilters({QStringLiteral("RAR Dosyaları (*.rar)")}, extension),
+      .Filters = WithFileTypeFilters({TrQ("RAR Dosyaları (*.rar)")}, extension),
       .DefaultSuffix = QStringLiteral("rar"),
   };
   if (Window_.Deps.SaveDialog) return Window_.Deps.SaveDialog(request);

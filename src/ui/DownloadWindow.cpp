@@ -34,9 +34,10 @@ const QRect kStatusArea(12, 49, 263, 13);
 const QRect kButtonArea(104, 75, 75, 25);
 constexpr int kPathFontPixels = 11;
 
-constexpr const char* kSyncingStatus = "Altyaz\xFD filmin sesine e\xFEitleniyor...";
+// Shown in code page 1254 (UserText.h).
+constexpr const char* kSyncingStatus = VK_TEXT("Altyazı filmin sesine eşitleniyor...");
 constexpr const char* kSyncStopped =
-    "Altyaz\xFDn\xFDn filmin sesine e\xFEitlenmesi durduruldu; videolar\xFDn yan\xFDna bir \xFE" "ey yaz\xFDlmad\xFD.";
+    VK_TEXT("Altyazının filmin sesine eşitlenmesi durduruldu; videoların yanına bir şey yazılmadı.");
 
 // A one-line label that shortens a text too long for it with an ellipsis;
 // text() keeps the whole text.
@@ -68,7 +69,7 @@ TWidget* Placed(TWidget* widget, const char* name, const QRect& area) {
 TfrmDownloader::TfrmDownloader(TDownloaderDeps deps, QWidget* parent)
     : TFormDialog(parent), Deps_(std::move(deps)), Dispatcher_(std::make_shared<TQtDispatcher>(this)) {
   setObjectName(QStringLiteral("frmDownloader"));
-  setWindowTitle(QStringLiteral("Altyazı İndir"));
+  setWindowTitle(TrQ("Altyazı İndir"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -82,7 +83,7 @@ TfrmDownloader::~TfrmDownloader() {
 }
 
 void TfrmDownloader::BuildControls() {
-  lbSavePath = Placed(new TElidingLabel(QStringLiteral("Download Adresi bulunuyor..."), Qt::ElideMiddle, this),
+  lbSavePath = Placed(new TElidingLabel(TrQ("Download Adresi bulunuyor..."), Qt::ElideMiddle, this),
                       "lbSavePath", kSavePathArea);
   QFont pathFont(QStringLiteral("MS Sans Serif"));
   pathFont.setStyleHint(QFont::SansSerif);
@@ -93,7 +94,7 @@ void TfrmDownloader::BuildControls() {
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
   lbStatus = Placed(new TElidingLabel(QStringLiteral("xxxxxxxxxx"), Qt::ElideRight, this), "lbStatus", kStatusArea);
-  Button1 = Placed(new QPushButton(QStringLiteral("&Durdur"), this), "Button1", kButtonArea);
+  Button1 = Placed(new QPushButton(TrQ("&Durdur"), this), "Button1", kButtonArea);
   Button1->setAutoDefault(false);
   connect(Button1, &QPushButton::clicked, this, &TfrmDownloader::Button1Click);
   Button1->setFocus();
@@ -114,6 +115,7 @@ void TfrmDownloader::showEvent(QShowEvent* event) {
 void TfrmDownloader::FormShow() {
   DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.Files, Deps_.Sites);
   TDownloadThread& thread = *DownloadThread;
+  thread.Diagnostics = Deps_.Diagnostics;
   try {
     const TProxySetting proxy = TProxyFile::Read(Deps_.Files.PathOf(TProgramFile::Proxy)).ForTransfer();
     thread.UseProxy = proxy.UseProxy;
@@ -140,7 +142,7 @@ void TfrmDownloader::ShowProgress(std::int32_t maximum, std::int32_t position) {
 
 std::optional<std::filesystem::path> TfrmDownloader::AskSubDbSavePath(const std::string& extension) {
   const TSaveDialogRequest request{
-      .Title = QStringLiteral("Altyazı İndir..."),
+      .Title = TrQ("Altyazı İndir..."),
       .FileName = ProposedBesideVideos(FromEngine(ProposedFileName(FilmName, CdCount, Fps, extension)), Videos),
       .Filters = WithFileTypeFilters({}, extension),
       .DefaultSuffix = {},
@@ -199,7 +201,7 @@ std::string WholePaths(const std::filesystem::path& downloaded, const TReadyWrit
 
 void TfrmDownloader::MakeReadyBesideVideos(std::string savedMessage) {
   SavedMessage_ = std::move(savedMessage);
-  SetStatusCaption("Altyaz\xFD haz\xFDrlan\xFDyor...");
+  SetStatusCaption(Tr1254("Altyazı hazırlanıyor..."));
   ReadyThread = TReadyPlanThread::Create(Dispatcher_, {
                                                           .Downloaded = SavePath,
                                                           .Videos = Videos,
@@ -225,7 +227,7 @@ void TfrmDownloader::ReadyPlanned(TReadyPlanThread& thread) {
 }
 
 void TfrmDownloader::SyncThenPlace() {
-  SetStatusCaption(kSyncingStatus);
+  SetStatusCaption(Tr1254(kSyncingStatus));
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   SyncThread = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) { SyncReadyPlan(Plan_, listener); });
@@ -266,7 +268,7 @@ void TfrmDownloader::StopMakingReady() {
   if (const auto thread = std::move(SyncThread)) {
     thread->Abandon();
     thread->Join();
-    Plan_.Messages.push_back(kSyncStopped);
+    Plan_.Messages.push_back(Tr1254(kSyncStopped));
   }
   Deps_.Prompt.ShowInformationWithDetails(SavedMessage_ + ReadyLines({}, Plan_.Messages), WholePaths(SavePath, {}));
   Finished = true;
@@ -307,7 +309,7 @@ void TfrmDownloader::StopDownload() {
 }
 
 std::string OverwriteQuestion(const std::filesystem::path& target) {
-  return Utf8ToCp1254(target.string()) + " zaten var. \xDCzerine yaz\xFDls\xFDn m\xFD?";
+  return FillIn(Tr1254("%1 zaten var. Üzerine yazılsın mı?"), {Utf8ToCp1254(target.string())});
 }
 
 }  // namespace velkaro

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Diagnostics.h"
 #include "DownloadOptions.h"
 #include "ProgramFiles.h"
 #include "ReadySubtitle.h"
@@ -37,6 +38,8 @@ struct TDownloaderDeps {
   TSaveDialogRunner SaveDialog = {};
   // The program that unpacks a download for the videos.
   std::filesystem::path UnpackWorker = UnpackWorkerPath();
+  // Where the request and the download's end are told; nowhere when empty.
+  std::shared_ptr<TDiagnostics> Diagnostics = {};
 };
 
 // "Altyazı İndir": the modal window of one download. Showing it starts the

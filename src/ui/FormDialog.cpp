@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "CodePage.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -38,7 +39,7 @@ bool TFormDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::string CannotWriteMessage(const std::filesystem::path& file) {
-  return Utf8ToCp1254(file.string()) + " yaz\xFDlam\xFDyor.";
+  return FillIn(Tr1254("%1 yazılamıyor."), {Utf8ToCp1254(file.string())});
 }
 
 }  // namespace velkaro

@@ -11,7 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -24,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <exception>
+#include <iterator>
 #include <utility>
 
 #include "AboutBox.h"
@@ -55,16 +56,6 @@ namespace velkaro {
 
 namespace {
 
-constexpr const char* kVersionChecking = "Yeni s\xFCr\xFCm kontrol ediliyor...";
-constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
-constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
-constexpr const char* kFetchingBest = "En uygun altyaz\xFD indiriliyor...";
-constexpr const char* kNoCandidate = "\xDDndirilebilecek uygun altyaz\xFD yok.";
-constexpr const char* kPlaced = "Videonun yan\xFDna konan altyaz\xFD: %1 (%2, uyum %3)";
-constexpr const char* kPlacedStatus = "Altyaz\xFD videonun yan\xFDna kondu.";
-constexpr const char* kNoneFitted = "Denenen altyaz\xFDlar\xFDn hi\xE7" "biri videoya uymad\xFD:";
-constexpr const char* kNoneFittedStatus = "Uygun altyaz\xFD bulunamad\xFD.";
-
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
 constexpr int kToolPanelHeight = 75;
@@ -73,51 +64,27 @@ constexpr std::array<int, 2> kFixedPanelWidths = {155, 35};
 
 // The sort items with their mnemonics, in column order; the menu bar spells
 // one of them differently from the column caption.
-constexpr const char* kSortItems[kColumnCount] = {"&Film Adı", "&URL",           "&Dil",     "F&PS",
-                                                  "&CD",       "&Eklenme Tarihi", "Ek&leyen", "Fo&rmat"};
+constexpr const char* kSortItems[kColumnCount] = {
+    VK_TEXT("&Film Adı"), VK_TEXT("&URL"),      VK_TEXT("&Dil"),      VK_TEXT("F&PS"),
+    VK_TEXT("&CD"),       VK_TEXT("&Eklenme Tarihi"), VK_TEXT("Ek&leyen"), VK_TEXT("Fo&rmat")};
 constexpr int kMenuBarRenamedColumn = 5;
-constexpr const char* kMenuBarDateItem = "&Eklenme tarihi";
 constexpr int kVideoNamesWidth = 170;
 
-struct TRuleEntry {
-  const char* Item;
-  TEnableRule Rule;
-};
-
-// Applied in this order whenever what they read changes.
-constexpr TRuleEntry kEnablingRules[] = {
-    {"btnKaydet", TEnableRule::Selected},      {"mmItemKaydet", TEnableRule::Selected},
-    {"btnProperties", TEnableRule::Selected},  {"mmItemProperties", TEnableRule::Selected},
-    {"btnSort", TEnableRule::Rows},            {"mmSort", TEnableRule::Rows},
-    {"btnClear", TEnableRule::Rows},           {"mmItemClearAll", TEnableRule::Rows},
-    {"btnStopThreads", TEnableRule::Searching}, {"mmItemStopThreads", TEnableRule::Searching},
-    {"mmItemProxy", TEnableRule::Idle},        {"mmItemDeleteSelected", TEnableRule::Selected},
-    {"pmSort", TEnableRule::Rows},             {"pmDeleteSelected", TEnableRule::Selected},
-    {"pmClearAll", TEnableRule::Rows},         {"pmDownload", TEnableRule::Selected},
-    {"pmProperties", TEnableRule::Selected},    {"mmItemLetGoVideos", TEnableRule::Videos},
-    {"btnFetchBest", TEnableRule::Fittable},    {"mmItemFetchBest", TEnableRule::Fittable},
-    {"pmFetchBest", TEnableRule::Fittable},
-};
-
-struct TKeyEntry {
-  int Key;
-  Qt::KeyboardModifiers Needs;
-  const char* Command;
-  bool WhenEnabled;
-};
-
-// Further modifiers held at the same time do not matter.
-const TKeyEntry kKeys[] = {
-    {Qt::Key_S, Qt::ControlModifier, "mmItemSearch", false},
-    {Qt::Key_D, Qt::ControlModifier, "btnStopThreads", true},
-    {Qt::Key_X, Qt::ControlModifier | Qt::AltModifier, "pmClearAll", true},
-    {Qt::Key_K, Qt::ControlModifier, "pmDownload", true},
-    {Qt::Key_O, Qt::ControlModifier, "pmProperties", true},
-    {Qt::Key_V, Qt::ControlModifier, "mmItemOpenVideo", false},
-    {Qt::Key_E, Qt::ControlModifier, "mmItemFetchBest", true},
-};
-
-QString Utf8(const char* text) { return QString::fromUtf8(text); }
+// A command's key with every further modifier held at the same time: those
+// do not get in its way. The first one is what menus show beside the command.
+QList<QKeySequence> KeyWithAnyFurtherModifiers(Qt::Key key, Qt::KeyboardModifiers needs) {
+  QList<QKeySequence> keys;
+  const Qt::KeyboardModifier further[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier, Qt::MetaModifier};
+  for (unsigned held = 0; held < (1U << std::size(further)); ++held) {
+    Qt::KeyboardModifiers modifiers = needs;
+    for (std::size_t bit = 0; bit < std::size(further); ++bit) {
+      if ((held & (1U << bit)) != 0) modifiers |= further[bit];
+    }
+    const QKeySequence sequence(QKeyCombination(modifiers, key));
+    if (!keys.contains(sequence)) keys << sequence;
+  }
+  return keys;
+}
 
 // "Video dosyaları (*.avi *.mkv ...);;Tüm dosyalar (*)"
 QString VideoFileFilter() {
@@ -125,16 +92,16 @@ QString VideoFileFilter() {
   for (const std::string_view extension : kVideoExtensions) {
     patterns << QStringLiteral("*.") + QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
   }
-  return Utf8("Video dosyaları (") + patterns.join(QLatin1Char(' ')) + Utf8(");;Tüm dosyalar (*)");
+  return TrQ("Video dosyaları (%1);;Tüm dosyalar (*)").arg(patterns.join(QLatin1Char(' ')));
 }
 
 // Nothing on this desktop opened `url`: the person gets it to copy (code page 1254).
 std::string CannotOpenMessage(const QUrl& url) {
   if (url.isLocalFile()) {
-    return ToEngine(QStringLiteral("Dosya açılamadı. Yolunu kopyalayıp kendiniz açabilirsiniz:\r\n") +
+    return ToEngine(TrQ("Dosya açılamadı. Yolunu kopyalayıp kendiniz açabilirsiniz:") + QStringLiteral("\r\n") +
                     url.toLocalFile());
   }
-  return ToEngine(QStringLiteral("Tarayıcı açılamadı. Adresi kopyalayıp tarayıcınıza yapıştırabilirsiniz:\r\n") +
+  return ToEngine(TrQ("Tarayıcı açılamadı. Adresi kopyalayıp tarayıcınıza yapıştırabilirsiniz:") + QStringLiteral("\r\n") +
                   url.toString());
 }
 
@@ -233,11 +200,11 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   column->addWidget(ResultView_, 1);
   setCentralWidget(central);
 
+  BuildCommands();
   BuildMenuBar();
   BuildToolBar(*toolPanel);
   BuildContextMenu();
   BuildStatusBar();
-  BuildEnablingAndKeys();
 
   Session_->OnPanelChanged = [this](std::size_t panel) { ShowPanel(panel); };
   Session_->OnIdleChanged = [this] {
@@ -261,9 +228,9 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
   connect(ResultView_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { ContextMenu_->popup(ResultView_->viewport()->mapToGlobal(at)); });
 
-  // Key preview: the window sees every key before the focused control does;
-  // drops on the list reach it the same way.
-  qApp->installEventFilter(this);
+  // Drops on the list reach the window as drops on it do.
+  installEventFilter(this);
+  ResultView_->viewport()->installEventFilter(this);
   setAcceptDrops(true);
 
   resize(kWindowSize);
@@ -276,7 +243,6 @@ TfrmMain::TfrmMain(TMainWindowDeps deps, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-  qApp->removeEventFilter(this);
   // Workers waiting on the window give up, and no queued call runs any more.
   Dispatcher_->Shutdown();
   UpdateCheck_.reset();
@@ -300,46 +266,110 @@ void TfrmMain::Connect(QAction& action, std::function<void()> run) {
   });
 }
 
-QAction* TfrmMain::Command(QWidget& owner, const QString& text, const char* name, std::function<void()> run) {
-  auto* action = new QAction(text, &owner);
+QAction* TfrmMain::Command(const QString& text, const char* name, std::function<void()> run,
+                           std::optional<TEnableRule> rule) {
+  auto* action = new QAction(text, this);
   action->setObjectName(QString::fromLatin1(name));
   Connect(*action, std::move(run));
-  owner.addAction(action);
+  // Held by the window too, so its keys work wherever the focus is in it.
+  addAction(action);
+  if (rule) Enabling_.push_back({action, *rule});
   return action;
 }
 
-QAction* TfrmMain::Find(const char* name) const {
-  auto* action = findChild<QAction*>(QString::fromLatin1(name));
-  Q_ASSERT(action != nullptr);
-  return action;
+void TfrmMain::SetKey(QAction& command, Qt::Key key, Qt::KeyboardModifiers needs) {
+  command.setShortcuts(KeyWithAnyFurtherModifiers(key, needs));
+  command.setShortcutContext(Qt::WindowShortcut);
+}
+
+QAction* TfrmMain::Face(QWidget& owner, QAction& command, const QString& text, const char* name) {
+  auto* face = new QAction(text, &owner);
+  face->setObjectName(QString::fromLatin1(name));
+  Follow(*face, command);
+  owner.addAction(face);
+  return face;
+}
+
+void TfrmMain::Follow(QAction& face, QAction& command) {
+  face.setEnabled(command.isEnabled());
+  connect(&face, &QAction::triggered, &command, &QAction::trigger);
+  connect(&command, &QAction::enabledChanged, &face, &QAction::setEnabled);
+}
+
+QAction* TfrmMain::Submenu(QMenu& menu, const char* name) {
+  QAction* item = menu.menuAction();
+  item->setObjectName(QString::fromLatin1(name));
+  Enabling_.push_back({item, TEnableRule::Rows});
+  return item;
+}
+
+QAction* TfrmMain::ChoiceItem(QWidget& owner, const QString& text, const char* name, TChoice& choice, bool value) {
+  QAction* item = owner.addAction(text);
+  item->setObjectName(QString::fromLatin1(name));
+  Connect(*item, [this, &choice, value] { (this->*choice.Set)(value); });
+  item->setCheckable(true);
+  (value ? choice.OnItems : choice.OffItems).push_back(item);
+  return item;
 }
 
 QAction* TfrmMain::StartupItem(QWidget& owner, const QString& text, const char* name, bool show) {
-  QAction* item = Command(owner, text, name, [this, show] { SetDialogAtStart(show); });
-  item->setCheckable(true);
-  (show ? ShowItems_ : HideItems_).push_back(item);
-  return item;
+  return ChoiceItem(owner, text, name, DialogAtStart_, show);
 }
 
 QAction* TfrmMain::GridItem(QWidget& owner, const QString& text, const char* name, bool on) {
-  QAction* item = Command(owner, text, name, [this, on] { SetGrid(on); });
-  item->setCheckable(true);
-  (on ? GridOnItems_ : GridOffItems_).push_back(item);
-  return item;
+  return ChoiceItem(owner, text, name, Grid_, on);
 }
 
-void TfrmMain::AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions) {
+void TfrmMain::TChoice::Tick(bool on) const {
+  for (QAction* item : OnItems) item->setChecked(on);
+  for (QAction* item : OffItems) item->setChecked(!on);
+}
+
+void TfrmMain::BuildCommands() {
+  auto icon = [](QAction* command, TToolbarIcon which) {
+    // On the tool bar only; the menus show none.
+    command->setIcon(ToolbarIcon(which));
+    command->setIconVisibleInMenu(false);
+  };
+  Search_ = Command(TrQ("&Ara..."), "cmdSearch", [this] { AdvancedSearch(); });
+  SetKey(*Search_, Qt::Key_S, Qt::ControlModifier);
+  Stop_ = Command(TrQ("&Durdur"), "cmdStop", [this] { StopSearch(); }, TEnableRule::Searching);
+  SetKey(*Stop_, Qt::Key_D, Qt::ControlModifier);
+  icon(Stop_, TToolbarIcon::Stop);
+  Download_ = Command(TrQ("İ&ndir..."), "cmdDownload", [this] { StartDownload(); }, TEnableRule::Selected);
+  SetKey(*Download_, Qt::Key_K, Qt::ControlModifier);
+  FetchBest_ = Command(TrQ("En &uygununu indir"), "cmdFetchBest", [this] { FetchBest(); }, TEnableRule::Fittable);
+  SetKey(*FetchBest_, Qt::Key_E, Qt::ControlModifier);
+  Properties_ = Command(TrQ("Ö&zellikler"), "cmdProperties", [this] { ShowProperties(); }, TEnableRule::Selected);
+  SetKey(*Properties_, Qt::Key_O, Qt::ControlModifier);
+  icon(Properties_, TToolbarIcon::Properties);
+  // Asks first; the menu bar's "Tümünü sil" does not.
+  AskClear_ = Command(TrQ("&Tümünü Sil"), "cmdAskClear", [this] { AskClearResults(); }, TEnableRule::Rows);
+  SetKey(*AskClear_, Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
+  AskClear_->setIconText(TrQ("Temizle"));
+  AskClear_->setToolTip(TrQ("Temizle (Ctrl+Alt+X)"));
+  icon(AskClear_, TToolbarIcon::Clear);
+  DownloadOptions_ = Command(TrQ("İndirme &seçenekleri..."), "cmdDownloadOptions", [this] { ShowDownloadOptions(); });
   for (int column = 0; column < kColumnCount; ++column) {
-    const QString caption = menuBarCaptions && column == kMenuBarRenamedColumn
-                                ? Utf8(kMenuBarDateItem)
-                                : Utf8(kSortItems[column]);
-    const QByteArray name = QByteArray(namePrefix) + QByteArray::number(column);
-    Command(menu, caption, name.constData(), [this, column] { SortBy(column); });
+    const QByteArray name = QByteArrayLiteral("cmdSortBy") + QByteArray::number(column);
+    SortBy_.push_back(Command(TrQ(kSortItems[column]), name.constData(), [this, column] { SortBy(column); }));
+  }
+}
+
+void TfrmMain::AddSortItems(QMenu& menu, bool menuBarCaptions) {
+  for (int column = 0; column < kColumnCount; ++column) {
+    QAction& command = *SortBy_.at(static_cast<std::size_t>(column));
+    if (menuBarCaptions && column == kMenuBarRenamedColumn) {
+      Face(menu, command, TrQ("&Eklenme tarihi"), "mmItemSort5");
+    } else {
+      menu.addAction(&command);
+    }
   }
 }
 
 void TfrmMain::BuildMenuBar() {
-  // Shortcut texts after a tab are display texts only: the key handler runs the keys.
+  // Keys are set on the commands; a tab's text is shown only, for an item that
+  // runs a command like another under a caption of its own.
   auto* mm1 = new QMenuBar(this);
   mm1->setObjectName(QStringLiteral("mm1"));
   mm1->setNativeMenuBar(false);
@@ -347,59 +377,65 @@ void TfrmMain::BuildMenuBar() {
   setMenuBar(mm1);
 
   // Every item has a mnemonic of its own within its menu.
-  QMenu* file = mm1->addMenu(QStringLiteral("&Dosya"));
-  Command(*file, Utf8("&Video aç...\tCtrl+V"), "mmItemOpenVideo", [this] { AskVideos(); });
-  Command(*file, Utf8("En &uygununu indir\tCtrl+E"), "mmItemFetchBest", [this] { FetchBest(); });
-  Command(*file, Utf8("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); });
+  QMenu* file = mm1->addMenu(TrQ("&Dosya"));
+  QAction* openVideo = Command(TrQ("&Video aç..."), "mmItemOpenVideo", [this] { AskVideos(); });
+  SetKey(*openVideo, Qt::Key_V, Qt::ControlModifier);
+  file->addAction(openVideo);
+  file->addAction(FetchBest_);
+  file->addAction(Command(TrQ("Videoları &bırak"), "mmItemLetGoVideos", [this] { LetGoVideos(); }, TEnableRule::Videos));
   file->addSeparator();
-  Command(*file, Utf8("Çı&kış"), "mmItemExit", [this] { close(); });
+  file->addAction(Command(TrQ("Çı&kış"), "mmItemExit", [this] { close(); }));
 
-  QMenu* edit = mm1->addMenu(Utf8("Dü&zen"));
-  QMenu* sort = edit->addMenu(Utf8("&Sırala"));
-  sort->menuAction()->setObjectName(QStringLiteral("mmSort"));
-  AddSortItems(*sort, "mmItemSort", true);
+  QMenu* edit = mm1->addMenu(TrQ("Dü&zen"));
+  QMenu* sort = edit->addMenu(TrQ("&Sırala"));
+  Submenu(*sort, "mmSort");
+  AddSortItems(*sort, true);
   edit->addSeparator();
-  Command(*edit, Utf8("Seçileni s&il"), "mmItemDeleteSelected", [this] { DeleteSelected(); });
-  Command(*edit, Utf8("&Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); });
+  DeleteSelected_ = Command(TrQ("Seçileni s&il"), "mmItemDeleteSelected", [this] { DeleteSelected(); }, TEnableRule::Selected);
+  edit->addAction(DeleteSelected_);
+  edit->addAction(Command(TrQ("&Tümünü sil\tCtrl+Alt+X"), "mmItemClearAll", [this] { ClearResults(); }, TEnableRule::Rows));
 
-  QMenu* commands = mm1->addMenu(QStringLiteral("&Komutlar"));
-  Command(*commands, QStringLiteral("&Ara...\tCtrl+S"), "mmItemSearch", [this] { AdvancedSearch(); });
-  Command(*commands, QStringLiteral("&Durdur\tCtrl+D"), "mmItemStopThreads", [this] { StopSearch(); });
+  QMenu* commands = mm1->addMenu(TrQ("&Komutlar"));
+  commands->addAction(Search_);
+  commands->addAction(Stop_);
   commands->addSeparator();
-  Command(*commands, Utf8("İ&ndir...\tCtrl+K"), "mmItemKaydet", [this] { StartDownload(); });
-  Command(*commands, Utf8("Ö&zellikler\tCtrl+O"), "mmItemProperties", [this] { ShowProperties(); });
+  commands->addAction(Download_);
+  commands->addAction(Properties_);
 
-  QMenu* settings = mm1->addMenu(QStringLiteral("&Ayarlar"));
-  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı &göster..."), "mmItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı göster&me..."), "mmItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
-  GridItem(*view, Utf8("Grid &göster"), "mmItemGridOn", true);
-  GridItem(*view, QStringLiteral("Grid g&izle"), "mmItemGridOff", false);
+  QMenu* settings = mm1->addMenu(TrQ("&Ayarlar"));
+  QMenu* startup = settings->addMenu(TrQ("&Başlangıç"));
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı &göster..."), "mmItemShowSearch", true);
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı göster&me..."), "mmItemHideSearch", false);
+  QMenu* view = settings->addMenu(TrQ("&Görünüm"));
+  GridItem(*view, TrQ("Grid &göster"), "mmItemGridOn", true);
+  GridItem(*view, TrQ("Grid g&izle"), "mmItemGridOff", false);
   settings->addSeparator();
-  Command(*settings, Utf8("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); });
-  Command(*settings, Utf8("İndirme &seçenekleri..."), "mmItemDownloadOptions", [this] { ShowDownloadOptions(); });
+  // Refused during a search here; the tool bar's item is not.
+  settings->addAction(Command(TrQ("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
+  settings->addAction(DownloadOptions_);
 
-  QMenu* tools = mm1->addMenu(Utf8("A&raçlar"));
-  Command(*tools, Utf8("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); });
+  QMenu* tools = mm1->addMenu(TrQ("A&raçlar"));
+  tools->addAction(Command(TrQ("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); }));
 
-  QMenu* about = mm1->addMenu(Utf8("&Hakkında"));
-  Command(*about, QStringLiteral("&BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); });
-  Command(*about, QStringLiteral("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); });
+  QMenu* about = mm1->addMenu(TrQ("&Hakkında"));
+  about->addAction(Command(QStringLiteral("&BeniOku.txt"), "mmItemReadMe", [this] { ShowReadMe(); }));
+  about->addAction(Command(TrQ("&Web Sitesi"), "mmItemWebSite", [this] { ShowWebSite(); }));
   about->addSeparator();
-  Command(*about, QStringLiteral("&Velkaro"), "mmItemAbout", [this] { ShowAbout(); });
+  about->addAction(Command(QStringLiteral("&Velkaro"), "mmItemAbout", [this] { ShowAbout(); }));
 }
 
-QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run) {
+QMenu* TfrmMain::DropDown(const QString& text, const char* name, QIcon icon, QAction* command) {
   auto* menu = new QMenu(ToolBar_);
   QAction* button = menu->menuAction();
   button->setText(text);
   button->setIcon(icon);
   button->setObjectName(QString::fromLatin1(name));
-  if (run) Connect(*button, std::move(run));
+  if (command != nullptr) Follow(*button, *command);
   ToolBar_->addAction(button);
+  // A click anywhere on the button opens the drop-down, as it always has; the
+  // button's item runs its command only when triggered itself.
   if (auto* tool = qobject_cast<QToolButton*>(ToolBar_->widgetForAction(button))) {
-    tool->setPopupMode(run ? QToolButton::MenuButtonPopup : QToolButton::InstantPopup);
+    tool->setPopupMode(QToolButton::InstantPopup);
   }
   return menu;
 }
@@ -424,38 +460,35 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   innerLayout->addWidget(ToolBar_);
   auto icon = [](TToolbarIcon which) { return ToolbarIcon(which); };
 
-  QMenu* search = DropDown(QStringLiteral("Ara"), "btnSearch", icon(TToolbarIcon::Search), [this] { AdvancedSearch(); });
-  Command(*search, Utf8("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced", [this] { AdvancedSearch(); });
-  QAction* stop = Command(*ToolBar_, QStringLiteral("Durdur"), "btnStopThreads", [this] { StopSearch(); });
-  stop->setIcon(icon(TToolbarIcon::Stop));
+  QMenu* search = DropDown(TrQ("Ara"), "btnSearch", icon(TToolbarIcon::Search), Search_);
+  Face(*search, *Search_, TrQ("&Gelişmiş Arama...\tCtrl+S"), "btnSearchAdvanced");
+  ToolBar_->addAction(Stop_);
   ToolBar_->addSeparator();
 
-  QMenu* sort = DropDown(Utf8("Sırala"), "btnSort", icon(TToolbarIcon::Sort), {});
-  AddSortItems(*sort, "btnSort", false);
-  QAction* clear = Command(*ToolBar_, QStringLiteral("Temizle"), "btnClear", [this] { AskClearResults(); });
-  clear->setIcon(icon(TToolbarIcon::Clear));
-  clear->setToolTip(QStringLiteral("Temizle (Ctrl+Alt+X)"));
+  QMenu* sort = DropDown(TrQ("Sırala"), "btnSort", icon(TToolbarIcon::Sort), nullptr);
+  Submenu(*sort, "btnSort");
+  AddSortItems(*sort, false);
+  ToolBar_->addAction(AskClear_);
   ToolBar_->addSeparator();
 
   // "En uygununu indir" under "İndir"'s arrow: a button more would push the
   // banner off the tool bar at the window's smallest width.
-  QMenu* download = DropDown(Utf8("İndir"), "btnKaydet", icon(TToolbarIcon::Download), [this] { StartDownload(); });
-  QAction* best = Command(*download, Utf8("En &uygununu indir\tCtrl+E"), "btnFetchBest", [this] { FetchBest(); });
+  QMenu* download = DropDown(TrQ("İndir"), "btnKaydet", icon(TToolbarIcon::Download), Download_);
+  QAction* best = Face(*download, *FetchBest_, TrQ("En &uygununu indir\tCtrl+E"), "btnFetchBest");
   best->setIcon(icon(TToolbarIcon::FetchBest));
-  QAction* properties = Command(*ToolBar_, Utf8("Özellikler"), "btnProperties", [this] { ShowProperties(); });
-  properties->setIcon(icon(TToolbarIcon::Properties));
+  ToolBar_->addAction(Properties_);
   ToolBar_->addSeparator();
 
-  QMenu* settings = DropDown(QStringLiteral("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), {});
-  QMenu* startup = settings->addMenu(Utf8("&Başlangıç"));
-  DialogAtStartItem_ = StartupItem(*startup, Utf8("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
-  StartupItem(*startup, Utf8("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
-  QMenu* view = settings->addMenu(Utf8("&Görünüm"));
-  GridItem(*view, Utf8("Grid &Göster"), "btnGridOn", true);
-  GridItem(*view, QStringLiteral("Grid G&izle"), "btnGridOff", false);
+  QMenu* settings = DropDown(TrQ("Ayarlar"), "btnSettings", icon(TToolbarIcon::Settings), nullptr);
+  QMenu* startup = settings->addMenu(TrQ("&Başlangıç"));
+  DialogAtStartItem_ = StartupItem(*startup, TrQ("Gelişmiş Aramayı &Göster..."), "mnItemShowSearch", true);
+  StartupItem(*startup, TrQ("Gelişmiş Aramayı Göster&me..."), "mnItemHideSearch", false);
+  QMenu* view = settings->addMenu(TrQ("&Görünüm"));
+  GridItem(*view, TrQ("Grid &Göster"), "btnGridOn", true);
+  GridItem(*view, TrQ("Grid G&izle"), "btnGridOff", false);
   settings->addSeparator();
-  Command(*settings, Utf8("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); });
-  Command(*settings, Utf8("İndirme &seçenekleri..."), "btnDownloadOptions", [this] { ShowDownloadOptions(); });
+  settings->addAction(Command(TrQ("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
+  settings->addAction(DownloadOptions_);
   ToolBar_->addSeparator();
 
   BannerArea_ = new TBannerPanel(ToolBar_);
@@ -466,17 +499,17 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
 void TfrmMain::BuildContextMenu() {
   ContextMenu_ = new QMenu(this);
   ContextMenu_->setObjectName(QStringLiteral("ContextMenu"));
-  QMenu* sort = ContextMenu_->addMenu(Utf8("&Sırala"));
-  sort->menuAction()->setObjectName(QStringLiteral("pmSort"));
-  AddSortItems(*sort, "pmSort", false);
+  QMenu* sort = ContextMenu_->addMenu(TrQ("&Sırala"));
+  Submenu(*sort, "pmSort");
+  AddSortItems(*sort, false);
   ContextMenu_->addSeparator();
-  Command(*ContextMenu_, Utf8("Seçileni S&il"), "pmDeleteSelected", [this] { DeleteSelected(); });
-  Command(*ContextMenu_, Utf8("&Tümünü Sil\tCtrl+Alt+X"), "pmClearAll", [this] { AskClearResults(); });
+  Face(*ContextMenu_, *DeleteSelected_, TrQ("Seçileni S&il"), "pmDeleteSelected");
+  ContextMenu_->addAction(AskClear_);
   ContextMenu_->addSeparator();
-  Command(*ContextMenu_, Utf8("İ&ndir...\tCtrl+K"), "pmDownload", [this] { StartDownload(); });
-  Command(*ContextMenu_, Utf8("En &uygununu indir\tCtrl+E"), "pmFetchBest", [this] { FetchBest(); });
+  ContextMenu_->addAction(Download_);
+  ContextMenu_->addAction(FetchBest_);
   ContextMenu_->addSeparator();
-  Command(*ContextMenu_, Utf8("Ö&zellikler\tCtrl+O"), "pmProperties", [this] { ShowProperties(); });
+  ContextMenu_->addAction(Properties_);
 }
 
 void TfrmMain::BuildStatusBar() {
@@ -496,11 +529,6 @@ void TfrmMain::BuildStatusBar() {
   }
   VideoStrip_ = new TVideoStrip(kVideoNamesWidth, [this] { LetGoVideos(); }, bar);
   bar->addPermanentWidget(VideoStrip_);
-}
-
-void TfrmMain::BuildEnablingAndKeys() {
-  for (const TRuleEntry& rule : kEnablingRules) Enabling_.push_back({Find(rule.Item), rule.Rule});
-  for (const TKeyEntry& key : kKeys) Keys_.push_back({key.Key, key.Needs, Find(key.Command), key.WhenEnabled});
 }
 
 // ---------------------------------------------------------------- state
@@ -536,22 +564,20 @@ void TfrmMain::UpdateCommands() {
       case TEnableRule::Fittable: item->setEnabled(fittable); break;
     }
   }
-  const bool grid = ResultView_->showGrid();
-  for (QAction* item : GridOnItems_) item->setChecked(grid);
-  for (QAction* item : GridOffItems_) item->setChecked(!grid);
+  Grid_.Tick(ResultView_->showGrid());
 }
 
 // ---------------------------------------------------------------- start and exit
 
 void TfrmMain::PrepareStart() {
   const auto grid = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineGrid);
-  if (!grid) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!grid) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
-  Session_->SetPanel(TSearchSession::kVersionPanel, kVersionChecking);
+  Session_->SetPanel(TSearchSession::kVersionPanel, Tr1254("Yeni sürüm kontrol ediliyor..."));
   statusBar()->repaint();
   UpdateCommands();
-  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate);
+  UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate, Deps_.Diagnostics);
 }
 
 void TfrmMain::FirstShow() {
@@ -560,7 +586,7 @@ void TfrmMain::FirstShow() {
   UpdateCheck_->SetBanner(*Banner_);
   const auto atStart = TSettingsFile::Of(Deps_.Files).ReadFlag(kLineDialogAtStart);
   if (!atStart) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   } else {
     SetDialogAtStart(*atStart);
   }
@@ -574,7 +600,7 @@ void TfrmMain::FirstShow() {
 
 void TfrmMain::SaveDialogAtStart() {
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineDialogAtStart, DialogAtStartItem_->isChecked())) {
-    Deps_.Prompt.ShowError(kBadSettingsFile);
+    Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   }
 }
 
@@ -593,7 +619,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(kExitQuestion, IUserPrompt::TButtons::YesNo)) {
+  if (Session_->Rows().Count() > 0 &&
+      !Deps_.Prompt.Confirm(Tr1254("Programdan çıkmak istiyormusunz?"), IUserPrompt::TButtons::YesNo)) {
     event->ignore();
     return;
   }
@@ -608,15 +635,10 @@ void TfrmMain::EndSession() {
   close();
 }
 
-// ---------------------------------------------------------------- keys
+// ---------------------------------------------------------------- drops
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) {
-    return QMainWindow::eventFilter(watched, event);
-  }
   switch (event->type()) {
-    // Returning true ends the key's way through the widgets, so it runs once.
-    case QEvent::KeyPress: return HandleKey(static_cast<const QKeyEvent&>(*event));
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop: return HandleDrag(*event);
@@ -634,16 +656,6 @@ bool TfrmMain::HandleDrag(QEvent& event) {
     QMetaObject::invokeMethod(this, [this, files] { OpenVideos(files); }, Qt::QueuedConnection);
   }
   return true;
-}
-
-bool TfrmMain::HandleKey(const QKeyEvent& key) {
-  for (const TKey& entry : Keys_) {
-    if (key.key() != entry.Key || (key.modifiers() & entry.Needs) != entry.Needs) continue;
-    if (entry.WhenEnabled && !entry.Command->isEnabled()) return false;
-    entry.Command->trigger();
-    return true;
-  }
-  return false;
 }
 
 // ---------------------------------------------------------------- commands
@@ -697,7 +709,7 @@ void TfrmMain::AskVideos() {
   if (Deps_.OpenVideoDialog) {
     videos = Deps_.OpenVideoDialog();
   } else {
-    for (const QString& file : QFileDialog::getOpenFileNames(this, Utf8("Video aç"), QString(), VideoFileFilter())) {
+    for (const QString& file : QFileDialog::getOpenFileNames(this, TrQ("Video aç"), QString(), VideoFileFilter())) {
       videos.push_back(ToPath(file));
     }
   }
@@ -721,12 +733,12 @@ std::optional<std::filesystem::path> TfrmMain::AskFile(const QString& title, con
 }
 
 std::optional<TSyncChoice> TfrmMain::AskSyncFiles(const TSyncChoice& prefilled) {
-  const auto video = AskFile(Utf8("Video seç"), prefilled.Video, VideoFileFilter());
+  const auto video = AskFile(TrQ("Video seç"), prefilled.Video, VideoFileFilter());
   if (!video) return std::nullopt;
   // Another video than the one offered brings its own subtitle with it.
   std::filesystem::path subtitle = *video == prefilled.Video ? prefilled.Subtitle : PrefilledSyncChoice({*video}).Subtitle;
   if (subtitle.empty()) subtitle = video->parent_path();
-  const auto chosen = AskFile(Utf8("Altyazı seç"), subtitle, Utf8("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
+  const auto chosen = AskFile(TrQ("Altyazı seç"), subtitle, TrQ("Altyazılar (*.srt *.sub);;Tüm dosyalar (*)"));
   if (!chosen) return std::nullopt;
   return TSyncChoice{*video, *chosen};
 }
@@ -743,7 +755,7 @@ void TfrmMain::SyncToAudio() {
 }
 
 void TfrmMain::StopSearch() {
-  Find("btnStopThreads")->setEnabled(false);
+  Stop_->setEnabled(false);
   // A stopped search is not asked again, nor its best row fetched.
   VariantsLeft_.clear();
   FetchWhenDone_ = false;
@@ -859,7 +871,7 @@ void TfrmMain::FetchBest() {
     if (judged.Candidate() && job.Rows[judged.Row].Videos() == FitFilm_->Videos) job.Candidates.push_back(judged.Row);
   }
   if (job.Candidates.empty()) {
-    Deps_.Prompt.ShowInformation(kNoCandidate);
+    Deps_.Prompt.ShowInformation(Tr1254("İndirilebilecek uygun altyazı yok."));
     return;
   }
   try {
@@ -872,30 +884,30 @@ void TfrmMain::FetchBest() {
   job.Options = ReadDownloadOptions(Deps_.Files.PathOf(TProgramFile::Ini));
   job.WorkFolder = Deps_.Files.CacheDir();
   job.Sites = Deps_.Sites;
+  job.Diagnostics = Deps_.Diagnostics;
   job.MayOverwrite = [this](const std::filesystem::path& target) {
     return Deps_.Prompt.Confirm(OverwriteQuestion(target), IUserPrompt::TButtons::YesNo);
   };
   const std::vector<TResultRow> rows = job.Rows;
   Fetch_ = std::make_unique<TBestFetch>(Dispatcher_, std::move(job));
-  Session_->SetPanel(TSearchSession::kStatusPanel, kFetchingBest);
+  Session_->SetPanel(TSearchSession::kStatusPanel, Tr1254("En uygun altyazı indiriliyor..."));
   UpdateCommands();
   Fetch_->Start([this, rows](const TBestFetchOutcome& outcome) {
     std::string message;
     std::string status;
     if (outcome.Placed) {
       const TResultRow& row = rows[*outcome.Placed];
-      message = kPlaced;
-      ReplaceText(message, "%1", row.Info.FilmName);
       const auto site = SiteOfUrl(row.Info.Url, Deps_.Sites);
-      ReplaceText(message, "%2", site ? Deps_.Sites[*site].Name : std::string());
-      ReplaceText(message, "%3", std::to_string(row.Fit ? row.Fit->Score : 0));
+      message = FillIn(Tr1254("Videonun yanına konan altyazı: %1 (%2, uyum %3)"),
+                       {row.Info.FilmName, site ? Deps_.Sites[*site].Name : std::string(),
+                        std::to_string(row.Fit ? row.Fit->Score : 0)});
       message += "\r\n" + WrittenFilesText(outcome.Written);
       for (const auto& line : outcome.Messages) message += "\r\n" + line;
-      status = kPlacedStatus;
+      status = Tr1254("Altyazı videonun yanına kondu.");
     } else if (!outcome.Stopped) {
-      message = kNoneFitted;
+      message = Tr1254("Denenen altyazıların hiçbiri videoya uymadı:");
       for (const auto& tried : outcome.Tried) message += "\r\n" + rows[tried.Row].Info.FilmName + ": " + tried.Refusal;
-      status = kNoneFittedStatus;
+      status = Tr1254("Uygun altyazı bulunamadı.");
     }
     // Told once the fetch has let go: the message box runs an event loop of its own.
     QMetaObject::invokeMethod(this, [this, message, status] { FetchEnded(message, status); }, Qt::QueuedConnection);
@@ -955,7 +967,7 @@ void TfrmMain::DeleteSelected() {
 }
 
 void TfrmMain::AskClearResults() {
-  if (Deps_.Prompt.Confirm(kClearQuestion, IUserPrompt::TButtons::OkCancel)) ClearResults();
+  if (Deps_.Prompt.Confirm(Tr1254("Bulunan sonuçlar temizlensin mi?"), IUserPrompt::TButtons::OkCancel)) ClearResults();
 }
 
 void TfrmMain::ClearResults() { Session_->ClearResults(); }
@@ -967,13 +979,10 @@ void TfrmMain::ShowProperties() {
 void TfrmMain::SetGrid(bool on) {
   ResultView_->setShowGrid(on);
   UpdateCommands();
-  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(kBadSettingsFile);
+  if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
 }
 
-void TfrmMain::SetDialogAtStart(bool show) {
-  for (QAction* item : ShowItems_) item->setChecked(show);
-  for (QAction* item : HideItems_) item->setChecked(!show);
-}
+void TfrmMain::SetDialogAtStart(bool show) { DialogAtStart_.Tick(show); }
 
 void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.Files, Deps_.Prompt); }
 

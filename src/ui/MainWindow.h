@@ -156,27 +156,38 @@ class TfrmMain final : public QMainWindow {
     QAction* Item;
     TEnableRule Rule;
   };
-  struct TKey {
-    int Key;
-    Qt::KeyboardModifiers Needs;
-    QAction* Command;
-    bool WhenEnabled;  // runs only while Command is enabled
-  };
 
+  // The commands shown in more than one place, each one action wherever it shows.
+  void BuildCommands();
   void BuildMenuBar();
   void BuildToolBar(QWidget& panel);
   void BuildContextMenu();
   void BuildStatusBar();
-  void BuildEnablingAndKeys();
-  // A new item in `owner` (menu or tool bar) that runs `run`.
-  QAction* Command(QWidget& owner, const QString& text, const char* name, std::function<void()> run);
+  // A command held by the window, enabled by `rule` (none: always).
+  QAction* Command(const QString& text, const char* name, std::function<void()> run,
+                   std::optional<TEnableRule> rule = std::nullopt);
   void Connect(QAction& action, std::function<void()> run);
-  // A tool bar button with a drop-down; `run` empty: the button part does nothing.
-  QMenu* DropDown(const QString& text, const char* name, QIcon icon, std::function<void()> run);
-  QAction* Find(const char* name) const;
+  // The command's key, whatever further modifiers are held with it.
+  static void SetKey(QAction& command, Qt::Key key, Qt::KeyboardModifiers needs);
+  // An item in `owner` that shows `command` under a caption of its own: it
+  // runs the command and is enabled with it.
+  QAction* Face(QWidget& owner, QAction& command, const QString& text, const char* name);
+  void Follow(QAction& face, QAction& command);
+  // The submenu's item, enabled while the list has rows.
+  QAction* Submenu(QMenu& menu, const char* name);
+  // A tool bar button with a drop-down; with a command, its item runs it and is enabled with it.
+  QMenu* DropDown(const QString& text, const char* name, QIcon icon, QAction* command);
+  // A yes/no setting offered as two ticked items, in the menu bar and in a drop-down.
+  struct TChoice {
+    void (TfrmMain::*Set)(bool);
+    std::vector<QAction*> OnItems = {};
+    std::vector<QAction*> OffItems = {};
+    void Tick(bool on) const;
+  };
+  QAction* ChoiceItem(QWidget& owner, const QString& text, const char* name, TChoice& choice, bool value);
   QAction* StartupItem(QWidget& owner, const QString& text, const char* name, bool show);
   QAction* GridItem(QWidget& owner, const QString& text, const char* name, bool on);
-  void AddSortItems(QMenu& menu, const char* namePrefix, bool menuBarCaptions);
+  void AddSortItems(QMenu& menu, bool menuBarCaptions);
 
   // At construction: the grid setting, the title, the version check started.
   void PrepareStart();
@@ -199,7 +210,6 @@ class TfrmMain final : public QMainWindow {
   void HoldVideos(TVideoFacts videos);
   // Each column but the address as wide as what it shows, on the first rows.
   void FitColumns();
-  bool HandleKey(const QKeyEvent& key);
   // After a search from the advanced search dialog: remembered for its title's variants.
   void SearchLaunched(const TAdvancedSearchDialog& dialog);
   // A search started or ended (the session's Idle changed).
@@ -233,11 +243,17 @@ class TfrmMain final : public QMainWindow {
   TVideoStrip* VideoStrip_ = nullptr;
   std::array<TStatusPanel*, TSearchSession::kPanelCount> Panels_{};
   std::vector<TEnabling> Enabling_;
-  std::vector<TKey> Keys_;
-  std::vector<QAction*> ShowItems_;
-  std::vector<QAction*> HideItems_;
-  std::vector<QAction*> GridOnItems_;
-  std::vector<QAction*> GridOffItems_;
+  QAction* Search_ = nullptr;
+  QAction* Stop_ = nullptr;
+  QAction* Download_ = nullptr;
+  QAction* FetchBest_ = nullptr;
+  QAction* Properties_ = nullptr;
+  QAction* AskClear_ = nullptr;
+  QAction* DeleteSelected_ = nullptr;
+  QAction* DownloadOptions_ = nullptr;
+  std::vector<QAction*> SortBy_;
+  TChoice DialogAtStart_{&TfrmMain::SetDialogAtStart};
+  TChoice Grid_{&TfrmMain::SetGrid};
   QAction* DialogAtStartItem_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;

@@ -44,7 +44,7 @@ TfrmProxyOptions::TfrmProxyOptions(const TProgramFiles& files, IUserPrompt& prom
       File_(files.PathOf(TProgramFile::Proxy)),
       Prompt_(prompt) {
   setObjectName(QStringLiteral("frmProxyOptions"));
-  setWindowTitle(QStringLiteral("Proxy Ayarları"));
+  setWindowTitle(TrQ("Proxy Ayarları"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -54,12 +54,12 @@ TfrmProxyOptions::TfrmProxyOptions(const TProgramFiles& files, IUserPrompt& prom
 }
 
 void TfrmProxyOptions::BuildControls() {
-  CheckBox1 = Named(new QCheckBox(QStringLiteral("Internet'e bir Proxy Server üzerinden bağlanıyorum."), this),
+  CheckBox1 = Named(new QCheckBox(TrQ("Internet'e bir Proxy Server üzerinden bağlanıyorum."), this),
                     "CheckBox1");
-  Label1 = Named(new QLabel(QStringLiteral("Adres:"), this), "Label1");
+  Label1 = Named(new QLabel(TrQ("Adres:"), this), "Label1");
   Edit1 = Named(new QLineEdit(this), "Edit1");
   Edit1->setMinimumWidth(121);
-  Label2 = Named(new QLabel(QStringLiteral("Port:"), this), "Label2");
+  Label2 = Named(new QLabel(TrQ("Port:"), this), "Label2");
   Edit2 = Named(new QLineEdit(this), "Edit2");
   Edit2->setFixedWidth(64);
   Label1->setBuddy(Edit1);
@@ -67,8 +67,8 @@ void TfrmProxyOptions::BuildControls() {
   auto* Bevel1 = Named(new QFrame(this), "Bevel1");
   Bevel1->setFrameShape(QFrame::HLine);
   Bevel1->setFrameShadow(QFrame::Sunken);
-  Button1 = Named(new QPushButton(QStringLiteral("Tamam"), this), "Button1");
-  Button2 = Named(new QPushButton(QStringLiteral("İptal"), this), "Button2");
+  Button1 = Named(new QPushButton(TrQ("Tamam"), this), "Button1");
+  Button2 = Named(new QPushButton(TrQ("İptal"), this), "Button2");
   for (QPushButton* button : {Button1, Button2}) {
     button->setFixedSize(75, 25);
     button->setAutoDefault(false);
@@ -106,7 +106,7 @@ void TfrmProxyOptions::BuildControls() {
 void TfrmProxyOptions::FormCreate() {
   const TProxyDialogFill fill = TProxyFile::Read(File_).ForDialog();
   if (!fill.FileFound) {
-    Prompt_.ShowError(kProxyFileMissing);
+    Prompt_.ShowError(Tr1254(kProxyFileMissing));
     return;
   }
   if (fill.Enabled) {

@@ -14,8 +14,8 @@ namespace velkaro {
 
 namespace {
 
-constexpr const char* kDownloadTip = "Bu altyaz\xFDy\xFD Velkarondan indirebilirsiniz.";
-constexpr const char* kFitLabel = "Uyum:  ";
+// Shown in code page 1254 (UserText.h).
+constexpr const char* kDownloadTip = VK_TEXT("Bu altyazıyı Velkarondan indirebilirsiniz.");
 constexpr int kIconSize = 16;
 // A cell or tip never needs more than a screen's width of text; the
 // properties message shows everything.
@@ -95,7 +95,7 @@ QVariant TResultListModel::data(const QModelIndex& index, int role) const {
 QVariant TResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
   const TColumnLayout& column = section == kColumnCount ? kFitColumnLayout : kResultColumns[static_cast<std::size_t>(section)];
-  if (role == Qt::DisplayRole) return QString::fromUtf8(column.Caption);
+  if (role == Qt::DisplayRole) return TrQ(column.Caption);
   if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
   return {};
 }
@@ -177,23 +177,23 @@ void FitColumnsToContents(QTableView& view) {
 }
 
 std::string InfoTip(const TResultRow& row) {
-  return row.Icon == TRowIcon::WebPage ? row.Info.FilmName : std::string(kDownloadTip);
+  return row.Icon == TRowIcon::WebPage ? row.Info.FilmName : Tr1254(kDownloadTip);
 }
 
 std::string PropertiesText(const TResultRow& row) {
   const TSubtitleInfo& info = row.Info;
   const std::pair<const char*, const std::string*> lines[] = {
-      {"Film ad\xFD:  ", &info.FilmName},
-      {"Altyaz\xFD Dili:  ", &info.Language},
-      {"FPS:  ", &info.Fps},
-      {"CD Say\xFDs\xFD:  ", &info.CdCount},
-      {"Eklenme Tarihi:  ", &info.DateAdded},
-      {"Altyaz\xFD Format\xFD:  ", &info.Format},
-      {"Ekleyen:  ", &info.Uploader},
+      {VK_TEXT("Film adı:  "), &info.FilmName},
+      {VK_TEXT("Altyazı Dili:  "), &info.Language},
+      {VK_TEXT("FPS:  "), &info.Fps},
+      {VK_TEXT("CD Sayısı:  "), &info.CdCount},
+      {VK_TEXT("Eklenme Tarihi:  "), &info.DateAdded},
+      {VK_TEXT("Altyazı Formatı:  "), &info.Format},
+      {VK_TEXT("Ekleyen:  "), &info.Uploader},
   };
   std::string text;
-  for (const auto& [label, value] : lines) text.append(label).append(*value).append("\r\n");
-  if (row.Fit) text.append(kFitLabel).append(std::to_string(row.Fit->Score) + " (" + row.Fit->Reasons + ")\r\n");
+  for (const auto& [label, value] : lines) text.append(Tr1254(label)).append(*value).append("\r\n");
+  if (row.Fit) text.append(FillIn(Tr1254("Uyum:  %1 (%2)"), {std::to_string(row.Fit->Score), row.Fit->Reasons})).append("\r\n");
   return text;
 }
 

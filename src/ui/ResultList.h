@@ -9,6 +9,7 @@
 #include <string>
 
 #include "ResultRows.h"
+#include "UserText.h"
 
 class QTableView;
 
@@ -16,25 +17,25 @@ namespace velkaro {
 
 // The list's columns in index order; width 0 takes the remaining width.
 struct TColumnLayout {
-  const char* Caption;  // UTF-8
+  const char* Caption;  // a text (VK_TEXT)
   int Width;
 };
 
 inline constexpr std::array<TColumnLayout, kColumnCount> kResultColumns = {{
-    {"Film Ad\u0131", 105},
-    {"URL", 0},
-    {"Dil", 70},
-    {"FPS", 50},
-    {"CD", 27},
-    {"Eklenme Tarihi", 90},
-    {"Ekleyen", 55},
-    {"Format", 55},
+    {VK_TEXT("Film Adı"), 105},
+    {VK_TEXT("URL"), 0},
+    {VK_TEXT("Dil"), 70},
+    {VK_TEXT("FPS"), 50},
+    {VK_TEXT("CD"), 27},
+    {VK_TEXT("Eklenme Tarihi"), 90},
+    {VK_TEXT("Ekleyen"), 55},
+    {VK_TEXT("Format"), 55},
 }};
 
 inline constexpr int kRowIconCount = 6;
 
 // The ninth column of a search started from videos: each row's score.
-inline constexpr TColumnLayout kFitColumnLayout = {"Uyum", 45};
+inline constexpr TColumnLayout kFitColumnLayout = {VK_TEXT("Uyum"), 45};
 
 // Shows the session's rows where they are kept: the model hears every append,
 // removal and reset through the rows' listener and copies nothing.

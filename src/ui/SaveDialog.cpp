@@ -61,9 +61,9 @@ QStringList WithFileTypeFilters(QStringList filters, std::string_view extension)
   if (extension.starts_with('.') && kPlainSuffix.match(suffix).hasMatch() && !listed) {
     QStringList patterns{QStringLiteral("*.") + suffix.toLower()};
     if (suffix != suffix.toLower()) patterns << QStringLiteral("*.") + suffix;
-    filters << suffix.toUpper() + QStringLiteral(" Dosyaları (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    filters << TrQ("%1 Dosyaları (%2)").arg(suffix.toUpper(), patterns.join(QLatin1Char(' ')));
   }
-  filters << QStringLiteral("Tüm dosyalar (*)");
+  filters << TrQ("Tüm dosyalar (*)");
   return filters;
 }
 

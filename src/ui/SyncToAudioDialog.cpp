@@ -44,7 +44,7 @@ TfrmSyncToAudio::TfrmSyncToAudio(TSyncChoice choice, IUserPrompt& prompt, QWidge
       Prompt_(prompt),
       Dispatcher_(std::make_shared<TQtDispatcher>(this)) {
   setObjectName(QStringLiteral("frmSyncToAudio"));
-  setWindowTitle(QStringLiteral("Altyazıyı sese eşitle"));
+  setWindowTitle(TrQ("Altyazıyı sese eşitle"));
   setWindowIcon(ProgramIcon());
   setFont(DialogFont());
   BuildControls();
@@ -65,9 +65,9 @@ void TfrmSyncToAudio::BuildControls() {
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
-  lbStatus = new QLabel(QStringLiteral("Filmin sesi okunuyor..."), this);
+  lbStatus = new QLabel(TrQ("Filmin sesi okunuyor..."), this);
   lbStatus->setObjectName(QStringLiteral("lbStatus"));
-  Button1 = new QPushButton(QStringLiteral("&Durdur"), this);
+  Button1 = new QPushButton(TrQ("&Durdur"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setAutoDefault(false);
   connect(Button1, &QPushButton::clicked, this, &TfrmSyncToAudio::Button1Click);

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QToolButton>
 
+#include "EngineText.h"
 #include "SaveDialog.h"
 
 namespace velkaro {
@@ -15,9 +16,9 @@ TVideoStrip::TVideoStrip(int maxTextWidth, std::function<void()> letGo, QWidget*
   Label_->setObjectName(QStringLiteral("lblVideos"));
   // A small button: on the status bar it leaves the search status its room.
   LetGo_ = new QToolButton(this);
-  LetGo_->setText(QStringLiteral("&Bırak"));
+  LetGo_->setText(TrQ("&Bırak"));
   LetGo_->setObjectName(QStringLiteral("btnLetGoVideos"));
-  LetGo_->setToolTip(QStringLiteral("Aramaları bu videolardan ayır"));
+  LetGo_->setToolTip(TrQ("Aramaları bu videolardan ayır"));
   connect(LetGo_, &QToolButton::clicked, this, [letGo = std::move(letGo)] { letGo(); });
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -33,7 +34,7 @@ void TVideoStrip::Show(const std::vector<std::filesystem::path>& videos) {
     names << FromPath(video.filename());
     paths << FromPath(video);
   }
-  Text_ = videos.empty() ? QString() : QStringLiteral("Videolar: ") + names.join(QStringLiteral(", "));
+  Text_ = videos.empty() ? QString() : TrQ("Videolar: %1").arg(names.join(QStringLiteral(", ")));
   Label_->setText(Label_->fontMetrics().elidedText(Text_, Qt::ElideRight, MaxTextWidth_));
   Label_->setToolTip(paths.join(QLatin1Char('\n')));
   setVisible(!videos.empty());

@@ -14,7 +14,8 @@ TWindowUpdateCheck::TWindowUpdateCheck(std::shared_ptr<IUiDispatcher> ui, TWindo
 
 TWindowUpdateCheck::~TWindowUpdateCheck() = default;
 
-void TWindowUpdateCheck::Start(const TProgramFiles& files, const TSiteTable& sites, bool ask) {
+void TWindowUpdateCheck::Start(const TProgramFiles& files, const TSiteTable& sites, bool ask,
+                               std::shared_ptr<TDiagnostics> diagnostics) {
   TProxySetting proxy;
   try {
     proxy = TProxyFile::Read(files.PathOf(TProgramFile::Proxy)).ForTransfer();
@@ -35,6 +36,7 @@ void TWindowUpdateCheck::Start(const TProgramFiles& files, const TSiteTable& sit
   Thread_->UpdateHost = sites.UpdateHost();
   Thread_->Files = files;
   Thread_->IsGif = IsShowableGif;
+  Thread_->Diagnostics = std::move(diagnostics);
   Thread_->Start();
 }
 

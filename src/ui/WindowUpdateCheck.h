@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "Diagnostics.h"
 #include "Dispatcher.h"
 #include "ProgramFiles.h"
 #include "Sites.h"
@@ -40,7 +41,8 @@ class TWindowUpdateCheck {
   // The proxy choice read once; one that cannot be read is shown and the
   // check does not start (the panel keeps saying it is checking). `ask`
   // false: nothing is asked of the maker's host.
-  void Start(const TProgramFiles& files, const TSiteTable& sites, bool ask);
+  void Start(const TProgramFiles& files, const TSiteTable& sites, bool ask,
+             std::shared_ptr<TDiagnostics> diagnostics = {});
   // From the window's first show on; a banner handed over earlier shows now.
   void SetBanner(TOrdelBanner& banner);
 

@@ -15,15 +15,16 @@
 #include "SaveDialog.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
+#include "UserText.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: velkaro [--log] [--version] [--help] [VIDEO...]\n"
-    "  --log       write the searches' requests and outcomes to velkaro.log in the cache folder\n"
-    "  --version   print the version and exit\n"
-    "  --help      print this and exit\n"
-    "  VIDEO       the parts of a film, opened as \"Video a\xC3\xA7...\" opens them\n";
+    VK_TEXT("usage: velkaro [--log] [--version] [--help] [VIDEO...]\n"
+            "  --log       write the searches' requests and outcomes to velkaro.log in the cache folder\n"
+            "  --version   print the version and exit\n"
+            "  --help      print this and exit\n"
+            "  VIDEO       the parts of a film, opened as \"Video aç...\" opens them\n");
 
 // VELKARO_LOG=1 or --log: the searches' diagnostics go to velkaro.log.
 bool WantsLog(int argc, char** argv) {
@@ -52,7 +53,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-    std::cout << kUsage;
+    std::cout << velkaro::Tr(kUsage);
     return 0;
   }
   // From here on a SIGTERM closes the window properly, even one that comes

@@ -12,14 +12,15 @@ constexpr std::string_view kLineBreak = "\r\n";
 
 // The steps that run on the user-interface thread.
 
-void ShowNoNewVersion(TUpdateView& view) { view.ShowVersionState(kNoNewVersion, true); }
+void ShowNoNewVersion(TUpdateView& view) { view.ShowVersionState(Tr1254(kNoNewVersion), true); }
 
 void AskToUpdate(TUpdateView& view) {
   view.ShowVersionState("", true);
-  if (view.Prompt->Confirm(kUpdateQuestion, IUserPrompt::TButtons::YesNo)) view.OpenUrl(kDownloadPage);
+  if (view.Prompt->Confirm(Tr1254(kUpdateQuestion), IUserPrompt::TButtons::YesNo)) view.OpenUrl(kDownloadPage);
 }
 
-void ShowCheckError(TUpdateView& view) { view.ShowVersionState(kCheckFailed, false); }
+void ShowCheckError(TUpdateView& view) { view.ShowVersionState(Tr1254(kCheckFailed), false); }
+
 
 }  // namespace
 
@@ -35,6 +36,7 @@ class TUpdateThread::TCheck final : public TWorkerThread, public std::enable_sha
     IsGif_ = settings.IsGif;
     TimeoutMs_ = settings.TimeoutMs;
     MaxReplySize_ = settings.MaxReplySize;
+    Log_ = TRequestLog(settings.Diagnostics, "update");
     StartWorker(shared_from_this(), &TCheck::Execute);
   }
 
@@ -50,9 +52,14 @@ class TUpdateThread::TCheck final : public TWorkerThread, public std::enable_sha
       CheckVersion(client);
       FetchBanner(client);
     } catch (const TWorkerAbandoned&) {
+      Log_.Write("stopped");
       return;
     } catch (...) {
-      if (Abandoned()) return;
+      if (Abandoned()) {
+        Log_.Write("stopped");
+        return;
+      }
+      Log_.Write("failed: " + CurrentFailure());
       try {
         RunOnUi(ShowCheckError);
       } catch (const TWorkerAbandoned&) {
@@ -62,24 +69,50 @@ class TUpdateThread::TCheck final : public TWorkerThread, public std::enable_sha
   }
 
   void CheckVersion(THttpClient& client) {
-    const std::string newest = Trim(client.Get(Address(kVersionPath)));
+    const std::string newest = Trim(Fetch(client, Address(kVersionPath)));
+    Log_.Write(newest == kProgramVersion ? "no newer version than " + newest
+                                         : "version " + newest + " offered, this is " + kProgramVersion);
     // The worker waits here until the question has been answered.
     RunOnUi(newest == kProgramVersion ? ShowNoNewVersion : AskToUpdate);
   }
 
   void FetchBanner(THttpClient& client) {
-    const std::string pointer = client.Get(Address(kBannerPointerPath));
-    const std::vector<std::string> lines = SplitText(client.Get(pointer), kLineBreak);
+    const std::string pointer = Fetch(client, Address(kBannerPointerPath));
+    const std::vector<std::string> lines = SplitText(Fetch(client, pointer), kLineBreak);
     if (lines.size() < 2) throw TBannerError("banner configuration has fewer than two lines");
     std::string link = lines[1];
-    std::string image;
-    client.Get(lines[0], [&image](std::string_view bytes) { image.append(bytes); });
+    std::string image = Fetch(client, lines[0]);
     // Written aside and renamed: a failed write leaves the last banner whole.
     if (!ReplaceFileContent(BannerFile_, image)) throw TBannerError("cannot write rek.gif");
     if (!IsGif_(image)) throw TBannerError("banner image is not a GIF");
     RunOnUi([link = std::move(link), gif = std::move(image)](TUpdateView& view) mutable {
       view.HandOverBanner(std::move(link), std::move(gif));
     });
+    Log_.Write("banner shown");
+  }
+
+  // GET `url`, told in the diagnostics.
+  std::string Fetch(THttpClient& client, const std::string& url) {
+    const auto started = TRequestLog::TClock::now();
+    try {
+      std::string body = client.Get(url);
+      Log_.Answered("GET", url, client.LastStatus(), body.size(), TRequestLog::TClock::now() - started);
+      return body;
+    } catch (const std::exception& error) {
+      if (!Abandoned()) Log_.Failed("GET", url, TRequestLog::TClock::now() - started, FailureOf(error));
+      throw;
+    }
+  }
+
+  // What the exception being handled says, for the diagnostics.
+  static std::string CurrentFailure() {
+    try {
+      throw;
+    } catch (const std::exception& error) {
+      return FailureOf(error);
+    } catch (...) {
+      return "unknown failure";
+    }
   }
 
   // Runs `step` on the user-interface thread and waits for it; TWorkerAbandoned
@@ -107,6 +140,7 @@ class TUpdateThread::TCheck final : public TWorkerThread, public std::enable_sha
   TGifCheck IsGif_;
   int TimeoutMs_ = 0;
   std::int64_t MaxReplySize_ = 0;
+  TRequestLog Log_;
 };
 
 TUpdateThread::TUpdateThread(std::shared_ptr<IUiDispatcher> ui, TUpdateView view)

@@ -11,8 +11,11 @@
 #include "GifCheck.h"
 #include "HttpClient.h"
 #include "ProgramFiles.h"
+#include "RequestLog.h"
 #include "Sites.h"
 #include "UserPrompt.h"
+#include "UserText.h"
+
 #include "WorkerThread.h"
 
 // The start-up version check: asks the maker's host for the newest version,
@@ -25,10 +28,10 @@ inline constexpr const char* kVersionPath = "/vk/versiyon.php";
 inline constexpr const char* kBannerPointerPath = "/vk/banner_config_link.txt";
 inline constexpr const char* kDownloadPage = "http://www.velkaro.net/indir.php";
 
-// Status panel 0 and the question, code page 1254.
-inline constexpr const char* kNoNewVersion = "Yeni s\xFCr\xFCm yok";
-inline constexpr const char* kUpdateQuestion = "Program\xFDn yeni bir s\xFCr\xFCm\xFC var.Y\xFCklemek istermisiniz?";
-inline constexpr const char* kCheckFailed = "S\xFCr\xFCm kontrolde hata olu\xFEtu.";
+// Status panel 0 and the question (UserText.h), shown in code page 1254.
+inline constexpr const char* kNoNewVersion = VK_TEXT("Yeni sürüm yok");
+inline constexpr const char* kUpdateQuestion = VK_TEXT("Programın yeni bir sürümü var.Yüklemek istermisiniz?");
+inline constexpr const char* kCheckFailed = VK_TEXT("Sürüm kontrolde hata oluştu.");
 
 // True when the bytes are a GIF the banner can show. Runs on the worker.
 using TGifCheck = std::function<bool(std::string_view bytes)>;
@@ -76,6 +79,8 @@ class TUpdateThread {
   TGifCheck IsGif = IsWholeGif;
   int TimeoutMs = kTimeoutMs;
   std::int64_t MaxReplySize = kMaxReplySize;
+  // Where the requests and the check's end are told; nowhere when empty.
+  std::shared_ptr<TDiagnostics> Diagnostics;
 
   void Start();
   // User-interface thread: from now on nothing reaches the view, a waiting

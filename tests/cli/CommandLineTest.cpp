@@ -60,6 +60,21 @@ class CommandLine : public testing::Test {
 
   TCliRun Run(const std::vector<std::string>& args) const { return Cli.Run(args); }
 
+  // The address of the first row `search` prints for `film` on `site`.
+  std::string FirstRowUrl(const std::string& site, const std::string& film) const {
+    const TCliRun found = Run({"search", "--sites", site, film});
+    EXPECT_EQ(found.Status, 0) << found.Err;
+    const auto rows = OutputLines(found.Out);
+    return rows.empty() ? std::string() : SplitText(rows.front(), "\t").at(2);
+  }
+
+  // An empty folder for downloads.
+  std::filesystem::path OutFolder() const {
+    const auto out = Cli.Path() / "out";
+    std::filesystem::create_directory(out);
+    return out;
+  }
+
   test::TCliFolder Cli;
   sim::TSimServer Sim{CatalogueWithOddFilm()};
 };
@@ -74,7 +89,7 @@ TEST_F(CommandLine, PlainRowsStayOneLineEach) {
     ASSERT_EQ(fields.size(), 9u) << row;
     EXPECT_EQ(fields[1], kOddFilmField) << row;
   }
-  EXPECT_EQ(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+  EXPECT_EQ(OutputLines(run.Err).back(), Tr(kSearchClean));
 }
 
 TEST_F(CommandLine, JsonRowsKeepUtf8AndEscapeTheRest) {
@@ -95,7 +110,7 @@ TEST_F(CommandLine, FailedSiteExitsWithOne) {
   EXPECT_EQ(run.Status, 1) << run.Err;
   // The other sites' rows still come.
   EXPECT_FALSE(run.Out.empty());
-  EXPECT_NE(OutputLines(run.Err).back(), Cp1254ToUtf8(kSearchClean));
+  EXPECT_NE(OutputLines(run.Err).back(), Tr(kSearchClean));
 }
 
 TEST_F(CommandLine, BadUsageExitsWithTwo) {
@@ -150,20 +165,31 @@ TEST_F(CommandLine, ConnectionsFromOneToSixteen) {
 }
 
 TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
-  const TCliRun found = Run({"search", "--sites", "Podnapisi", "Sekme"});
-  ASSERT_EQ(found.Status, 0) << found.Err;
-  const auto rows = OutputLines(found.Out);
-  ASSERT_FALSE(rows.empty());
-  const std::string url = SplitText(rows.front(), "\t").at(2);
-
-  const auto out = Cli.Path() / "out";
-  std::filesystem::create_directory(out);
+  const std::string url = FirstRowUrl("Podnapisi", "Sekme");
+  ASSERT_FALSE(url.empty());
+  const auto out = OutFolder();
   Sim.ClearRequests();
   const TCliRun run = Run({"download", "--url", url, "--film", "Sekme", "--out", out.string()});
   EXPECT_EQ(run.Status, 3) << run.Err;
   EXPECT_EQ(run.Out, url + "\n");
   EXPECT_TRUE(std::filesystem::is_empty(out));
   EXPECT_TRUE(Sim.Requests().empty());
+}
+
+TEST_F(CommandLine, VerboseDownloadTellsItsRequestAndWhereTheFileWent) {
+  const std::string url = FirstRowUrl("ExtraTitles", "Matrix");
+  ASSERT_FALSE(url.empty());
+  const auto out = OutFolder();
+
+  const TCliRun run = Run({"download", "--verbose", "--url", url, "--film", "Matrix", "--out", out.string()});
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  const auto lines = OutputLines(run.Err);
+  ASSERT_GE(lines.size(), 3u) << run.Err;
+  EXPECT_TRUE(lines[0].starts_with("[download] GET " + url + " -> 200, ")) << run.Err;
+  EXPECT_EQ(lines[2], "[download] saved as " + OutputLines(run.Out).at(0));
+  // Without it, the same messages and no diagnostics.
+  const TCliRun quiet = Run({"download", "--url", url, "--film", "Matrix", "--out", out.string()});
+  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>(lines.begin() + 3, lines.end()));
 }
 
 // A failed site, a page whose layout is not recognised and a search stopped
@@ -194,12 +220,12 @@ TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
            line.ends_with(" missing in the page count of page 1 (0 records before it)");
   })) << run.Err;
   EXPECT_TRUE(has("[ExtraTitles] stopped")) << run.Err;
-  EXPECT_TRUE(lines.back().starts_with(Cp1254ToUtf8(kSearchFailed))) << run.Err;
+  EXPECT_TRUE(lines.back().starts_with("Aramada hatalar oluştu: ")) << run.Err;
 
   // Without --verbose the same search says nothing but the status.
   Sim.ClearFaults();
   const TCliRun quiet = Run({"search", "--sites", "SubDb", "Matrix"});
-  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Cp1254ToUtf8(kSearchClean)});
+  EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>{Tr(kSearchClean)});
 }
 
 }  // namespace

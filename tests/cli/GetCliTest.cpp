@@ -148,7 +148,7 @@ TEST_F(GetCli, EveryFilmGetsItsOwnSubtitlePassingOverTheRowOfAnotherFilm) {
   for (const auto& line : Lines(again.Out)) EXPECT_TRUE(line.ends_with(".avi\t\t\t")) << line;
   EXPECT_TRUE(Sim.Requests().empty());
   EXPECT_EQ(std::filesystem::last_write_time(FolderOf(0) / "Copper.Valley.2004.DVDRip.XviD-VLK.srt"), written);
-  EXPECT_TRUE(Contains(again.Err, "yan\xC4\xB1nda altyaz\xC4\xB1 var; atland\xC4\xB1.")) << again.Err;
+  EXPECT_TRUE(Contains(again.Err, "yanında altyazı var; atlandı.")) << again.Err;
 }
 
 TEST_F(GetCli, ForceReplacesAnExistingSubtitle) {
@@ -183,7 +183,7 @@ TEST_F(GetCli, DryRunListsTheBestRowsAndWritesNothing) {
   // The film's own row: no row here is listed under the videos' release name.
   EXPECT_EQ(fields[1], "1");
   EXPECT_EQ(fields[2], "84");
-  EXPECT_TRUE(Contains(fields[7], "Film ad\xC4\xB1 ayn\xC4\xB1 +40")) << lines[0];
+  EXPECT_TRUE(Contains(fields[7], "Film adı aynı +40")) << lines[0];
   EXPECT_TRUE(Subtitles().empty());
   for (const auto& entry : std::filesystem::directory_iterator(Cli.Path())) {
     EXPECT_FALSE(entry.path().filename().string().starts_with("velkaro-fetch")) << entry.path();
@@ -210,8 +210,8 @@ TEST_F(GetCli, AFilmWithoutASubtitleThatFitsMakesTheStatusOne) {
   test::MakeVideo(folder / "Unheard.Of.Film.2011.avi", {"25", "mpeg4", 1});
   const test::TCliRun run = Get({folder.string(), FolderOf(0).string(), (Cli.Path() / "missing.avi").string()});
   EXPECT_EQ(run.Status, 1) << run.Err;
-  EXPECT_TRUE(Contains(run.Err, "Unheard Of Film: hi\xC3\xA7 altyaz\xC4\xB1 bulunamad\xC4\xB1.")) << run.Err;
-  EXPECT_TRUE(Contains(run.Err, "missing.avi: bulunamad\xC4\xB1.")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "Unheard Of Film: hiç altyazı bulunamadı.")) << run.Err;
+  EXPECT_TRUE(Contains(run.Err, "missing.avi: bulunamadı.")) << run.Err;
   EXPECT_TRUE(std::filesystem::exists(FolderOf(0) / "Copper.Valley.2004.DVDRip.XviD-VLK.srt"));
 }
 

@@ -148,11 +148,5 @@ TEST(Case, AsciiOnly) {
   EXPECT_EQ(Trim(" \t\x01x y\r\n"), "x y");
 }
 
-TEST(FillMarks, FillsEachMarkOnceAndLeavesWhatTheFillsHold) {
-  EXPECT_EQ(FillMarks("%1: %2 (%1)", {"a%2b.mkv", "ok"}), "a%2b.mkv: ok (a%2b.mkv)");
-  EXPECT_EQ(FillMarks("%3 %1%", {"x"}), "%3 x%");
-  EXPECT_EQ(FillMarks("", {"x"}), "");
-}
-
 }  // namespace
 }  // namespace velkaro

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "Diagnostics.h"
 #include "Dispatcher.h"
 #include "DownloadRequest.h"
 #include "DownloadThread.h"
@@ -145,6 +146,30 @@ TEST_F(DownloadThread, DirectDownloadReplacesTheTargetOnlyWhenCommitted) {
   EXPECT_EQ(Progress.front().second, 0);
   EXPECT_EQ(Progress[Progress.size() - 2].second, size);
   EXPECT_EQ(Progress.back().second, 0);
+}
+
+TEST_F(DownloadThread, TheRequestAndTheEndAreToldInTheDiagnostics) {
+  std::vector<std::string> lines;
+  const auto diagnostics = std::make_shared<TDiagnostics>([&lines](std::string_view line) { lines.emplace_back(line); });
+  const auto target = TargetDir.Path() / "Agir Roman.zip";
+  auto saved = NewThread(ExtraTitlesLink(0), target);
+  saved->Diagnostics = diagnostics;
+  ASSERT_TRUE(RunToEnd(saved));
+  ASSERT_EQ(lines.size(), 3u);
+  const std::string answered = "[download] GET " + ExtraTitlesLink(0) + " -> 200, " + std::to_string(Bytes(0).size()) + " bytes, ";
+  EXPECT_EQ(lines[0].substr(0, answered.size()), answered);
+  EXPECT_EQ(lines[1], "[download] complete, waiting to be saved as " + target.string());
+  EXPECT_EQ(lines[2], "[download] saved as " + target.string());
+
+  lines.clear();
+  Sim.AddFault(SiteId::ExtraTitles, sim::TFault::ErrorStatus(404));
+  auto failed = NewThread(ExtraTitlesLink(0), target);
+  failed->Diagnostics = diagnostics;
+  EXPECT_FALSE(RunToEnd(failed));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find("[download] GET " + ExtraTitlesLink(0) + " -> failed after "), std::string::npos);
+  EXPECT_TRUE(lines[0].ends_with(": HTTP 404")) << lines[0];
+  EXPECT_EQ(lines[1], "[download] failed: " + failed->FailureText());
 }
 
 TEST_F(DownloadThread, FailedDirectDownloadsKeepTheUsersFile) {

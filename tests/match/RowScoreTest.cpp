@@ -103,7 +103,7 @@ struct TRuleCase {
   const char* Name;
   void (*Change)(TMatchFilm& film, TSubtitleInfo& row);
   int Value;           // the whole score
-  const char* Reason;  // code page 1254
+  const char* Reason;  // as the user reads it (UTF-8)
 };
 
 TMatchFilm PerfectFilm() {
@@ -129,38 +129,38 @@ TSubtitleInfo PerfectRow() {
 
 // Perfect: title 40, year 10, CD 15, FPS 10, three release words 6, first language 15, SubRip 4.
 const TRuleCase kRules[] = {
-    {"Perfect", [](TMatchFilm&, TSubtitleInfo&) {}, 100, "Film ad\xFD ayn\xFD"},
+    {"Perfect", [](TMatchFilm&, TSubtitleInfo&) {}, 100, "Film adı aynı"},
     {"PartTitle", [](TMatchFilm&, TSubtitleInfo& r) { r.FilmName = "Heat Wave 1995 DVDRip XviD-FxM"; }, 70,
-     "Film ad\xFD k\xFDsmen ayn\xFD"},
+     "Film adı kısmen aynı"},
     {"OtherTitle", [](TMatchFilm&, TSubtitleInfo& r) { r.FilmName = "Ronin 1995 DVDRip XviD-FxM"; }, 60,
-     "Film ad\xFD farkl\xFD"},
-    {"YearUnknown", [](TMatchFilm& f, TSubtitleInfo&) { f.Year.reset(); }, 90, "CD say\xFDs\xFD ayn\xFD"},
+     "Film adı farklı"},
+    {"YearUnknown", [](TMatchFilm& f, TSubtitleInfo&) { f.Year.reset(); }, 90, "CD sayısı aynı"},
     {"OtherYear", [](TMatchFilm&, TSubtitleInfo& r) { r.FilmName = "Heat 1986 DVDRip XviD-FxM"; }, 65,
-     "Y\xFDl farkl\xFD (1986)"},
-    {"OtherCd", [](TMatchFilm&, TSubtitleInfo& r) { r.CdCount = " 1"; }, 65, "CD say\xFDs\xFD farkl\xFD (1)"},
-    {"CdWithZero", [](TMatchFilm&, TSubtitleInfo& r) { r.CdCount = "02 "; }, 100, "CD say\xFDs\xFD ayn\xFD"},
-    {"FpsWithComma", [](TMatchFilm& f, TSubtitleInfo& r) { f.Fps = 23.976; r.Fps = "23,976 "; }, 100, "FPS ayn\xFD"},
-    {"TimedFps", [](TMatchFilm&, TSubtitleInfo& r) { r.Fps = "23,976"; }, 98, "S\xFCreler FPS'ten ba\xF0\xFDms\xFDz"},
+     "Yıl farklı (1986)"},
+    {"OtherCd", [](TMatchFilm&, TSubtitleInfo& r) { r.CdCount = " 1"; }, 65, "CD sayısı farklı (1)"},
+    {"CdWithZero", [](TMatchFilm&, TSubtitleInfo& r) { r.CdCount = "02 "; }, 100, "CD sayısı aynı"},
+    {"FpsWithComma", [](TMatchFilm& f, TSubtitleInfo& r) { f.Fps = 23.976; r.Fps = "23,976 "; }, 100, "FPS aynı"},
+    {"TimedFps", [](TMatchFilm&, TSubtitleInfo& r) { r.Fps = "23,976"; }, 98, "Süreler FPS'ten bağımsız"},
     {"ConvertedFps", [](TMatchFilm&, TSubtitleInfo& r) { r.Fps = "23,976"; r.Format = "MicroDVD"; }, 94,
-     "MicroDVD kareleri videoya g\xF6re \xE7" "evrilecek"},
+     "MicroDVD kareleri videoya göre çevrilecek"},
     {"UnconvertedFps",
      [](TMatchFilm& f, TSubtitleInfo& r) {
        r.Fps = "23,976";
        r.Format = "MicroDVD";
        f.ConvertsFrames = false;
      },
-     78, "FPS farkl\xFD (23,976)"},
+     78, "FPS farklı (23,976)"},
     {"OneReleaseWord", [](TMatchFilm&, TSubtitleInfo& r) { r.FilmName = "Heat 1995 BRRip x264-FxM"; }, 96,
-     "S\xFCr\xFCm uyuyor: fxm"},
+     "Sürüm uyuyor: fxm"},
     {"ReleaseWordsCapped", [](TMatchFilm&, TSubtitleInfo& r) { r.FilmName = "Heat 1995 720p DVDRip XviD-FxM"; },
-     100, "S\xFCr\xFCm uyuyor: 720p, dvdrip, xvid"},
+     100, "Sürüm uyuyor: 720p, dvdrip, xvid"},
     {"SecondLanguage", [](TMatchFilm&, TSubtitleInfo& r) { r.Language = "English"; }, 95, "Dil: 2. tercih"},
     {"ThirdLanguage", [](TMatchFilm&, TSubtitleInfo& r) { r.Language = "Germany"; }, 90, "Dil: 3. tercih"},
     {"OtherLanguage", [](TMatchFilm&, TSubtitleInfo& r) { r.Language = "Hungary"; }, 55,
      "Dil tercih edilmiyor (Hungary)"},
     {"UnknownLanguage", [](TMatchFilm&, TSubtitleInfo& r) { r.Language = ""; }, 85, "Format: SubRip"},
     {"OtherFormat", [](TMatchFilm&, TSubtitleInfo& r) { r.Format = "SubViewer"; }, 98, "Format: SubViewer"},
-    {"UnknownFormat", [](TMatchFilm&, TSubtitleInfo& r) { r.Format = "N/A"; }, 96, "FPS ayn\xFD"},
+    {"UnknownFormat", [](TMatchFilm&, TSubtitleInfo& r) { r.Format = "N/A"; }, 96, "FPS aynı"},
     {"NothingFitsButTheTitle",
      [](TMatchFilm&, TSubtitleInfo& r) {
        r = TSubtitleInfo{};
@@ -180,7 +180,8 @@ TEST_P(RowScoreRules, EachRuleWeighsAndSaysWhy) {
   const TRowScore score = ScoreRow(film, row);
   EXPECT_EQ(score.Value, GetParam().Value) << Cp1254ToUtf8(ReasonsText(score));
   const bool said = std::any_of(score.Reasons.begin(), score.Reasons.end(),
-                                [](const TReason& reason) { return reason.Text == GetParam().Reason; });
+                                [](const TReason& reason) { return reason.Text == Utf8ToCp1254(GetParam().Reason); });
+
   EXPECT_TRUE(said) << Cp1254ToUtf8(ReasonsText(score));
 }
 

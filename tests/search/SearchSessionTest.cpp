@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "Dispatcher.h"
 #include "ProxyFile.h"
 #include "SearchCommand.h"
@@ -51,7 +52,7 @@ class SearchSessionThreads : public testing::Test {
   std::string Searching(const std::vector<SiteId>& sites) const {
     std::string text;
     for (const SiteId site : sites) text += (text.empty() ? " [" : ", [") + std::string("matrix - ") + Session->Sites()[site].Name + "] ";
-    return text + kSearchingSuffix;
+    return text + Utf8ToCp1254(" altyazıları aranıyor...");
   }
 
   test::TTempDir ProgramDir;
@@ -80,7 +81,7 @@ TEST_F(SearchSessionThreads, StatusListsRunningSearchesInLaunchOrder) {
   extra->Open();
   subdb->Open();
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
-  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), Tr1254(kSearchClean));
   EXPECT_TRUE(Prompt.Errors.empty());
 }
 
@@ -96,7 +97,7 @@ TEST_F(SearchSessionThreads, MarkersSurviveStopAndAbandonedEndsChangeNothing) {
   Session->Stop();
   EXPECT_TRUE(Session->Idle());
   EXPECT_TRUE(Session->Registry.Threads.empty());
-  const std::string stopped = kSearchFailed + Marker(sites, SiteId::ExtraTitles);
+  const std::string stopped = Utf8ToCp1254("Aramada hatalar oluştu: ") + Marker(sites, SiteId::ExtraTitles);
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), stopped);
 
   // The abandoned thread's end is queued while the next search starts.
@@ -151,7 +152,7 @@ TEST_F(SearchSessionThreads, ProxyFileAtLaunch) {
   EXPECT_TRUE(withBadPort->Request().Proxy.Use);
   EXPECT_EQ(withBadPort->Request().Proxy.Host, "proxyhost");
   EXPECT_EQ(withBadPort->Request().Proxy.Port, 0);
-  EXPECT_EQ(Prompt.Errors, std::vector<std::string>{kBadProxyPort});
+  EXPECT_EQ(Prompt.Errors, std::vector<std::string>{Tr1254(kBadProxyPort)});
 
   std::ofstream(proxyFile, std::ios::binary | std::ios::trunc) << "1 \r\n10.0.0.5:3128\r\n";
   Launch(SiteId::ExtraTitles);
@@ -179,13 +180,13 @@ TEST_F(SearchSessionThreads, BadPortBoxesLeaveRegistryIdleAndMarkersWhole) {
   choices.TickAll();
   choices.Film = "matrix";
   ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
-  EXPECT_EQ(Prompt.Errors, std::vector<std::string>(kSiteCount, kBadProxyPort));
+  EXPECT_EQ(Prompt.Errors, std::vector<std::string>(kSiteCount, Tr1254(kBadProxyPort)));
   EXPECT_EQ(idleWhileBoxUp, std::vector<bool>(kSiteCount, false));
   EXPECT_FALSE(Session->Idle());
   EXPECT_EQ(Session->Registry.Threads.size(), 1u);
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
   EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel),
-            kSearchFailed + Marker(Session->Sites(), SiteId::ExtraTitles));
+            Utf8ToCp1254("Aramada hatalar oluştu: ") + Marker(Session->Sites(), SiteId::ExtraTitles));
   EXPECT_GT(Session->Rows().Count(), 0u);
 }
 
@@ -197,7 +198,7 @@ TEST_F(SearchSessionThreads, StopWhileTheBoxIsUpStartsNothingMore) {
   EXPECT_TRUE(Session->Registry.Threads.empty());
   Ui->ProcessUntil([] { return false; }, 200ms);
   EXPECT_TRUE(Sim.Requests().empty());
-  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), Tr1254(kSearchClean));
 }
 
 TEST_F(SearchSessionThreads, FilmWithAmpersandIsAskedForWholeOnEverySite) {
@@ -207,7 +208,7 @@ TEST_F(SearchSessionThreads, FilmWithAmpersandIsAskedForWholeOnEverySite) {
   choices.FormatItem = "All";
   ASSERT_TRUE(RunSearchCommand(*Session, choices, Prompt));
   ASSERT_TRUE(ProcessUntil([&] { return Session->Idle(); }));
-  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), kSearchClean);
+  EXPECT_EQ(Session->Panel(TSearchSession::kStatusPanel), Tr1254(kSearchClean));
   std::vector<std::string> sitesWithRows;
   EXPECT_EQ(Session->Rows().Count(), 2u * kSiteCount);
   for (const auto& row : Session->Rows().All()) {

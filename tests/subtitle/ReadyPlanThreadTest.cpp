@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "CodePage.h"
 #include "Dispatcher.h"
 #include "ReadyPlanThread.h"
 #include "TestSupport.h"
@@ -65,7 +66,7 @@ TEST(ReadyPlanThread, AbandonEndsAnUnpackingThatNeverFinishes) {
   EXPECT_FALSE(ended);
   EXPECT_TRUE(thread->Plan().Files.empty());
   EXPECT_EQ(thread->Plan().Messages,
-            std::vector<std::string>{"Ar\xFEiv a\xE7ma durduruldu; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."});
+            std::vector<std::string>{Utf8ToCp1254("Arşiv açma durduruldu; altyazı indirildiği gibi bırakıldı.")});
   ::close(writer);
 }
 

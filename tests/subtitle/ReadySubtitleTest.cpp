@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "HostileArchives.h"
 #include "ReadySubtitle.h"
 #include "TestSupport.h"
@@ -22,8 +23,8 @@ using test::WriteBytes;
 const std::string kSrt1254 = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xDE\xFCkr\xFC \xE7ok g\xFCzel\r\n";
 const std::string kSrtUtf8 = "1\r\n00:00:01,000 --> 00:00:02,000\r\n\xC5\x9E\xC3\xBCkr\xC3\xBC \xC3\xA7ok g\xC3\xBCzel\r\n";
 
-const std::string kArchiveUnreadable = "Ar\xFEiv a\xE7\xFDlamad\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
-const std::string kNoSubtitle = "Ar\xFEivde altyaz\xFD dosyas\xFD yok; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
+const std::string kArchiveUnreadable = Utf8ToCp1254("Arşiv açılamadı; dosya indirildiği gibi bırakıldı.");
+const std::string kNoSubtitle = Utf8ToCp1254("Arşivde altyazı dosyası yok; dosya indirildiği gibi bırakıldı.");
 
 class ReadySubtitles : public testing::Test {
  protected:
@@ -183,7 +184,7 @@ std::string OnlyAnEmptyText() { return WriteArchive(TArchiveFormat::Zip, {{"Film
 
 std::string NoSubtitleText() { return "Bu dosya bir altyaz\xFD de\xF0il.\r\n"; }
 
-const std::string kNotSubtitle = "\xDDndirilen dosya altyaz\xFD de\xF0il; indirildi\xF0i gibi b\xFDrak\xFDld\xFD.";
+const std::string kNotSubtitle = Utf8ToCp1254("İndirilen dosya altyazı değil; indirildiği gibi bırakıldı.");
 
 struct TKeptCase {
   const char* Name;
@@ -213,23 +214,23 @@ INSTANTIATE_TEST_SUITE_P(
         TKeptCase{"NoSubtitle", NoSubtitleInside, {kNoSubtitle}},
         TKeptCase{"WebPage", WebPage, {kNotSubtitle}},
         TKeptCase{"Bomb", ZerosBomb,
-                  {"Ar\xFEivin s\xFDk\xFD\xFEt\xFDrma oran\xFD \xE7ok y\xFCksek; a\xE7ma durduruldu, dosya indirildi\xF0i "
-                   "gibi b\xFDrak\xFDld\xFD."}},
-        TKeptCase{"UnpackOff", OneSubtitleZip, {"Ar\xFEiv a\xE7ma kapal\xFD; dosya indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+                  {Utf8ToCp1254("Arşivin sıkıştırma oranı çok yüksek; açma durduruldu, dosya indirildiği "
+                                "gibi bırakıldı.")}},
+        TKeptCase{"UnpackOff", OneSubtitleZip, {Utf8ToCp1254("Arşiv açma kapalı; dosya indirildiği gibi bırakıldı.")},
                   false},
         TKeptCase{"PngNamedSrt", Png, {kNotSubtitle}, true, "Film.srt"},
         TKeptCase{"EmptyText", [] { return std::string(); }, {kNotSubtitle}, true, "Film.txt"},
         TKeptCase{"TextThatIsNoSubtitle", NoSubtitleText, {kNotSubtitle}, true, "Film.srt"},
         TKeptCase{"BrokenUtf16", [] { return std::string("\xFF\xFE" "1\0\r\0\n", 7); },
-                  {"Film.srt metninin kodlamas\xFD okunamad\xFD; oldu\xF0u gibi b\xFDrak\xFDld\xFD."}, true, "Film.srt"},
+                  {Utf8ToCp1254("Film.srt metninin kodlaması okunamadı; olduğu gibi bırakıldı.")}, true, "Film.srt"},
         TKeptCase{"SubtitleWithoutACue", [] { return std::string("WEBVTT\r\n\r\n00:00:01.000 --> 00:00:02.000\r\n\r\n"); },
                   {kNotSubtitle}, true, "Film.vtt"},
         TKeptCase{"BinaryEntry", BinaryEntry,
-                  {"Ar\xFEivdeki Film.srt altyaz\xFD de\xF0il; al\xFDnmad\xFD.", kNoSubtitle}},
+                  {Utf8ToCp1254("Arşivdeki Film.srt altyazı değil; alınmadı."), kNoSubtitle}},
         TKeptCase{"EmptyEntry", OnlyAnEmptyText,
-                  {"Ar\xFEivdeki Film.txt altyaz\xFD de\xF0il; al\xFDnmad\xFD.", kNoSubtitle}},
+                  {Utf8ToCp1254("Arşivdeki Film.txt altyazı değil; alınmadı."), kNoSubtitle}},
         TKeptCase{"MemoryBomb", [] { return test::XzWithDictionary(kSrtUtf8, 35); },
-                  {"Ar\xFEiv a\xE7\xFDl\xFDrken s\xFDn\xFDr a\xFE\xFDld\xFD; altyaz\xFD indirildi\xF0i gibi b\xFDrak\xFDld\xFD."},
+                  {Utf8ToCp1254("Arşiv açılırken sınır aşıldı; altyazı indirildiği gibi bırakıldı.")},
                   true, "Film.srt.xz"}),
     [](const testing::TestParamInfo<TKeptCase>& param) { return std::string(param.param.Name); });
 
@@ -242,10 +243,10 @@ TEST_F(ReadySubtitles, UnsafeEntriesAreNamedAndNothingLandsOutsideTheFilmsFolder
   const TReadyPlan plan = PlanReadySubtitles(request);
   EXPECT_EQ(Targets(plan), std::vector<std::string>{"Film.CD1.srt"});
   EXPECT_EQ(plan.Messages,
-            (std::vector<std::string>{"Ar\xFEivdeki ../../evil.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
-                                      "Ar\xFEivdeki /abs/evil.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
-                                      "Ar\xFEivdeki cd2.srt al\xFDnmad\xFD: g\xFCvensiz yol ya da ba\xF0lant\xFD.",
-                                      "CD 2 i\xE7in altyaz\xFD dosyas\xFD yok."}));
+            (std::vector<std::string>{Utf8ToCp1254("Arşivdeki ../../evil.srt alınmadı: güvensiz yol ya da bağlantı."),
+                                      Utf8ToCp1254("Arşivdeki /abs/evil.srt alınmadı: güvensiz yol ya da bağlantı."),
+                                      Utf8ToCp1254("Arşivdeki cd2.srt alınmadı: güvensiz yol ya da bağlantı."),
+                                      Utf8ToCp1254("CD 2 için altyazı dosyası yok.")}));
   WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
   EXPECT_EQ(test::FileNames(Dir.Path()), (std::vector<std::string>{"Film.tgz", "film"}));
   EXPECT_EQ(test::FileNames(Film()), std::vector<std::string>{"Film.CD1.srt"});
@@ -282,7 +283,7 @@ TEST_F(ReadySubtitles, MicroDvdStaysWhenTheVideoHasNoRate) {
   const TReadyPlan plan = PlanReadySubtitles(request);
   EXPECT_EQ(plan.Files.at(0).Content, "{100}{200}a\r\n");
   EXPECT_EQ(plan.Messages,
-            std::vector<std::string>{"Videonun kare h\xFDz\xFD okunamad\xFD; kareler d\xF6n\xFC\xFEt\xFCr\xFClmedi."});
+            std::vector<std::string>{Utf8ToCp1254("Videonun kare hızı okunamadı; kareler dönüştürülmedi.")});
 }
 
 TEST_F(ReadySubtitles, ExistingFilesAreAskedAboutAndNothingPartialStays) {
@@ -299,8 +300,8 @@ TEST_F(ReadySubtitles, ExistingFilesAreAskedAboutAndNothingPartialStays) {
   EXPECT_EQ(written.Written, std::vector<std::filesystem::path>{Film() / "Film.CD1.srt"});
   EXPECT_EQ(written.Refused, std::vector<std::filesystem::path>{Film() / "Film.CD2.srt"});
   EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "mine");
-  EXPECT_EQ(RefusedFilesText(written), "Film.CD2.srt zaten var; \xFCzerine yaz\xFDlmad\xFD.");
-  EXPECT_EQ(WrittenFilesText(written), "Altyaz\xFD kaydedildi: " + (Film() / "Film.CD1.srt").string());
+  EXPECT_EQ(RefusedFilesText(written), Utf8ToCp1254("Film.CD2.srt zaten var; üzerine yazılmadı."));
+  EXPECT_EQ(WrittenFilesText(written), Utf8ToCp1254("Altyazı kaydedildi: ") + (Film() / "Film.CD1.srt").string());
 
   WriteReadySubtitles(plan, [](const std::filesystem::path&) { return true; });
   EXPECT_EQ(ReadBytes(Film() / "Film.CD2.srt"), "two " + kSrtUtf8);

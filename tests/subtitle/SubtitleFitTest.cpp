@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "ReadySubtitle.h"
 #include "SubtitleFit.h"
 #include "TestSupport.h"
@@ -54,20 +55,21 @@ const TFitCase kCases[] = {
     {"JustUnderTheLimit", Srt(40, 63 * kMinute), 60 * kMinute, 25, std::nullopt},
     {"EndsAtSixtyPercent", Srt(40, 36 * kMinute), 60 * kMinute, 25, std::nullopt},
     {"TooLong", Srt(40, 64 * kMinute), 60 * kMinute, 25,
-     "Altyaz\xFD videodan uzun (son replik 1:04:00, video 1:00:00); videonun yan\xFDna konmad\xFD."},
+     Utf8ToCp1254("Altyazı videodan uzun (son replik 1:04:00, video 1:00:00); videonun yanına konmadı.")},
     {"TooShort", Srt(40, 35 * kMinute), 60 * kMinute, 25,
-     "Altyaz\xFD videodan k\xFDsa (son replik 0:35:00, video 1:00:00); videonun yan\xFDna konmad\xFD."},
+     Utf8ToCp1254("Altyazı videodan kısa (son replik 0:35:00, video 1:00:00); videonun yanına konmadı.")},
     {"AnotherFilm", Srt(900, 112 * kMinute), 60 * kMinute, 25,
-     "Altyaz\xFD videodan uzun (son replik 1:52:00, video 1:00:00); videonun yan\xFDna konmad\xFD."},
+     Utf8ToCp1254("Altyazı videodan uzun (son replik 1:52:00, video 1:00:00); videonun yanına konmadı.")},
     {"TooFewCues", Srt(9, 58 * kMinute), 60 * kMinute, 25,
-     "Altyaz\xFD" "da yaln\xFDz 9 replik var (en az 10); videonun yan\xFDna konmad\xFD."},
+     Utf8ToCp1254("Altyazıda yalnız 9 replik var (en az 10); videonun yanına konmadı.")},
     {"NoSubtitle", "Bu bir altyaz\xC4\xB1 de\xC4\x9Fil.\r\n", 60 * kMinute, 25,
-     "Altyaz\xFD okunamad\xFD; videonun yan\xFDna konmad\xFD."},
+
+     Utf8ToCp1254("Altyazı okunamadı; videonun yanına konmadı.")},
     {"LengthUnknown", Srt(3, 5 * kMinute), std::nullopt, 25, std::nullopt},
     // Frames at the video's rate, whatever the first line declares: 1500
     // frames are 60 s at the declared 25 FPS but 75 s at the video's 20.
     {"MicroDvdAtTheVideosRate", MicroDvd(1500, "25"), kMinute, 20,
-     "Altyaz\xFD videodan uzun (son replik 0:01:15, video 0:01:00); videonun yan\xFDna konmad\xFD."},
+     Utf8ToCp1254("Altyazı videodan uzun (son replik 0:01:15, video 0:01:00); videonun yanına konmadı.")},
     {"MicroDvdAtTheSameRate", MicroDvd(1500, "25"), kMinute, 25, std::nullopt},
 };
 
@@ -111,7 +113,7 @@ TEST_F(FitBesideVideos, EveryPartFitsOrNothingIsMadeReady) {
   EXPECT_TRUE(secondTooLong.Files.empty());
   ASSERT_EQ(secondTooLong.Messages.size(), 1u);
   EXPECT_EQ(secondTooLong.Messages[0],
-            "CD 2: Altyaz\xFD videodan uzun (son replik 0:00:19, video 0:00:12); videonun yan\xFDna konmad\xFD.");
+            Utf8ToCp1254("CD 2: Altyazı videodan uzun (son replik 0:00:19, video 0:00:12); videonun yanına konmadı."));
 
   // One CD's text for a film in two parts: the second part has none.
   const auto oneCd = PlanReadySubtitles(Request({{"a.srt", Srt(12, 23000)}}, 2));

@@ -98,7 +98,7 @@ TEST_F(SpeechSyncFiles, AnotherFilmsSubtitleIsRefusedAndNothingIsWritten) {
     EXPECT_LT(result.Synced.Alignment.Confidence, kConfidenceThreshold);
     EXPECT_TRUE(result.Written.empty());
     EXPECT_TRUE(Contains(SyncResultText(result),
-                         "ba\xFEka bir filmin altyaz\xFDs\xFD ya da filmde \xE7ok az konu\xFEma var"));
+                         Utf8ToCp1254("başka bir filmin altyazısı ya da filmde çok az konuşma var")));
   }
   EXPECT_EQ(test::FileNames(Dir.Path()), std::vector<std::string>{"Other.srt"});
 }
@@ -122,8 +122,8 @@ TEST_F(SpeechSyncFiles, ReplacingKeepsTheOriginalAndNoNameIsEverOverwritten) {
   // About 2.5 s back: the AAC encoder's priming delays the sound a little.
   EXPECT_NEAR(static_cast<double>(replaced.Synced.Alignment.Retiming.OffsetMs), -2500, 50);
   const std::string text = SyncResultText(replaced);
-  EXPECT_TRUE(Contains(text, " sn geri, oran 1, g\xFCven ")) << text;
-  EXPECT_TRUE(Contains(text, "\xD6zg\xFCn altyaz\xFD sakland\xFD: " + (Dir.Path() / "Film.orig.2.srt").string())) << text;
+  EXPECT_TRUE(Contains(text, Utf8ToCp1254(" sn geri, oran 1, güven "))) << text;
+  EXPECT_TRUE(Contains(text, Utf8ToCp1254("Özgün altyazı saklandı: ") + (Dir.Path() / "Film.orig.2.srt").string())) << text;
 
   // A chosen name is written as asked, but never over the film.
   const auto chosen = Dir.Path() / "chosen.srt";
@@ -143,7 +143,7 @@ TEST_F(SpeechSyncFiles, CuesBeforeTheFilmAreCountedInTheMessage) {
   const TSyncResult result = SyncSubtitleFile({Film.File, early}, {});
   ASSERT_TRUE(result.Synced.Retimed);
   EXPECT_EQ(result.Synced.Retimed->Dropped, 1);
-  EXPECT_TRUE(Contains(SyncResultText(result), "Filmden \xF6nce biten 1 sat\xFDr at\xFDld\xFD."));
+  EXPECT_TRUE(Contains(SyncResultText(result), Utf8ToCp1254("Filmden önce biten 1 satır atıldı.")));
 }
 
 TEST_F(SpeechSyncFiles, UnreadableInputsAreToldAndNothingIsWritten) {
@@ -166,14 +166,14 @@ TEST_F(SpeechSyncFiles, UnreadableInputsAreToldAndNothingIsWritten) {
   };
   const TCase cases[] = {
       {silent, subtitle, TSyncFailure::NoAudio, "Videoda ses yok: Silent.mkv"},
-      {corrupt, subtitle, TSyncFailure::VideoUnreadable, "Video okunamad\xFD: Corrupt.mkv"},
-      {notFilm, subtitle, TSyncFailure::VideoUnreadable, "Video okunamad\xFD: Notes.avi"},
-      {missing, subtitle, TSyncFailure::VideoUnreadable, "Video okunamad\xFD: Missing.mkv"},
+      {corrupt, subtitle, TSyncFailure::VideoUnreadable, Utf8ToCp1254("Video okunamadı: Corrupt.mkv")},
+      {notFilm, subtitle, TSyncFailure::VideoUnreadable, Utf8ToCp1254("Video okunamadı: Notes.avi")},
+      {missing, subtitle, TSyncFailure::VideoUnreadable, Utf8ToCp1254("Video okunamadı: Missing.mkv")},
       // The subtitle is judged before the audio is read: the film here is missing.
-      {missing, styled, TSyncFailure::FormatNotWritable, "Advanced SubStation Alpha altyaz\xFDlar\xFD sese e\xFEitlenemez"},
-      {missing, noCues, TSyncFailure::NoCues, "Altyaz\xFD" "da zamanl\xFD sat\xFDr yok: Empty.srt"},
-      {missing, binary, TSyncFailure::SubtitleUnreadable, "Altyaz\xFD okunamad\xFD: Film.bin.srt"},
-      {Film.File, Dir.Path() / "Gone.srt", TSyncFailure::SubtitleUnreadable, "Altyaz\xFD okunamad\xFD: Gone.srt"},
+      {missing, styled, TSyncFailure::FormatNotWritable, Utf8ToCp1254("Advanced SubStation Alpha altyazıları sese eşitlenemez")},
+      {missing, noCues, TSyncFailure::NoCues, Utf8ToCp1254("Altyazıda zamanlı satır yok: Empty.srt")},
+      {missing, binary, TSyncFailure::SubtitleUnreadable, Utf8ToCp1254("Altyazı okunamadı: Film.bin.srt")},
+      {Film.File, Dir.Path() / "Gone.srt", TSyncFailure::SubtitleUnreadable, Utf8ToCp1254("Altyazı okunamadı: Gone.srt")},
   };
   const auto before = test::FileNames(Dir.Path());
   for (const TCase& bad : cases) {
@@ -220,10 +220,10 @@ TEST_F(SpeechSyncFiles, EachPartOfAFilmIsAlignedWithItsOwnVideo) {
   EXPECT_EQ(plan.Files[2].Content, unfit);
   ASSERT_EQ(plan.Messages.size(), 3u);
   const std::string firstName = Film.File.filename().string() + ": ";
-  EXPECT_TRUE(plan.Messages[0].starts_with(firstName + "Altyaz\xFD filmin sesine e\xFEitlendi: 2,")) << plan.Messages[0];
+  EXPECT_TRUE(plan.Messages[0].starts_with(firstName + Utf8ToCp1254("Altyazı filmin sesine eşitlendi: 2,"))) << plan.Messages[0];
   EXPECT_TRUE(Contains(plan.Messages[0], " sn geri")) << plan.Messages[0];
   EXPECT_TRUE(Contains(plan.Messages[1], " sn ileri")) << plan.Messages[1];
-  EXPECT_TRUE(Contains(plan.Messages[2], "oturmad\xFD")) << plan.Messages[2];
+  EXPECT_TRUE(Contains(plan.Messages[2], Utf8ToCp1254("oturmadı"))) << plan.Messages[2];
 }
 
 // The speech itself, as the detector hears it.

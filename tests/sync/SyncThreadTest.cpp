@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "CodePage.h"
 #include "Dispatcher.h"
 #include "SubtitleSync.h"
 #include "SyncFilms.h"
@@ -84,7 +85,7 @@ TEST_F(SyncThreadTest, AFailureIsToldNotThrown) {
   thread->Start();
   ASSERT_TRUE(Ui->ProcessUntil([this] { return Ended; }, 60s));
   thread->Join();
-  EXPECT_EQ(thread->FailureText(), "Video okunamad\xFD: Missing.mkv");
+  EXPECT_EQ(thread->FailureText(), Utf8ToCp1254("Video okunamadı: Missing.mkv"));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 
 #include "AboutBox.h"
 #include "AdvancedSearchDialog.h"
+#include "CodePage.h"
 #include "DownloadOptionsDialog.h"
 #include "ProgramSettings.h"
 #include "ProxyFile.h"
@@ -35,8 +36,8 @@ namespace velkaro {
 namespace {
 
 // Code page 1254 texts the dialogs show in boxes.
-const std::string kBadMaximum = "Hatal\xFD [Extratitles.net] Maksimum Sonu\xE7 belirlediniz.";
-const std::string kCannotWrite = " yaz\xFDlam\xFDyor.";
+const std::string kBadMaximum = Utf8ToCp1254("Hatalı [Extratitles.net] Maksimum Sonuç belirlediniz.");
+const std::string kCannotWrite = Utf8ToCp1254(" yazılamıyor.");
 
 std::string Lines(const std::vector<std::string>& lines) {
   std::string text;
@@ -124,7 +125,7 @@ class DialogsTest : public QObject {
 
   void searchDialogDefaultsWithoutSettingsFile() {
     auto dialog = NewSearchDialog();
-    QCOMPARE(Prompt.Errors, std::vector<std::string>{kBadSettingsFile});
+    QCOMPARE(Prompt.Errors, std::vector<std::string>{Tr1254(kBadSettingsFile)});
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Gelişmiş Arama"));
     for (const char* site : {"chkExtraTitles", "chkDivxSubtitles", "chkSubDb", "chkDivxForever", "chkPodnapisi"}) {
       QVERIFY2(Child<QCheckBox>(*dialog, site).isChecked(), site);
@@ -232,7 +233,7 @@ class DialogsTest : public QObject {
     WriteAll(SettingsPath(), content.toStdString());
     auto dialog = NewSearchDialog();
     QCOMPARE(Prompt.Errors.size(), reported ? 1u : 0u);
-    if (reported) QCOMPARE(Prompt.Errors.front(), std::string(kBadSettingsFile));
+    if (reported) QCOMPARE(Prompt.Errors.front(), Tr1254(kBadSettingsFile));
     QCOMPARE(Child<QComboBox>(*dialog, "ComboBox1").currentIndex(), language);
     // Whatever was read, closing leaves a file that reads back cleanly.
     dialog->show();
@@ -355,7 +356,7 @@ class DialogsTest : public QObject {
     QVERIFY(Session->Rows().Count() > 0);
     QVERIFY(sim.RequestsTo(SiteId::SubDb).empty());
     QVERIFY(!sim.RequestsTo(SiteId::ExtraTitles).empty());
-    QCOMPARE(Session->Panel(TSearchSession::kStatusPanel), std::string("Arama hatas\xFDz tamamland\xFD."));
+    QCOMPARE(Session->Panel(TSearchSession::kStatusPanel), Utf8ToCp1254("Arama hatasız tamamlandı."));
   }
 
   void searchDialogEscapeLaunchesNothing() {
@@ -373,7 +374,7 @@ class DialogsTest : public QObject {
 
   void proxyDialogWithoutFile() {
     auto dialog = NewProxyDialog();
-    QCOMPARE(Prompt.Errors, std::vector<std::string>{kProxyFileMissing});
+    QCOMPARE(Prompt.Errors, std::vector<std::string>{Tr1254(kProxyFileMissing)});
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Proxy Ayarları"));
     QCOMPARE(Child<QCheckBox>(*dialog, "CheckBox1").text(), QStringLiteral("Internet'e bir Proxy Server üzerinden bağlanıyorum."));
     QVERIFY(!Child<QCheckBox>(*dialog, "CheckBox1").isChecked());

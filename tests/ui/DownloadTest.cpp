@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "DownloadRequest.h"
+
 #include "DownloadWindow.h"
 #include "FileContent.h"
 #include "MainWindow.h"
@@ -158,9 +160,9 @@ class DownloadTest : public QObject {
     H->Main->StartDownload();
     QCOMPARE(ReadFileContent(*H->SaveAnswer), H->Bytes(0));
     QCOMPARE(test::FileNames(H->TargetDir.Path()), std::vector<std::string>{"Heat.zip"});
-    QCOMPARE(H->Prompt.Informations, std::vector<std::string>{"Altyaz\xFD indirildi...\r\n\r\nFilm Ad\xFD: Heat\r\n"
-                                                              "FPS: 23,976\r\nCD Say\xFDs\xFD: 2\r\n"
-                                                              "Eklenme Tarihi: 05.01.2005"});
+    QCOMPARE(H->Prompt.Informations, std::vector<std::string>{Utf8ToCp1254("Altyazı indirildi...\r\n\r\nFilm Adı: Heat\r\n"
+                                                                           "FPS: 23,976\r\nCD Sayısı: 2\r\n"
+                                                                           "Eklenme Tarihi: 05.01.2005")});
   }
 
   // A search started from a two-part film: the archive is saved as chosen,
@@ -188,7 +190,7 @@ class DownloadTest : public QObject {
     const std::string& message = H->Prompt.Informations[0];
     QVERIFY(message.starts_with(DownloadedMessage("Film", "23,976", "2", "05.01.2005")));
     // Names in the message, which wraps long words anywhere; whole paths in its details.
-    QVERIFY(message.find("Altyaz\xFD kaydedildi: Film.CD1.srt") != std::string::npos);
+    QVERIFY(message.find(Utf8ToCp1254("Altyazı kaydedildi: Film.CD1.srt")) != std::string::npos);
     QVERIFY(message.find(videos.Path().string()) == std::string::npos);
     QCOMPARE(H->Prompt.Details.at(0), H->SaveAnswer->string() + "\r\n" + (videos.Path() / "Film.CD1.srt").string());
 
@@ -271,7 +273,7 @@ class DownloadTest : public QObject {
     QVERIFY(stopping.elapsed() < 5000);
     QCOMPARE(ReadFileContent(window.SavePath), H->Bytes(0));
     QCOMPARE(H->Prompt.Informations.size(), 1u);
-    QVERIFY(H->Prompt.Informations[0].find("Ar\xFEiv a\xE7ma durduruldu") != std::string::npos);
+    QVERIFY(H->Prompt.Informations[0].find(Utf8ToCp1254("Arşiv açma durduruldu")) != std::string::npos);
     QCOMPARE(test::FileNames(H->TargetDir.Path()), (std::vector<std::string>{"Film.zip", "slow-unpack"}));
   }
 

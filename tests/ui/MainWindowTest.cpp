@@ -45,10 +45,10 @@
 namespace velkaro {
 namespace {
 
-constexpr const char* kBadSettings = "Hatal\xFD konfig\xFCrasyon dosyas\xFD.";
-constexpr const char* kClearQuestion = "Bulunan sonu\xE7lar temizlensin mi?";
-constexpr const char* kExitQuestion = "Programdan \xE7\xFDkmak istiyormusunz?";
-constexpr const char* kProxyFileMissing = "Proxy konfig\xFCrasyon dosyas\xFD bulunamad\xFD.";
+const std::string kBadSettings = Utf8ToCp1254("Hatalı konfigürasyon dosyası.");
+const std::string kClearQuestion = Utf8ToCp1254("Bulunan sonuçlar temizlensin mi?");
+const std::string kExitQuestion = Utf8ToCp1254("Programdan çıkmak istiyormusunz?");
+const std::string kProxyFileMissing = Utf8ToCp1254("Proxy konfigürasyon dosyası bulunamadı.");
 constexpr int kSearchTimeoutMs = 60000;
 
 TSubtitleInfo Record(std::string film, std::string url = "http://www.extratitles.net/xsubt.subt.link.php?id=1&f=a.zip",
@@ -240,14 +240,13 @@ void WriteProxyFile(const std::filesystem::path& dir, std::uint16_t port) {
   std::ofstream(dir / "proxy.txt", std::ios::binary) << "1\r\n127.0.0.1:" << port << "\r\n";
 }
 
-const std::vector<const char*> kSelectedItems = {"btnKaydet",  "mmItemKaydet",         "btnProperties",
-                                                 "mmItemProperties", "mmItemDeleteSelected", "pmDeleteSelected",
-                                                 "pmDownload", "pmProperties"};
-const std::vector<const char*> kRowsItems = {"btnSort", "mmSort", "btnClear", "mmItemClearAll", "pmSort", "pmClearAll"};
-const std::vector<const char*> kSearchingItems = {"btnStopThreads", "mmItemStopThreads"};
+const std::vector<const char*> kSelectedItems = {"btnKaydet", "cmdDownload", "cmdProperties", "mmItemDeleteSelected",
+                                                 "pmDeleteSelected"};
+const std::vector<const char*> kRowsItems = {"btnSort", "mmSort", "cmdAskClear", "mmItemClearAll", "pmSort"};
+const std::vector<const char*> kSearchingItems = {"cmdStop"};
 const std::vector<const char*> kIdleItems = {"mmItemProxy"};
 // No rule: always enabled.
-const std::vector<const char*> kFreeItems = {"btnProxy", "btnSearch", "mmItemSearch", "btnGridOn", "mmItemExit",
+const std::vector<const char*> kFreeItems = {"btnProxy", "btnSearch", "cmdSearch", "btnGridOn", "mmItemExit",
                                              "mmItemAbout", "mmItemOpenVideo"};
 
 }  // namespace
@@ -440,6 +439,55 @@ class MainWindowTest : public QObject {
     gate->Open();
   }
 
+  void aCommandIsOneItemInTheMenuBarToolBarAndContextMenuShowingItsKey() {
+    H->WriteSettings();
+    TfrmMain& window = H->OpenShown();
+    QList<QAction*> menuBar;
+    for (const QMenu* menu : window.menuBar()->findChildren<QMenu*>()) menuBar += menu->actions();
+    const QList<QAction*> toolBar = window.findChild<QToolBar*>(QStringLiteral("ToolBar"))->actions();
+    const QList<QAction*> contextMenu = window.findChild<QMenu*>(QStringLiteral("ContextMenu"))->actions();
+    auto everywhere = [&](const char* name, bool inMenuBar, bool onToolBar, bool inContextMenu) {
+      QAction* command = &H->Action(name);
+      QVERIFY2(menuBar.contains(command) == inMenuBar, name);
+      QVERIFY2(toolBar.contains(command) == onToolBar, name);
+      QVERIFY2(contextMenu.contains(command) == inContextMenu, name);
+    };
+    everywhere("cmdStop", true, true, false);
+    everywhere("cmdProperties", true, true, true);
+    // The menu bar's "Tümünü sil" does not ask: another command.
+    everywhere("cmdAskClear", false, true, true);
+    everywhere("cmdDownload", true, false, true);
+    everywhere("cmdFetchBest", true, false, true);
+    everywhere("cmdSortBy0", true, false, false);
+
+    // What the menus show: the caption, then the key.
+    auto shown = [this](const char* name) {
+      const QAction& command = H->Action(name);
+      return command.text() + QLatin1Char('\t') + command.shortcut().toString(QKeySequence::NativeText);
+    };
+    QCOMPARE(shown("cmdSearch"), QStringLiteral("&Ara...\tCtrl+S"));
+    QCOMPARE(shown("cmdStop"), QStringLiteral("&Durdur\tCtrl+D"));
+    QCOMPARE(shown("cmdDownload"), QString::fromUtf8("İ&ndir...\tCtrl+K"));
+    QCOMPARE(shown("cmdProperties"), QString::fromUtf8("Ö&zellikler\tCtrl+O"));
+    QCOMPARE(shown("cmdFetchBest"), QString::fromUtf8("En &uygununu indir\tCtrl+E"));
+    QCOMPARE(shown("cmdAskClear"), QString::fromUtf8("&Tümünü Sil\tCtrl+Alt+X"));
+    QCOMPARE(shown("mmItemOpenVideo"), QString::fromUtf8("&Video aç...\tCtrl+V"));
+    // The tool bar's captions.
+    QCOMPARE(H->Action("cmdStop").iconText(), QStringLiteral("Durdur"));
+    QCOMPARE(H->Action("cmdProperties").iconText(), QString::fromUtf8("Özellikler"));
+    QCOMPARE(H->Action("cmdAskClear").iconText(), QStringLiteral("Temizle"));
+    QCOMPARE(H->Action("cmdAskClear").toolTip(), QStringLiteral("Temizle (Ctrl+Alt+X)"));
+    for (const char* name : {"cmdStop", "cmdProperties", "cmdAskClear"}) {
+      QVERIFY2(!H->Action(name).isIconVisibleInMenu(), name);
+    }
+    // A drop-down button opens on a click anywhere on it, no arrow part beside.
+    QToolBar& tools = *window.findChild<QToolBar*>(QStringLiteral("ToolBar"));
+    for (const char* name : {"btnSearch", "btnSort", "btnKaydet", "btnSettings"}) {
+      const auto* button = qobject_cast<QToolButton*>(tools.widgetForAction(&H->Action(name)));
+      QVERIFY2(button != nullptr && button->popupMode() == QToolButton::InstantPopup, name);
+    }
+  }
+
   void keysRunTheirCommandOnceAndOnlyWhenEnabled() {
     H->WriteSettings();
     TfrmMain& window = H->OpenShown();
@@ -484,13 +532,14 @@ class MainWindowTest : public QObject {
     auto fill = [this] {
       H->Add(Record("Heat"));
       H->Add(Record("Ronin"));
-      H->Window->Session().SetPanel(TSearchSession::kStatusPanel, "Arama hatas\xFDz tamamland\xFD.");
+      H->Window->Session().SetPanel(TSearchSession::kStatusPanel, Utf8ToCp1254("Arama hatasız tamamlandı."));
     };
     fill();
     H->Prompt.Answer = false;
     H->Key(Qt::Key_X, Qt::ControlModifier | Qt::AltModifier);
-    H->Action("btnClear").trigger();
-    H->Action("pmClearAll").trigger();
+    // The tool bar's "Temizle" and the context menu's "Tümünü Sil": one command.
+    H->Action("cmdAskClear").trigger();
+    H->Action("cmdAskClear").trigger();
     QCOMPARE(H->Prompt.Questions, std::vector<std::string>(3, kClearQuestion));
     QCOMPARE(H->Column(0).size(), 2u);
     QCOMPARE(H->Panel(1), QStringLiteral("2"));
@@ -537,7 +586,7 @@ class MainWindowTest : public QObject {
     H->Add(Record("MATRIX", "u3", "1", ""));
     H->Add(Record("heat", "u4", "3", "5.1.2005"));
 
-    H->Action("pmSort4").trigger();
+    H->Action("cmdSortBy4").trigger();
     QCOMPARE(window.SortColumn(), 4);
     QCOMPARE(H->Column(4), (std::vector<std::string>{"1", "10", "2", "3"}));
 
@@ -555,7 +604,7 @@ class MainWindowTest : public QObject {
 
     // The selection stays with its row.
     H->Select(3);
-    H->Action("btnSort1").trigger();
+    H->Action("cmdSortBy1").trigger();
     QCOMPARE(H->Column(1), (std::vector<std::string>{"u1", "u2", "u3", "u4"}));
     QCOMPARE(window.SelectedRow(), std::optional<std::size_t>(2));
 
@@ -573,7 +622,7 @@ class MainWindowTest : public QObject {
     TfrmMain& window = H->OpenShown();
     for (const char* film : {"b", "a", "b", "a", "b"}) H->Add(Record(film));
     H->Select(2);  // the second "b"
-    H->Action("mmItemSort0").trigger();
+    H->Action("cmdSortBy0").trigger();
     QCOMPARE(window.SelectedRow(), std::optional<std::size_t>(3));
   }
 
@@ -584,19 +633,19 @@ class MainWindowTest : public QObject {
     record.Uploader.clear();
     record.Language = "T\xFCrk\xE7" "e";
     H->Add(record);
-    H->Action("btnProperties").trigger();
+    H->Action("cmdProperties").trigger();
     QVERIFY(H->Prompt.Informations.empty());  // nothing selected
     H->Select(0);
-    H->Action("mmItemProperties").trigger();
+    H->Action("cmdProperties").trigger();
     QCOMPARE(H->Prompt.Informations.size(), 1u);
     QCOMPARE(H->Prompt.Informations[0],
-             std::string("Film ad\xFD:  Heat\r\n"
-                         "Altyaz\xFD Dili:  T\xFCrk\xE7" "e\r\n"
-                         "FPS:  23,976\r\n"
-                         "CD Say\xFDs\xFD:  2\r\n"
-                         "Eklenme Tarihi:  05.01.2005\r\n"
-                         "Altyaz\xFD Format\xFD:  SubRip\r\n"
-                         "Ekleyen:  \r\n"));
+             Utf8ToCp1254("Film adı:  Heat\r\n"
+                          "Altyazı Dili:  Türkçe\r\n"
+                          "FPS:  23,976\r\n"
+                          "CD Sayısı:  2\r\n"
+                          "Eklenme Tarihi:  05.01.2005\r\n"
+                          "Altyazı Formatı:  SubRip\r\n"
+                          "Ekleyen:  \r\n"));
   }
 
   // Qt's tester checks every notification the list model sends against what
@@ -609,7 +658,7 @@ class MainWindowTest : public QObject {
     H->Select(1);
     H->Action("mmItemDeleteSelected").trigger();
     H->ClickHeader(0);
-    H->Action("btnSort1").trigger();
+    H->Action("cmdSortBy1").trigger();
     QCOMPARE(window.ResultView().model()->rowCount(), 3);
     H->Action("mmItemClearAll").trigger();
     QCOMPARE(window.ResultView().model()->rowCount(), 0);
@@ -668,7 +717,7 @@ class MainWindowTest : public QObject {
 
     // Painted, sorted and inspected without harm; the message shows the whole name.
     QVERIFY(!window.grab().isNull());
-    H->Action("mmItemSort0").trigger();
+    H->Action("cmdSortBy0").trigger();
     H->Action("btnGridOn").trigger();
     QVERIFY(!window.grab().isNull());
     const auto names = H->Column(0);
@@ -755,7 +804,7 @@ class MainWindowTest : public QObject {
 
     const std::string proxyFile = (root / "a-file" / "velkaro" / "proxy.txt").string();
     QCOMPARE(H->Prompt.Errors, (std::vector<std::string>{kBadSettings, kBadSettings, kProxyFileMissing,
-                                                         proxyFile + " yaz\xFDlam\xFDyor.", kBadSettings}));
+                                                         proxyFile + Utf8ToCp1254(" yazılamıyor."), kBadSettings}));
   }
 
   // Ctrl+C in the terminal: the close box's way out, question and saved start-up choice included.
@@ -830,7 +879,7 @@ class MainWindowTest : public QObject {
     H->WriteSettings();
     H->OpenShown();
     H->Drive = SearchFor(QStringLiteral("Matrix"));
-    H->Action("mmItemSearch").trigger();
+    H->Action("cmdSearch").trigger();
     QCOMPARE(H->Dialogs.size(), 1u);
     QTRY_COMPARE_WITH_TIMEOUT(H->Panel(2), QString::fromUtf8("Arama hatasız tamamlandı."), kSearchTimeoutMs);
     QVERIFY(H->Window->Session().Idle());
@@ -961,7 +1010,7 @@ class MainWindowTest : public QObject {
     H->WriteSettingsWithoutSites();
     TfrmMain& window = H->OpenShown();
     H->Drive = SearchFor(QStringLiteral("Fast & Furious"));
-    H->Action("mmItemSearch").trigger();
+    H->Action("cmdSearch").trigger();
     H->Add(Record("Fast & Furious"));
     const auto video = H->Dir.Path() / "Istanbul.Hatirasi.2005.DVDRip.avi";
     test::WriteBytes(video, "not a video");

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "Dispatcher.h"
+#include "Diagnostics.h"
 #include "FileContent.h"
+#include "ProgramVersion.h"
 #include "TestSupport.h"
 #include "UpdateThread.h"
 #include "sitesim/SimServer.h"
@@ -24,9 +26,9 @@ namespace {
 using namespace std::chrono_literals;
 
 using TState = std::pair<std::string, bool>;  // status panel 0 text, repainted at once
-const TState kNoNewVersionState{kNoNewVersion, true};
+const TState kNoNewVersionState{Tr1254(kNoNewVersion), true};
 const TState kAskedState{"", true};
-const TState kFailedState{kCheckFailed, false};
+const TState kFailedState{Tr1254(kCheckFailed), false};
 
 // The queue the tests drain, telling them when a worker starts waiting on it.
 class TWatchedDispatcher final : public IUiDispatcher {
@@ -147,7 +149,7 @@ TEST_F(UpdateThreadTest, AnyOtherVersionTextAsksAndTheBannerComesWhateverTheAnsw
     Prompt.Answer = yes = !yes;
     Run();
     EXPECT_EQ(States, std::vector<TState>{kAskedState});
-    EXPECT_EQ(Prompt.Questions, std::vector<std::string>{kUpdateQuestion});
+    EXPECT_EQ(Prompt.Questions, std::vector<std::string>{Tr1254(kUpdateQuestion)});
     EXPECT_EQ(Opened, yes ? std::vector<std::string>{kDownloadPage} : std::vector<std::string>{});
     EXPECT_EQ(Banners.size(), 1u);
   }
@@ -171,6 +173,31 @@ TEST_F(UpdateThreadTest, AFailedVersionRequestShowsTheErrorWithoutQuestionOrBann
     EXPECT_EQ(MakerPaths(), std::vector<std::string>{"/vk/versiyon.php"});
     EXPECT_FALSE(std::filesystem::exists(BannerFile()));
   }
+}
+
+TEST_F(UpdateThreadTest, EachRequestAndTheEndAreToldInTheDiagnostics) {
+  std::vector<std::string> lines;
+  const auto diagnostics = std::make_shared<TDiagnostics>([&lines](std::string_view line) { lines.emplace_back(line); });
+  Maker().SetVersionText("1.30\n");
+  auto check = NewCheck();
+  check->Diagnostics = diagnostics;
+  RunToEnd(*check);
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_TRUE(lines[0].starts_with("[update] GET " + MakerAddress("/vk/versiyon.php") + " -> 200, 5 bytes, ")) << lines[0];
+  EXPECT_EQ(lines[1], std::string("[update] version 1.30 offered, this is ") + kProgramVersion);
+  EXPECT_TRUE(lines[4].starts_with("[update] GET " + MakerAddress("/vk/banner.gif") + " -> 200, ")) << lines[4];
+  EXPECT_EQ(lines[5], "[update] banner shown");
+
+  // A failure says why rather than only that the check failed.
+  Reset();
+  lines.clear();
+  Sim.AddFault(std::string(sim::kUpdateRouteKey), sim::TFault::ErrorStatus(500).When("versiyon.php"));
+  check = NewCheck();
+  check->Diagnostics = diagnostics;
+  RunToEnd(*check);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_TRUE(lines[0].ends_with(": HTTP 500")) << lines[0];
+  EXPECT_EQ(lines[1], "[update] failed: HTTP 500");
 }
 
 TEST_F(UpdateThreadTest, ABannerFailureReplacesTheVersionOutcome) {

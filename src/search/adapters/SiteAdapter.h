@@ -12,8 +12,8 @@
 // them. The search driver fetches, inflates, tokenizes, walks, follows pages,
 // hands records over and adds markers for every site alike.
 //
-// A new site needs more than its adapter: its SiteId and host, its launch
-// place, its conf.vkcf line, its check box and a stand-in site. The README's
+// A new site needs more than its adapter: its SiteId and row of facts
+// (Sites.h), its check box's place and a stand-in site. The README's
 // "Adding a site" lists the files in order.
 
 namespace velkaro {
