@@ -19,16 +19,8 @@ constexpr std::chrono::milliseconds kPoll{100};
 constexpr const char* kAllLanguages = "All";
 constexpr const char* kAllFormats = "All";
 
-// Shown in code page 1254; "%1" stands for the film or video.
-constexpr const char* kSkipped = VK_TEXT("%1: yanında altyazı var; atlandı.");
-constexpr const char* kNoTitle = VK_TEXT("%1: film adı çıkarılamadı.");
-constexpr const char* kNoRows = VK_TEXT("%1: hiç altyazı bulunamadı.");
-constexpr const char* kNoCandidate = VK_TEXT("%1: indirilebilecek uygun altyazı yok.");
-constexpr const char* kNoneFitted = VK_TEXT("%1: denenen altyazıların hiçbiri uymadı.");
-
-// A line the sync said about the film's subtitle, under the film's name.
-constexpr const char* kFilmLine = VK_TEXT("%1: %2");
-
+// A note in code page 1254: "%1" is the film or video, "%2" a line the sync
+// said about the film's subtitle.
 std::string Note(const char* text, std::string_view subject, std::string_view line = {}) {
   return FillIn(Tr1254(text), {subject, line});
 }
@@ -57,7 +49,7 @@ TFilmResult TFilmJob::Run() {
   if (FoundExisting()) return std::move(Result_);
   Probe();
   if (Result_.Facts.Title.empty()) {
-    Result_.Notes.push_back(Note(kNoTitle, Utf8ToCp1254(Result_.Videos.front().string())));
+    Result_.Notes.push_back(Note(VK_TEXT("%1: film adı çıkarılamadı."), Utf8ToCp1254(Result_.Videos.front().string())));
     return std::move(Result_);
   }
   Search();
@@ -72,7 +64,7 @@ bool TFilmJob::FoundExisting() {
   for (const auto& video : Result_.Videos) {
     if (auto existing = SubtitleBeside(video)) {
       Result_.Existing = std::move(existing);
-      Result_.Notes.push_back(Note(kSkipped, Utf8ToCp1254(video.string())));
+      Result_.Notes.push_back(Note(VK_TEXT("%1: yanında altyazı var; atlandı."), Utf8ToCp1254(video.string())));
       return true;
     }
   }
@@ -114,14 +106,14 @@ void TFilmJob::Search() {
     }
   }
   Result_.Rows = Session_->Rows().All();
-  if (Result_.Rows.empty()) Result_.Notes.push_back(Note(kNoRows, film));
+  if (Result_.Rows.empty()) Result_.Notes.push_back(Note(VK_TEXT("%1: hiç altyazı bulunamadı."), film));
 }
 
 void TFilmJob::Rank() {
   const TMatchFilm film = MatchFilmOf(Result_.Facts, Settings_.Languages, Settings_.Options);
   Result_.Judged = JudgeRows(film, Result_.Rows, Session_->Sites());
   if (!Result_.Rows.empty() && !Result_.HasCandidate()) {
-    Result_.Notes.push_back(Note(kNoCandidate, Utf8ToCp1254(Result_.Facts.Title)));
+    Result_.Notes.push_back(Note(VK_TEXT("%1: indirilebilecek uygun altyazı yok."), Utf8ToCp1254(Result_.Facts.Title)));
   }
 }
 
@@ -144,12 +136,12 @@ void TFilmJob::Fetch() {
   Wait([&fetch] { return fetch.Finished(); }, [&fetch] { fetch.Stop(); });
   Result_.Fetch = fetch.Outcome();
   if (!Result_.Fetch.Placed && !Result_.Fetch.Stopped) {
-    Result_.Notes.push_back(Note(kNoneFitted, Utf8ToCp1254(Result_.Facts.Title)));
+    Result_.Notes.push_back(
+        Note(VK_TEXT("%1: denenen altyazıların hiçbiri uymadı."), Utf8ToCp1254(Result_.Facts.Title)));
   }
   // What the sync with the speech made of the placed subtitle, as download --sync tells it.
   for (const auto& line : Result_.Fetch.SyncMessages) {
-    Result_.Notes.push_back(Note(kFilmLine, Utf8ToCp1254(Result_.Facts.Title), line));
-
+    Result_.Notes.push_back(Note(VK_TEXT("%1: %2"), Utf8ToCp1254(Result_.Facts.Title), line));
   }
   for (const auto& tried : Result_.Fetch.Tried) {
     if (!tried.Refusal.empty()) Result_.Notes.push_back("  " + Result_.Rows[tried.Row].Info.Url + ": " + tried.Refusal);

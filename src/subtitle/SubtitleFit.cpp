@@ -14,13 +14,7 @@ namespace velkaro {
 
 namespace {
 
-// Shown in code page 1254; "%1" and "%2" stand for the numbers the reason is about.
-constexpr const char* kNotSubtitle = VK_TEXT("Altyazı okunamadı; videonun yanına konmadı.");
-constexpr const char* kFewCues = VK_TEXT("Altyazıda yalnız %1 replik var (en az %2); videonun yanına konmadı.");
-constexpr const char* kTooLong = VK_TEXT("Altyazı videodan uzun (son replik %1, video %2); videonun yanına konmadı.");
-constexpr const char* kTooShort = VK_TEXT("Altyazı videodan kısa (son replik %1, video %2); videonun yanına konmadı.");
-constexpr const char* kPart = VK_TEXT("CD %1: %2");
-
+// A reason in code page 1254, "%1" and "%2" filled with the numbers it is about.
 std::string Filled(const char* text, std::string_view first, std::string_view second) {
   return FillIn(Tr1254(text), {first, second});
 }
@@ -50,15 +44,20 @@ std::optional<std::string> FitProblem(std::string_view utf8, std::optional<std::
                                       std::optional<double> videoFps) {
   if (!videoMs || *videoMs <= 0) return std::nullopt;
   const auto subtitle = videoFps ? ParseSubtitle(utf8, *videoFps) : ParseSubtitle(utf8);
-  if (!subtitle) return Tr1254(kNotSubtitle);
+  if (!subtitle) return Tr1254("Altyazı okunamadı; videonun yanına konmadı.");
   if (subtitle->Cues.size() < kMinFitCues) {
-    return Filled(kFewCues, std::to_string(subtitle->Cues.size()), std::to_string(kMinFitCues));
+    return Filled(VK_TEXT("Altyazıda yalnız %1 replik var (en az %2); videonun yanına konmadı."),
+                  std::to_string(subtitle->Cues.size()), std::to_string(kMinFitCues));
   }
   const std::int64_t end = LastEndMs(*subtitle, videoFps);
   const auto video = static_cast<double>(*videoMs);
-  if (static_cast<double>(end) > video * kLatestEndShare) return Filled(kTooLong, ClockText(end), ClockText(*videoMs));
+  if (static_cast<double>(end) > video * kLatestEndShare) {
+    return Filled(VK_TEXT("Altyazı videodan uzun (son replik %1, video %2); videonun yanına konmadı."), ClockText(end),
+                  ClockText(*videoMs));
+  }
   if (static_cast<double>(end) < video * kEarliestEndShare) {
-    return Filled(kTooShort, ClockText(end), ClockText(*videoMs));
+    return Filled(VK_TEXT("Altyazı videodan kısa (son replik %1, video %2); videonun yanına konmadı."), ClockText(end),
+                  ClockText(*videoMs));
   }
   return std::nullopt;
 }
@@ -67,7 +66,7 @@ std::optional<std::string> FitProblemBeside(std::string_view utf8, const std::fi
                                             std::size_t part, std::size_t parts) {
   const TVideoProbe probe = ProbeVideoFile(video);
   auto problem = FitProblem(utf8, probe.DurationMs, ParseFrameRate(probe.Fps));
-  if (problem && parts > 1) problem = Filled(kPart, std::to_string(part + 1), *problem);
+  if (problem && parts > 1) problem = Filled(VK_TEXT("CD %1: %2"), std::to_string(part + 1), *problem);
   return problem;
 }
 

@@ -57,17 +57,6 @@ namespace velkaro {
 
 namespace {
 
-// Texts shown in code page 1254 (UserText.h).
-constexpr const char* kVersionChecking = VK_TEXT("Yeni sürüm kontrol ediliyor...");
-constexpr const char* kExitQuestion = VK_TEXT("Programdan çıkmak istiyormusunz?");
-constexpr const char* kClearQuestion = VK_TEXT("Bulunan sonuçlar temizlensin mi?");
-constexpr const char* kFetchingBest = VK_TEXT("En uygun altyazı indiriliyor...");
-constexpr const char* kNoCandidate = VK_TEXT("İndirilebilecek uygun altyazı yok.");
-constexpr const char* kPlaced = VK_TEXT("Videonun yanına konan altyazı: %1 (%2, uyum %3)");
-constexpr const char* kPlacedStatus = VK_TEXT("Altyazı videonun yanına kondu.");
-constexpr const char* kNoneFitted = VK_TEXT("Denenen altyazıların hiçbiri videoya uymadı:");
-constexpr const char* kNoneFittedStatus = VK_TEXT("Uygun altyazı bulunamadı.");
-
 constexpr QSize kWindowSize(611, 503);
 constexpr int kMenuBarHeight = 23;
 constexpr int kToolPanelHeight = 75;
@@ -80,7 +69,6 @@ constexpr const char* kSortItems[kColumnCount] = {
     VK_TEXT("&Film Adı"), VK_TEXT("&URL"),      VK_TEXT("&Dil"),      VK_TEXT("F&PS"),
     VK_TEXT("&CD"),       VK_TEXT("&Eklenme Tarihi"), VK_TEXT("Ek&leyen"), VK_TEXT("Fo&rmat")};
 constexpr int kMenuBarRenamedColumn = 5;
-constexpr const char* kMenuBarDateItem = VK_TEXT("&Eklenme tarihi");
 constexpr int kVideoNamesWidth = 170;
 
 // A command's key with every further modifier held at the same time: those
@@ -316,22 +304,26 @@ QAction* TfrmMain::Submenu(QMenu& menu, const char* name) {
   return item;
 }
 
-QAction* TfrmMain::StartupItem(QWidget& owner, const QString& text, const char* name, bool show) {
+QAction* TfrmMain::ChoiceItem(QWidget& owner, const QString& text, const char* name, TChoice& choice, bool value) {
   QAction* item = owner.addAction(text);
   item->setObjectName(QString::fromLatin1(name));
-  Connect(*item, [this, show] { SetDialogAtStart(show); });
+  Connect(*item, [this, &choice, value] { (this->*choice.Set)(value); });
   item->setCheckable(true);
-  (show ? ShowItems_ : HideItems_).push_back(item);
+  (value ? choice.OnItems : choice.OffItems).push_back(item);
   return item;
 }
 
+QAction* TfrmMain::StartupItem(QWidget& owner, const QString& text, const char* name, bool show) {
+  return ChoiceItem(owner, text, name, DialogAtStart_, show);
+}
+
 QAction* TfrmMain::GridItem(QWidget& owner, const QString& text, const char* name, bool on) {
-  QAction* item = owner.addAction(text);
-  item->setObjectName(QString::fromLatin1(name));
-  Connect(*item, [this, on] { SetGrid(on); });
-  item->setCheckable(true);
-  (on ? GridOnItems_ : GridOffItems_).push_back(item);
-  return item;
+  return ChoiceItem(owner, text, name, Grid_, on);
+}
+
+void TfrmMain::TChoice::Tick(bool on) const {
+  for (QAction* item : OnItems) item->setChecked(on);
+  for (QAction* item : OffItems) item->setChecked(!on);
 }
 
 void TfrmMain::BuildCommands() {
@@ -369,7 +361,7 @@ void TfrmMain::AddSortItems(QMenu& menu, bool menuBarCaptions) {
   for (int column = 0; column < kColumnCount; ++column) {
     QAction& command = *SortBy_.at(static_cast<std::size_t>(column));
     if (menuBarCaptions && column == kMenuBarRenamedColumn) {
-      Face(menu, command, TrQ(kMenuBarDateItem), "mmItemSort5");
+      Face(menu, command, TrQ("&Eklenme tarihi"), "mmItemSort5");
     } else {
       menu.addAction(&command);
     }
@@ -577,9 +569,7 @@ void TfrmMain::UpdateCommands() {
       case TEnableRule::Fittable: item->setEnabled(fittable); break;
     }
   }
-  const bool grid = ResultView_->showGrid();
-  for (QAction* item : GridOnItems_) item->setChecked(grid);
-  for (QAction* item : GridOffItems_) item->setChecked(!grid);
+  Grid_.Tick(ResultView_->showGrid());
 }
 
 // ---------------------------------------------------------------- start and exit
@@ -589,7 +579,7 @@ void TfrmMain::PrepareStart() {
   if (!grid) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
   ResultView_->setShowGrid(grid.value_or(false));
   setWindowTitle(QStringLiteral("Velkaro ") + QString::fromLatin1(kProgramVersion));
-  Session_->SetPanel(TSearchSession::kVersionPanel, Tr1254(kVersionChecking));
+  Session_->SetPanel(TSearchSession::kVersionPanel, Tr1254("Yeni sürüm kontrol ediliyor..."));
   statusBar()->repaint();
   UpdateCommands();
   UpdateCheck_->Start(Deps_.Files, Deps_.Sites, Deps_.CheckForUpdate, Deps_.Diagnostics);
@@ -634,7 +624,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  if (Session_->Rows().Count() > 0 && !Deps_.Prompt.Confirm(Tr1254(kExitQuestion), IUserPrompt::TButtons::YesNo)) {
+  if (Session_->Rows().Count() > 0 &&
+      !Deps_.Prompt.Confirm(Tr1254("Programdan çıkmak istiyormusunz?"), IUserPrompt::TButtons::YesNo)) {
     event->ignore();
     return;
   }
@@ -885,7 +876,7 @@ void TfrmMain::FetchBest() {
     if (judged.Candidate() && job.Rows[judged.Row].Videos() == FitFilm_->Videos) job.Candidates.push_back(judged.Row);
   }
   if (job.Candidates.empty()) {
-    Deps_.Prompt.ShowInformation(Tr1254(kNoCandidate));
+    Deps_.Prompt.ShowInformation(Tr1254("İndirilebilecek uygun altyazı yok."));
     return;
   }
   try {
@@ -904,7 +895,7 @@ void TfrmMain::FetchBest() {
   };
   const std::vector<TResultRow> rows = job.Rows;
   Fetch_ = std::make_unique<TBestFetch>(Dispatcher_, std::move(job));
-  Session_->SetPanel(TSearchSession::kStatusPanel, Tr1254(kFetchingBest));
+  Session_->SetPanel(TSearchSession::kStatusPanel, Tr1254("En uygun altyazı indiriliyor..."));
   UpdateCommands();
   Fetch_->Start([this, rows](const TBestFetchOutcome& outcome) {
     std::string message;
@@ -912,15 +903,16 @@ void TfrmMain::FetchBest() {
     if (outcome.Placed) {
       const TResultRow& row = rows[*outcome.Placed];
       const auto site = SiteOfUrl(row.Info.Url, Deps_.Sites);
-      message = FillIn(Tr1254(kPlaced), {row.Info.FilmName, site ? Deps_.Sites[*site].Name : std::string(),
-                                         std::to_string(row.Fit ? row.Fit->Score : 0)});
+      message = FillIn(Tr1254("Videonun yanına konan altyazı: %1 (%2, uyum %3)"),
+                       {row.Info.FilmName, site ? Deps_.Sites[*site].Name : std::string(),
+                        std::to_string(row.Fit ? row.Fit->Score : 0)});
       message += "\r\n" + WrittenFilesText(outcome.Written);
       for (const auto& line : outcome.Messages) message += "\r\n" + line;
-      status = Tr1254(kPlacedStatus);
+      status = Tr1254("Altyazı videonun yanına kondu.");
     } else if (!outcome.Stopped) {
-      message = Tr1254(kNoneFitted);
+      message = Tr1254("Denenen altyazıların hiçbiri videoya uymadı:");
       for (const auto& tried : outcome.Tried) message += "\r\n" + rows[tried.Row].Info.FilmName + ": " + tried.Refusal;
-      status = Tr1254(kNoneFittedStatus);
+      status = Tr1254("Uygun altyazı bulunamadı.");
     }
     // Told once the fetch has let go: the message box runs an event loop of its own.
     QMetaObject::invokeMethod(this, [this, message, status] { FetchEnded(message, status); }, Qt::QueuedConnection);
@@ -980,7 +972,7 @@ void TfrmMain::DeleteSelected() {
 }
 
 void TfrmMain::AskClearResults() {
-  if (Deps_.Prompt.Confirm(Tr1254(kClearQuestion), IUserPrompt::TButtons::OkCancel)) ClearResults();
+  if (Deps_.Prompt.Confirm(Tr1254("Bulunan sonuçlar temizlensin mi?"), IUserPrompt::TButtons::OkCancel)) ClearResults();
 }
 
 void TfrmMain::ClearResults() { Session_->ClearResults(); }
@@ -995,10 +987,7 @@ void TfrmMain::SetGrid(bool on) {
   if (!TSettingsFile::Of(Deps_.Files).RewriteFlag(kLineGrid, on)) Deps_.Prompt.ShowError(Tr1254(kBadSettingsFile));
 }
 
-void TfrmMain::SetDialogAtStart(bool show) {
-  for (QAction* item : ShowItems_) item->setChecked(show);
-  for (QAction* item : HideItems_) item->setChecked(!show);
-}
+void TfrmMain::SetDialogAtStart(bool show) { DialogAtStart_.Tick(show); }
 
 void TfrmMain::ShowProxyOptions() { ShowModal<TfrmProxyOptions>(Deps_.Files, Deps_.Prompt); }
 

@@ -177,6 +177,14 @@ class TfrmMain final : public QMainWindow {
   QAction* Submenu(QMenu& menu, const char* name);
   // A tool bar button with a drop-down; with a command, its item runs it and is enabled with it.
   QMenu* DropDown(const QString& text, const char* name, QIcon icon, QAction* command);
+  // A yes/no setting offered as two ticked items, in the menu bar and in a drop-down.
+  struct TChoice {
+    void (TfrmMain::*Set)(bool);
+    std::vector<QAction*> OnItems = {};
+    std::vector<QAction*> OffItems = {};
+    void Tick(bool on) const;
+  };
+  QAction* ChoiceItem(QWidget& owner, const QString& text, const char* name, TChoice& choice, bool value);
   QAction* StartupItem(QWidget& owner, const QString& text, const char* name, bool show);
   QAction* GridItem(QWidget& owner, const QString& text, const char* name, bool on);
   void AddSortItems(QMenu& menu, bool menuBarCaptions);
@@ -244,10 +252,8 @@ class TfrmMain final : public QMainWindow {
   QAction* DeleteSelected_ = nullptr;
   QAction* DownloadOptions_ = nullptr;
   std::vector<QAction*> SortBy_;
-  std::vector<QAction*> ShowItems_;
-  std::vector<QAction*> HideItems_;
-  std::vector<QAction*> GridOnItems_;
-  std::vector<QAction*> GridOffItems_;
+  TChoice DialogAtStart_{&TfrmMain::SetDialogAtStart};
+  TChoice Grid_{&TfrmMain::SetGrid};
   QAction* DialogAtStartItem_ = nullptr;
   int SortColumn_ = 0;
   bool Shown_ = false;

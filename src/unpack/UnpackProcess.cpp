@@ -79,39 +79,34 @@ class TWorkerProcess {
   pid_t Pid_;
 };
 
-class TSpawnActions {
+// One of posix_spawn's objects, made and destroyed by the calls it comes with.
+template <typename T, int (*Init)(T*), int (*Destroy)(T*)>
+class TSpawnObject {
  public:
-  TSpawnActions() { posix_spawn_file_actions_init(&Actions_); }
-  ~TSpawnActions() { posix_spawn_file_actions_destroy(&Actions_); }
-  TSpawnActions(const TSpawnActions&) = delete;
-  TSpawnActions& operator=(const TSpawnActions&) = delete;
-  posix_spawn_file_actions_t* Get() { return &Actions_; }
+  TSpawnObject() { Init(&Value_); }
+  ~TSpawnObject() { Destroy(&Value_); }
+  TSpawnObject(const TSpawnObject&) = delete;
+  TSpawnObject& operator=(const TSpawnObject&) = delete;
+  T* Get() { return &Value_; }
 
  private:
-  posix_spawn_file_actions_t Actions_;
+  T Value_;
 };
 
-class TSpawnAttributes {
- public:
-  // Signals back to their defaults and none blocked, whatever the caller's threads did with theirs.
-  TSpawnAttributes() {
-    posix_spawnattr_init(&Attributes_);
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&Attributes_, &none);
-    posix_spawnattr_setsigdefault(&Attributes_, &all);
-    posix_spawnattr_setflags(&Attributes_, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  }
-  ~TSpawnAttributes() { posix_spawnattr_destroy(&Attributes_); }
-  TSpawnAttributes(const TSpawnAttributes&) = delete;
-  TSpawnAttributes& operator=(const TSpawnAttributes&) = delete;
-  posix_spawnattr_t* Get() { return &Attributes_; }
+using TSpawnActions =
+    TSpawnObject<posix_spawn_file_actions_t, posix_spawn_file_actions_init, posix_spawn_file_actions_destroy>;
+using TSpawnAttributes = TSpawnObject<posix_spawnattr_t, posix_spawnattr_init, posix_spawnattr_destroy>;
 
- private:
-  posix_spawnattr_t Attributes_;
-};
+// Signals back to their defaults and none blocked, whatever the caller's threads did with theirs.
+void ResetSignals(TSpawnAttributes& attributes) {
+  sigset_t none;
+  sigset_t all;
+  sigemptyset(&none);
+  sigfillset(&all);
+  posix_spawnattr_setsigmask(attributes.Get(), &none);
+  posix_spawnattr_setsigdefault(attributes.Get(), &all);
+  posix_spawnattr_setflags(attributes.Get(), POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
 
 std::vector<std::string> WorkerArgs(const std::filesystem::path& worker, const std::filesystem::path& file,
                                     const TWorkerLimits& limits) {
@@ -132,6 +127,7 @@ std::optional<pid_t> Spawn(const std::filesystem::path& worker, std::vector<std:
   posix_spawn_file_actions_addopen(actions.Get(), STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addclosefrom_np(actions.Get(), STDERR_FILENO + 1);
   TSpawnAttributes attributes;
+  ResetSignals(attributes);
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);

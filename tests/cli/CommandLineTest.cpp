@@ -60,6 +60,21 @@ class CommandLine : public testing::Test {
 
   TCliRun Run(const std::vector<std::string>& args) const { return Cli.Run(args); }
 
+  // The address of the first row `search` prints for `film` on `site`.
+  std::string FirstRowUrl(const std::string& site, const std::string& film) const {
+    const TCliRun found = Run({"search", "--sites", site, film});
+    EXPECT_EQ(found.Status, 0) << found.Err;
+    const auto rows = OutputLines(found.Out);
+    return rows.empty() ? std::string() : SplitText(rows.front(), "\t").at(2);
+  }
+
+  // An empty folder for downloads.
+  std::filesystem::path OutFolder() const {
+    const auto out = Cli.Path() / "out";
+    std::filesystem::create_directory(out);
+    return out;
+  }
+
   test::TCliFolder Cli;
   sim::TSimServer Sim{CatalogueWithOddFilm()};
 };
@@ -150,14 +165,9 @@ TEST_F(CommandLine, ConnectionsFromOneToSixteen) {
 }
 
 TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
-  const TCliRun found = Run({"search", "--sites", "Podnapisi", "Sekme"});
-  ASSERT_EQ(found.Status, 0) << found.Err;
-  const auto rows = OutputLines(found.Out);
-  ASSERT_FALSE(rows.empty());
-  const std::string url = SplitText(rows.front(), "\t").at(2);
-
-  const auto out = Cli.Path() / "out";
-  std::filesystem::create_directory(out);
+  const std::string url = FirstRowUrl("Podnapisi", "Sekme");
+  ASSERT_FALSE(url.empty());
+  const auto out = OutFolder();
   Sim.ClearRequests();
   const TCliRun run = Run({"download", "--url", url, "--film", "Sekme", "--out", out.string()});
   EXPECT_EQ(run.Status, 3) << run.Err;
@@ -167,13 +177,9 @@ TEST_F(CommandLine, RowForTheBrowserExitsWithThree) {
 }
 
 TEST_F(CommandLine, VerboseDownloadTellsItsRequestAndWhereTheFileWent) {
-  const TCliRun found = Run({"search", "--sites", "ExtraTitles", "Matrix"});
-  ASSERT_EQ(found.Status, 0) << found.Err;
-  const auto rows = OutputLines(found.Out);
-  ASSERT_FALSE(rows.empty());
-  const std::string url = SplitText(rows.front(), "\t").at(2);
-  const auto out = Cli.Path() / "out";
-  std::filesystem::create_directory(out);
+  const std::string url = FirstRowUrl("ExtraTitles", "Matrix");
+  ASSERT_FALSE(url.empty());
+  const auto out = OutFolder();
 
   const TCliRun run = Run({"download", "--verbose", "--url", url, "--film", "Matrix", "--out", out.string()});
   ASSERT_EQ(run.Status, 0) << run.Err;
