@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Every option a program accepts, as its --help lists it (and --help itself),
-# is in its manual page. Needs the built programs.
+# is in its manual page, in each language. Needs the built programs.
 #   scripts/check-manpages.sh [BUILD_DIR]     (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,8 +21,11 @@ check() {
   done
 }
 
-check velkaro packaging/velkaro.1
-check velkaro-cli packaging/velkaro-cli.1
-check sitesim packaging/velkaro-sitesim.1
-[ "$status" = 0 ] && echo "check-manpages: every option is in its manual page"
+# Each page in each language: English, the default, and Turkish.
+for language in en tr; do
+  check velkaro "packaging/man/$language/velkaro.1"
+  check velkaro-cli "packaging/man/$language/velkaro-cli.1"
+  check sitesim "packaging/man/$language/velkaro-sitesim.1"
+done
+[ "$status" = 0 ] && echo "check-manpages: every option is in its manual page, in English and in Turkish"
 exit "$status"

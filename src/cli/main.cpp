@@ -1,6 +1,7 @@
 // velkaro-cli: the search engine without a window.
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <functional>
 #include <iostream>
@@ -18,6 +19,7 @@
 #include "GetCommand.h"
 #include "Interrupt.h"
 #include "ProgramVersion.h"
+#include "ProgramFiles.h"
 #include "ProgramSettings.h"
 #include "RowFormat.h"
 #include "SearchArgs.h"
@@ -113,6 +115,8 @@ constexpr TCommand kCommands[] = {
 }  // namespace velkaro
 
 int main(int argc, char** argv) {
+  const auto ini = velkaro::TProgramFiles::OfThisProgram().PathOf(velkaro::TProgramFile::Ini);
+  velkaro::SetLanguage(velkaro::ChooseLanguage(ini, std::getenv));
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == "--help") {
     std::cout << velkaro::FullUsage();

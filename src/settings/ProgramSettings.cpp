@@ -99,4 +99,13 @@ bool ReadFetchBestOnOpen(const std::filesystem::path& path) {
   return (text ? ParseBoolean(*text) : std::nullopt).value_or(kDefaultFetchBestOnOpen);
 }
 
+std::optional<TLanguage> ReadLanguage(const std::filesystem::path& path) {
+  const auto text = ValueOf(ReadSection(path), kLanguageKey);
+  return text ? ParseLanguage(*text) : std::nullopt;
+}
+
+TLanguage ChooseLanguage(const std::filesystem::path& path, const TEnvironment& environment) {
+  return ReadLanguage(path).value_or(LanguageOfLocale(environment));
+}
+
 }  // namespace velkaro

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DownloadOptions.h"
+#include "UserText.h"
 
 // Settings kept apart from the window's own settings file, in an INI file
 // with one [velkaro] section, read by the window and the command line alike.
@@ -71,5 +73,13 @@ inline constexpr bool kDefaultFetchBestOnOpen = false;
 
 // `fetchBestOnOpen`, read as the download options are.
 bool ReadFetchBestOnOpen(const std::filesystem::path& path);
+
+// The language of the program's texts: "tr" or "en"; without it the locale decides.
+inline constexpr const char* kLanguageKey = "language";
+
+// `language` of the settings file at `path`; nothing when the key is missing or names neither.
+std::optional<TLanguage> ReadLanguage(const std::filesystem::path& path);
+// The language the programs start in: the settings file's, else the locale's.
+TLanguage ChooseLanguage(const std::filesystem::path& path, const TEnvironment& environment);
 
 }  // namespace velkaro

@@ -4,7 +4,6 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -14,6 +13,7 @@
 #include "EngineText.h"
 #include "FormDialog.h"
 #include "ProgramSettings.h"
+#include "ProgramSettingsWriter.h"
 #include "SaveDialog.h"
 
 namespace velkaro {
@@ -41,12 +41,9 @@ constexpr const char* kFetchBestCaption = VK_TEXT("Video açılınca en uygununu
 
 // Writes `flags` into the [velkaro] section of `file`, keeping its other keys.
 bool WriteFlags(const std::filesystem::path& file, const std::vector<std::pair<const char*, bool>>& flags) {
-  QSettings settings(FromPath(file), QSettings::IniFormat);
-  settings.beginGroup(QLatin1String(kProgramSettingsSection));
-  for (const auto& [key, on] : flags) settings.setValue(QLatin1String(key), on ? 1 : 0);
-  settings.endGroup();
-  settings.sync();
-  return settings.status() == QSettings::NoError;
+  std::vector<std::pair<const char*, QString>> values;
+  for (const auto& [key, on] : flags) values.emplace_back(key, on ? QStringLiteral("1") : QStringLiteral("0"));
+  return WriteProgramSettings(file, values);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@
 #include "AdvancedSearchDialog.h"
 #include "Artwork.h"
 #include "DownloadOptionsDialog.h"
+#include "LanguageMenu.h"
 #include "DownloadStart.h"
 #include "DownloadWindow.h"
 #include "ReadySubtitle.h"
@@ -413,6 +414,8 @@ void TfrmMain::BuildMenuBar() {
   // Refused during a search here; the tool bar's item is not.
   settings->addAction(Command(TrQ("&Proxy Ayarları..."), "mmItemProxy", [this] { ShowProxyOptions(); }, TEnableRule::Idle));
   settings->addAction(DownloadOptions_);
+  settings->addSeparator();
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "mm", settings));
 
   QMenu* tools = mm1->addMenu(TrQ("A&raçlar"));
   tools->addAction(Command(TrQ("&Altyazıyı sese eşitle..."), "mmItemSyncToAudio", [this] { SyncToAudio(); }));
@@ -489,6 +492,8 @@ void TfrmMain::BuildToolBar(QWidget& panel) {
   settings->addSeparator();
   settings->addAction(Command(TrQ("&Proxy Ayarları..."), "btnProxy", [this] { ShowProxyOptions(); }));
   settings->addAction(DownloadOptions_);
+  settings->addSeparator();
+  settings->addMenu(new TLanguageMenu(Deps_.Files.PathOf(TProgramFile::Ini), Deps_.Prompt, "btn", settings));
   ToolBar_->addSeparator();
 
   BannerArea_ = new TBannerPanel(ToolBar_);

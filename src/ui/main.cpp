@@ -11,6 +11,7 @@
 #include "MainWindow.h"
 #include "MessagePrompt.h"
 #include "ProgramFiles.h"
+#include "ProgramSettings.h"
 #include "ProgramVersion.h"
 #include "SaveDialog.h"
 #include "TerminationSignals.h"
@@ -48,6 +49,8 @@ std::vector<std::filesystem::path> VideosToOpen(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const auto files = velkaro::TProgramFiles::OfThisProgram();
+  velkaro::SetLanguage(velkaro::ChooseLanguage(files.PathOf(velkaro::TProgramFile::Ini), std::getenv));
   if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
     std::cout << "velkaro " << velkaro::kProgramVersion << '\n';
     return 0;
@@ -66,7 +69,6 @@ int main(int argc, char** argv) {
   // The desktop entry's name, so that the window finds its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("velkaro"));
 
-  const auto files = velkaro::TProgramFiles::OfThisProgram();
   files.CopyDefaultSettings();
 
   std::shared_ptr<velkaro::TDiagnostics> diagnostics;

@@ -99,5 +99,16 @@ TEST(BestMatchSettings, FetchBestOnOpenIsOffUnlessSaidSo) {
   EXPECT_FALSE(ReadFetchBestOnOpen(TSettingsFile("[velkaro]\nfetchBestOnOpen=maybe\n").Path()));
 }
 
+TEST(LanguageSetting, OverridesTheLocaleWhenItNamesALanguage) {
+  const auto english = [](const char* name) -> const char* { return name == std::string("LANG") ? "en_US" : nullptr; };
+  EXPECT_EQ(ChooseLanguage(TSettingsFile("[velkaro]\nlanguage = TR\n").Path(), english), TLanguage::Turkish);
+  EXPECT_EQ(ChooseLanguage(TSettingsFile("[velkaro]\nlanguage=en\n").Path(), [](const char*) { return nullptr; }),
+            TLanguage::English);
+  // Missing, empty, unknown or in another section: the locale decides.
+  for (const char* file : {"", "[velkaro]\nlanguage=\n", "[velkaro]\nlanguage=tr_TR\n", "[other]\nlanguage=tr\n"}) {
+    EXPECT_EQ(ChooseLanguage(TSettingsFile(file).Path(), english), TLanguage::English) << file;
+  }
+}
+
 }  // namespace
 }  // namespace velkaro

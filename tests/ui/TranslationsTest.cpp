@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "Translations.h"
+#include "UserText.h"
 
 namespace velkaro {
 
@@ -15,6 +16,15 @@ class TranslationsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Runs first: a catalogue once loaded stays.
+  void toolkitTextsStayEnglishInEnglish() {
+    SetLanguage(TLanguage::English);
+    QVERIFY(!LoadToolkitTranslations(*QCoreApplication::instance()));
+    SetLanguage(TLanguage::Turkish);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Velkaro"), QStringLiteral("?"), QMessageBox::Yes);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
+  }
+
   void toolkitTextsAreTurkish() {
     QVERIFY(LoadToolkitTranslations(*QCoreApplication::instance()));
 
