@@ -6,7 +6,8 @@
 # Writes main-window.png, advanced-search.png, properties.png,
 # proxy-settings.png, for a film opened from its two videos
 # video-search.png, save-dialog.png and downloaded.png, and for the window
-# started with another film's two videos best-match.png into OUT_DIR. SETTLE
+# started with another film's two videos best-match.png, and the main window
+# in English main-window-en.png into OUT_DIR. SETTLE
 # (seconds, default 3) is how long a search is given; the stand-in answers
 # from loopback in far less. With QT_SCALE_FACTOR set (2: everything twice
 # as large) the virtual screen and the clicks grow with it.
@@ -66,7 +67,9 @@ for part in 1 2; do
     "$work/videos/Kırık.Pusula.2006.DVDRip.CD$part.XviD-SiNNERS.avi"
 done
 # Every site ticked, the film name filled in, no grid, no dialog at start.
-printf -- '-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\nMatrix\r\n50\r\n0\r\n0\r\n' > "$work/program/conf.vkcf"
+# Kept aside too: the English window starts from the same settings.
+printf -- '-1\r\n-1\r\n-1\r\n-1\r\n-1\r\n-1\r\nMatrix\r\n50\r\n0\r\n0\r\n' > "$work/first.vkcf"
+cp "$work/first.vkcf" "$work/program/conf.vkcf"
 
 "$build/bin/sitesim" --port-file "$work/port" >/dev/null 2>&1 &
 sim=$!
@@ -192,9 +195,28 @@ xdotool key Return
 sleep "$settle"
 main=$(window '^Velkaro 1\.24$') || fail "the window started with videos did not appear"
 capture "$main" best-match.png
+kill -KILL "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
+
+# The main window as a person whose desktop speaks English sees it.
+cp "$program/../first.vkcf" "$program/conf.vkcf"
+LANGUAGE=en "$program/velkaro" >/dev/null 2>&1 &
+app=$!
+main=$(window '^Velkaro 1\.24$') || fail "the English window did not appear"
+sleep 1
+xdotool windowfocus --sync "$main"
+xdotool key ctrl+s
+window '^Advanced Search$' >/dev/null || fail "Ctrl+S opened no English advanced search dialog"
+sleep 0.5
+xdotool key Return
+sleep "$settle"
+click "$main" 60 149
+sleep 0.5
+capture "$main" main-window-en.png
 DRIVE
 
-pictures=(main-window advanced-search properties proxy-settings video-search save-dialog downloaded best-match)
+pictures=(main-window advanced-search properties proxy-settings video-search save-dialog downloaded best-match
+  main-window-en)
 for picture in "${pictures[@]}"; do rm -f "$docs/$picture.png"; done
 xvfb-run -a -s "-screen 0 ${screen}x24" bash "$work/drive.sh" "$work/program" "$docs" "$settle" "$scale" "$work/videos"
 for picture in "${pictures[@]}"; do

@@ -31,8 +31,9 @@ configure() {
 step "the tree holds the project alone"
 scripts/check-tree.sh
 
-step "every text a person reads is marked and in the catalogue"
+step "every text a person reads is marked, in the catalogue and translated"
 scripts/check-texts.sh
+scripts/check-translations.sh
 
 step "the README's first command in a fresh clone, without a display"
 scripts/check-first-run.sh

@@ -192,6 +192,35 @@ TEST_F(CommandLine, VerboseDownloadTellsItsRequestAndWhereTheFileWent) {
   EXPECT_EQ(OutputLines(quiet.Err), std::vector<std::string>(lines.begin() + 3, lines.end()));
 }
 
+// The messages follow the locale; the rows, being data, do not.
+TEST_F(CommandLine, SpeaksTheLanguageTheLocaleAsksFor) {
+  struct TCase {
+    const char* Language;
+    const char* Status;
+    const char* NotFound;
+  };
+  const TCase cases[] = {
+      {"en_GB.UTF-8", "Search finished, no errors.", "/nowhere/Film.2001.avi: not found."},
+      {"tr_TR.UTF-8", "Arama hatasız tamamlandı.", "/nowhere/Film.2001.avi: bulunamadı."},
+      {"C", "Arama hatasız tamamlandı.", "/nowhere/Film.2001.avi: bulunamadı."},
+  };
+  std::string rows;
+  for (const auto& [language, status, notFound] : cases) {
+    SCOPED_TRACE(language);
+    Cli.Environment.clear();
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+      const std::string_view text(*variable);
+      if (!text.starts_with("LANG") && !text.starts_with("LC_")) Cli.Environment.emplace_back(text);
+    }
+    Cli.Environment.push_back(std::string("LANG=") + language);
+    const TCliRun search = Run({"search", "--sites", "ExtraTitles", "Matrix"});
+    EXPECT_TRUE(search.Err.ends_with(std::string(status) + "\n")) << search.Err;
+    if (rows.empty()) rows = search.Out;
+    EXPECT_EQ(search.Out, rows);
+    EXPECT_TRUE(Run({"get", "/nowhere/Film.2001.avi"}).Err.starts_with(notFound));
+  }
+}
+
 // A failed site, a page whose layout is not recognised and a search stopped
 // by Ctrl+C each say why they ended, before the final status line.
 TEST_F(CommandLine, VerboseSearchTellsWhyEachSiteEnded) {
