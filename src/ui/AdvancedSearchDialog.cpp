@@ -134,10 +134,15 @@ void Check(const std::array<TRadioRow<TChoice>, N>& rows, const std::array<QRadi
 constexpr int kVideoNamesWidth = 320;
 
 // The status line under the controls after videos were read: "Video: 2 parça, 25 fps".
+// One part has texts of its own, which a translation may word in the singular.
 QString VideoStatus(const TVideoFacts& facts) {
-  const QString parts = QString::number(std::max(facts.PartCount, 1));
+  const QString fps = QString::fromStdString(facts.Fps);
+  if (facts.PartCount <= 1) {
+    return facts.Fps.empty() ? TrQ("Video: 1 parça, FPS okunamadı") : TrQ("Video: 1 parça, %1 fps").arg(fps);
+  }
+  const QString parts = QString::number(facts.PartCount);
   if (facts.Fps.empty()) return TrQ("Video: %1 parça, FPS okunamadı").arg(parts);
-  return TrQ("Video: %1 parça, %2 fps").arg(parts, QString::fromStdString(facts.Fps));
+  return TrQ("Video: %1 parça, %2 fps").arg(parts, fps);
 }
 
 // Files opened together that hold another film than the first one.
