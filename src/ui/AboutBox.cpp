@@ -83,10 +83,7 @@ TfrmAboutBox::TfrmAboutBox(std::function<void(const QUrl&)> openUrl, QWidget* pa
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       OpenUrl_(std::move(openUrl)) {
-  setObjectName(QStringLiteral("frmAboutBox"));
-  setWindowTitle(TrQ("Hakkında"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmAboutBox", TrQ("Hakkında"));
   BuildControls();
   setFixedSize(sizeHint());
 }

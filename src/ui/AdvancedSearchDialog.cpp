@@ -175,10 +175,7 @@ TAdvancedSearchDialog::TAdvancedSearchDialog(TSearchSession& session, IUserPromp
       Prompt_(prompt),
       CurrentFlags_(std::move(currentFlags)),
       Settings_(TSettingsFile::Of(files)) {
-  setObjectName(QStringLiteral("frmAllSearch"));
-  setWindowTitle(TrQ("Gelişmiş Arama"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmAllSearch", TrQ("Gelişmiş Arama"));
   BuildControls();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
   FormCreate();

@@ -106,4 +106,11 @@ QFont DialogFont() {
   return font;
 }
 
+void DressDialog(QWidget& dialog, const char* objectName, const QString& title) {
+  dialog.setObjectName(QString::fromLatin1(objectName));
+  dialog.setWindowTitle(title);
+  dialog.setWindowIcon(ProgramIcon());
+  dialog.setFont(DialogFont());
+}
+
 }  // namespace velkaro

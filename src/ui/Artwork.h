@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QString>
+#include <QWidget>
 
 #include "ResultRows.h"
 
@@ -9,17 +11,17 @@ namespace velkaro {
 
 // The tool bar's pictures, in the order of its image list.
 enum class TToolbarIcon : int {
-  Settings = 0,
-  Stop = 1,
-  Search = 2,
-  Download = 3,
-  Properties = 4,
-  Clear = 5,
-  Sort = 6,
-  FetchBest = 7,  // "En uygununu indir": beyond the first design's seven
+  Settings,
+  Stop,
+  Search,
+  Download,
+  Properties,
+  Clear,
+  Sort,
+  FetchBest,  // "En uygununu indir": beyond the first design's seven
 };
 
-inline constexpr int kToolbarIconCount = 8;
+inline constexpr int kToolbarIconCount = static_cast<int>(TToolbarIcon::FetchBest) + 1;
 inline constexpr int kToolbarIconSize = 48;
 
 QIcon ToolbarIcon(TToolbarIcon icon);
@@ -32,5 +34,8 @@ QIcon ProgramIcon();
 // The dialogs' type: Arial 8 point where it is installed, a sans serif of
 // the same size elsewhere.
 QFont DialogFont();
+
+// A dialog of the program: its name (which the tests find it by), title, icon and type.
+void DressDialog(QWidget& dialog, const char* objectName, const QString& title);
 
 }  // namespace velkaro

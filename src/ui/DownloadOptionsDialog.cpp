@@ -50,10 +50,7 @@ bool WriteFlags(const std::filesystem::path& file, const std::vector<std::pair<c
 
 TfrmDownloadOptions::TfrmDownloadOptions(std::filesystem::path settingsFile, IUserPrompt& prompt, QWidget* parent)
     : QDialog(parent), File_(std::move(settingsFile)), Prompt_(prompt) {
-  setObjectName(QStringLiteral("frmDownloadOptions"));
-  setWindowTitle(TrQ("İndirme seçenekleri"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmDownloadOptions", TrQ("İndirme seçenekleri"));
   BuildControls();
   Show(ReadDownloadOptions(File_));
   cbFetchBestOnOpen->setChecked(ReadFetchBestOnOpen(File_));

@@ -43,10 +43,7 @@ TfrmProxyOptions::TfrmProxyOptions(const TProgramFiles& files, IUserPrompt& prom
     : TFormDialog(parent),
       File_(files.PathOf(TProgramFile::Proxy)),
       Prompt_(prompt) {
-  setObjectName(QStringLiteral("frmProxyOptions"));
-  setWindowTitle(TrQ("Proxy Ayarları"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmProxyOptions", TrQ("Proxy Ayarları"));
   BuildControls();
   setFixedSize(kClientSize.expandedTo(sizeHint()));
   FormCreate();
