@@ -68,10 +68,7 @@ TWidget* Placed(TWidget* widget, const char* name, const QRect& area) {
 
 TfrmDownloader::TfrmDownloader(TDownloaderDeps deps, QWidget* parent)
     : TFormDialog(parent), Deps_(std::move(deps)), Dispatcher_(std::make_shared<TQtDispatcher>(this)) {
-  setObjectName(QStringLiteral("frmDownloader"));
-  setWindowTitle(TrQ("Altyazı İndir"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmDownloader", TrQ("Altyazı İndir"));
   BuildControls();
   setFixedSize(kClientSize);
 }
@@ -104,15 +101,7 @@ void TfrmDownloader::SetStatusCaption(const std::string& text) { lbStatus->setTe
 
 void TfrmDownloader::SetSavePathCaption(const std::filesystem::path& path) { lbSavePath->setText(FromPath(path)); }
 
-void TfrmDownloader::showEvent(QShowEvent* event) {
-  TFormDialog::showEvent(event);
-  // Restoring from the task bar shows the window again; the download starts once.
-  if (Shown_ || event->spontaneous()) return;
-  Shown_ = true;
-  FormShow();
-}
-
-void TfrmDownloader::FormShow() {
+void TfrmDownloader::FirstShow() {
   DownloadThread = TDownloadThread::Create(Dispatcher_, Deps_.Files, Deps_.Sites);
   TDownloadThread& thread = *DownloadThread;
   thread.Diagnostics = Deps_.Diagnostics;

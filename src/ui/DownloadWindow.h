@@ -91,12 +91,11 @@ class TfrmDownloader final : public TFormDialog {
   void DownloadThreadTerminated(TDownloadThread& thread);
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  void FirstShow() override;
   void FormCloseQuery() override { FormClose(); }
 
  private:
   void BuildControls();
-  void FormShow();
   void FormClose();
   void StopDownload();
   void ShowProgress(std::int32_t maximum, std::int32_t position);
@@ -117,7 +116,6 @@ class TfrmDownloader final : public TFormDialog {
 
   TDownloaderDeps Deps_;
   std::shared_ptr<TQtDispatcher> Dispatcher_;
-  bool Shown_ = false;
   std::string SavedMessage_;
   // What the saved download becomes beside the videos; SyncThread changes it until its end.
   TReadyPlan Plan_;

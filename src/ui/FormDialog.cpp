@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QShowEvent>
 
 #include "CodePage.h"
 #include "UserText.h"
@@ -13,6 +14,13 @@ TFormDialog::TFormDialog(QWidget* parent)
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
   // Key preview: Enter and Escape reach the dialog before the focused control.
   qApp->installEventFilter(this);
+}
+
+void TFormDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (Shown_ || event->spontaneous()) return;
+  Shown_ = true;
+  FirstShow();
 }
 
 void TFormDialog::done(int result) {

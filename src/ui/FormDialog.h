@@ -24,7 +24,14 @@ class TFormDialog : public QDialog {
  protected:
   // Saves what the dialog edits; it never refuses the close.
   virtual void FormCloseQuery() = 0;
+  // Runs once, when the program first shows the dialog: what a dialog starts
+  // on showing, it starts once, however often the task bar restores it.
+  virtual void FirstShow() {}
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool Shown_ = false;
 };
 
 // "<path> yazılamıyor." in code page 1254.

@@ -43,10 +43,7 @@ TfrmSyncToAudio::TfrmSyncToAudio(TSyncChoice choice, IUserPrompt& prompt, QWidge
       Request_{std::move(choice.Video), std::move(choice.Subtitle)},
       Prompt_(prompt),
       Dispatcher_(std::make_shared<TQtDispatcher>(this)) {
-  setObjectName(QStringLiteral("frmSyncToAudio"));
-  setWindowTitle(TrQ("Altyazıyı sese eşitle"));
-  setWindowIcon(ProgramIcon());
-  setFont(DialogFont());
+  DressDialog(*this, "frmSyncToAudio", TrQ("Altyazıyı sese eşitle"));
   BuildControls();
 }
 
@@ -77,15 +74,7 @@ void TfrmSyncToAudio::BuildControls() {
   page->addWidget(Button1, 0, Qt::AlignHCenter);
 }
 
-void TfrmSyncToAudio::showEvent(QShowEvent* event) {
-  TFormDialog::showEvent(event);
-  // Restoring from the task bar shows the window again; the sync starts once.
-  if (Started_ || event->spontaneous()) return;
-  Started_ = true;
-  Start();
-}
-
-void TfrmSyncToAudio::Start() {
+void TfrmSyncToAudio::FirstShow() {
   Thread_ = TSyncThread::Create(Dispatcher_, [this](const TSpeechListener& listener) {
     Synced_ = SyncSubtitle(Request_, listener);
   });

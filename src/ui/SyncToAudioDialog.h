@@ -49,12 +49,12 @@ class TfrmSyncToAudio final : public TFormDialog {
   void Button2Click() override {}
 
  protected:
-  void showEvent(QShowEvent* event) override;
+  // Starts the sync.
+  void FirstShow() override;
   void FormCloseQuery() override;
 
  private:
   void BuildControls();
-  void Start();
   void Ended(TSyncThread& thread);
   void Stop();
 
@@ -64,7 +64,6 @@ class TfrmSyncToAudio final : public TFormDialog {
   std::shared_ptr<TSyncThread> Thread_;
   // Written by the worker, read once it has ended.
   std::optional<TSyncedText> Synced_;
-  bool Started_ = false;
   bool Finished_ = false;
 
   QLabel* lbFiles = nullptr;
