@@ -26,11 +26,11 @@ inline constexpr const char* kBadSettingsFile = VK_TEXT("Hatalı konfigürasyon 
 // Lines 0 to 4 hold the sites' ticks, each at its SettingsLine (Sites.h).
 enum TSettingsLine : int {
   kLineLanguage = 5,
-  kLineFilm = 6,
-  kLineMaximum = 7,
-  kLineGrid = 8,
-  kLineDialogAtStart = 9,
-  kSettingsLineCount = 10,
+  kLineFilm,
+  kLineMaximum,
+  kLineGrid,
+  kLineDialogAtStart,
+  kSettingsLineCount,
 };
 static_assert(kSiteCount == kLineLanguage, "the sites' ticks come first in conf.vkcf");
 
